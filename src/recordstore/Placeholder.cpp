@@ -1,0 +1,1 @@
+// Record store: see Engine.h
