@@ -91,7 +91,9 @@ using Short = Whole<FieldType::Short, -32768, 32767>;
 using Long = Whole<FieldType::Long, std::numeric_limits<std::int32_t>::min(),
                    std::numeric_limits<std::int32_t>::max()>;
 // Calendar date: stored as day, month and year, read as a day number.
-using Date = Whole<FieldType::Date, 0, 2958465>;
+// 2958464 is the day number of 31/12/9999 (day 1 = 1 January 1900), the same
+// value as maxDate() in common/Dates.h; a test keeps the two equal.
+using Date = Whole<FieldType::Date, 0, 2958464>;
 
 // Money and other amounts: an 8-byte double in rand.
 struct Real {

@@ -90,7 +90,9 @@ struct MessageEntry {
 };
 
 // Encodes entries in the stored table format (little-endian count, then per
-// entry: id, level, title length, title, text length, text).
+// entry: id, level, title length, title, text length, text). Returns an empty
+// string (which no decoder accepts) when an entry cannot be stored: a title or
+// text over 255 bytes, or more than 65535 entries.
 std::string encodeMessageBlock(const std::vector<MessageEntry>& entries);
 // Decodes a block; false when it is malformed (nothing is returned then).
 bool decodeMessageBlock(std::string_view block, std::vector<MessageEntry>& out);
@@ -142,6 +144,7 @@ class ErrorManager {
   void select(int id);
 
   Ui* ui_;
+  std::uint64_t serial_;   // keys this manager's per-thread contexts
   mutable std::mutex mu_;  // guards entries_ and procedures_
   std::vector<MessageEntry> entries_;
   std::vector<std::pair<std::thread::id, std::string>> procedures_;

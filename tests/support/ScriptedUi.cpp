@@ -21,7 +21,9 @@ unsigned ScriptedUi::message(std::string_view text, std::string_view title, Icon
   Expected e = expected_.front();
   expected_.pop_front();
   EXPECT_EQ(e.title, title) << "box text: " << text;
-  if (!e.text.empty()) EXPECT_EQ(e.text, text);
+  if (!e.text.empty()) {
+    EXPECT_EQ(e.text, text);
+  }
   return e.answer;
 }
 

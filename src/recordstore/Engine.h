@@ -1,0 +1,143 @@
+// The record engine interface.
+//
+// The rest of the program reaches record files only through this interface
+// (via FileManager and RelationManager). An engine file is one open record
+// file for one thread: it has its own current order, position and current
+// record, and is used only by the thread that opened it. Every operation
+// returns an engine code (0 = done) and leaves the calling thread's
+// EngineStatus set to that code and its text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dictionary/Layout.h"
+
+namespace vel {
+
+// Engine error codes the program reacts to.
+namespace ecode {
+inline constexpr int kNone = 0;
+inline constexpr int kFileNotFound = 2;
+inline constexpr int kAccessDenied = 5;
+inline constexpr int kNoRecord = 33;        // end or start of file, nothing to read
+inline constexpr int kRecordNotFound = 35;  // no record with these key values / position
+inline constexpr int kInvalidFile = 36;     // not a record file of this program
+inline constexpr int kNotOpen = 37;
+inline constexpr int kDuplicateKey = 40;
+inline constexpr int kRecordHeld = 43;      // held by another station (locked beyond the wait)
+inline constexpr int kInvalidKeys = 46;     // keys need rebuilding
+inline constexpr int kInvalidLayout = 47;   // the file on disk has another record layout
+inline constexpr int kAlreadyOpen = 52;
+inline constexpr int kLockTimeout = 56;     // another station's lock outlasted the wait
+inline constexpr int kBadOwner = 57;        // created with another owner password
+inline constexpr int kValueDoesNotFit = 58; // a value too long or out of range for its field
+inline constexpr int kNotSupported = 80;
+inline constexpr int kChanged = 89;         // changed by another station since it was read
+inline constexpr int kDriverError = 90;     // the engine's own error: see driver code and text
+}  // namespace ecode
+
+// Standard text of an engine code.
+const char* engineCodeText(int code);
+
+enum class Access { ReadOnly, ReadWrite };
+enum class Share { DenyNone, DenyWrite, DenyAll };
+
+struct OpenMode {
+  Access access = Access::ReadWrite;
+  Share share = Share::DenyNone;
+  bool writes() const { return access == Access::ReadWrite; }
+};
+
+// Order in which records are read: a key of the layout, or physical
+// (arrival) order.
+inline constexpr int kPhysicalOrder = -1;
+
+class EngineFile {
+ public:
+  virtual ~EngineFile() = default;
+
+  virtual const Layout& layout() const = 0;
+  virtual OpenMode mode() const = 0;
+
+  // Position on a key (or physical order): the next read returns the first
+  // record, a previous read the last.
+  virtual int setOrder(int key) = 0;
+  // Position on a key at the key values in `rec`: next reads the first record
+  // at or after them, previous the last record at or before them.
+  virtual int setOrderAt(int key, const void* rec) = 0;
+  virtual int next(void* rec) = 0;
+  virtual int previous(void* rec) = 0;
+  // Read the record whose key fields equal those in `rec` (first in key
+  // order); the order becomes that key, positioned on the record.
+  virtual int get(int key, void* rec) = 0;
+
+  // Opaque position of the current record (at most 1024 bytes; empty when
+  // there is no current record). It carries the current order too.
+  virtual std::string position() const = 0;
+  // Read the record at `pos` again; order and position return to it.
+  virtual int reget(std::string_view pos, void* rec) = 0;
+  // Return order and position to `pos` without reading: next reads the
+  // record after it, previous the one before.
+  virtual int resetTo(std::string_view pos) = 0;
+  // Mark the current record so that a later put fails with 89 when another
+  // station changed it since it was read.
+  virtual int watch() = 0;
+
+  virtual int add(void* rec) = 0;        // the new record becomes current
+  virtual int put(const void* rec) = 0;  // rewrite the current record
+  virtual int erase() = 0;               // delete the current record
+  // Whether `rec` would duplicate an entry of unique key `key` held by a
+  // record other than `exceptPosition` (empty: any record).
+  virtual int duplicateOn(int key, const void* rec, std::string_view exceptPosition,
+                          bool& clash) = 0;
+
+  virtual int records(std::int64_t& count) = 0;
+  // Rebuild every key; `full` drops and builds them from nothing.
+  virtual int buildKeys(bool full) = 0;
+  // Driver options: "Recover=N" (seconds after which a dead station's lock
+  // is broken), "FULLBUILD=ON" (the next key build is a full one).
+  virtual int option(std::string_view opt) = 0;
+
+  // Save and restore the whole cursor state (order, position, current record).
+  virtual std::shared_ptr<void> saveCursor() const = 0;
+  virtual void restoreCursor(const std::shared_ptr<void>& state) = 0;
+};
+
+// A transaction over several open files of one thread. Destroying it without
+// commit rolls it back, so nothing survives a failure part-way.
+class Transaction {
+ public:
+  virtual ~Transaction() = default;
+  virtual int commit() = 0;
+  virtual int rollback() = 0;
+  virtual bool active() const = 0;
+};
+
+class Engine {
+ public:
+  virtual ~Engine() = default;
+
+  // Open the file at `path` with layout `layout`. `owner` is the owner
+  // password the file was created with.
+  virtual int open(const Layout& layout, const std::string& path, OpenMode mode,
+                   std::string_view owner, std::unique_ptr<EngineFile>& out) = 0;
+  // Create an empty file. An existing file is left as it is (another station
+  // created it first); use remove() first to start a file afresh.
+  virtual int create(const Layout& layout, const std::string& path, std::string_view owner) = 0;
+  virtual int remove(const std::string& path) = 0;
+  // Rebuild every key of a file whose keys need it (it answered 46 on open).
+  virtual int repairKeys(const Layout& layout, const std::string& path, std::string_view owner) = 0;
+  // Begin a transaction over `files` (opened by this thread, read-write),
+  // waiting at most `timeoutSeconds` for other stations' locks.
+  virtual int begin(const std::vector<EngineFile*>& files, int timeoutSeconds,
+                    std::unique_ptr<Transaction>& out) = 0;
+};
+
+// The SQLite engine: one database file per record file.
+std::unique_ptr<Engine> makeSqliteEngine();
+
+}  // namespace vel

@@ -1,0 +1,537 @@
+#include "recordstore/FileManager.h"
+
+#include <algorithm>
+
+#include "errors/EngineStatus.h"
+#include "recordstore/FileUsage.h"
+
+namespace vel {
+
+namespace {
+std::atomic<std::uint64_t> nextSerial{1};
+constexpr int kNumberAttempts = 3;
+}  // namespace
+
+struct FileManager::Saved {
+  int handle;
+  RecordBuffer buffer;
+  std::shared_ptr<void> cursor;
+  std::string position;
+  bool reserved;
+  std::string reservedPos;
+};
+
+struct FileManager::ThreadState {
+  explicit ThreadState(const Layout& l) : buf(l), lastRead(l) {}
+  RecordBuffer buf, lastRead;
+  std::unique_ptr<EngineFile> file;
+  OpenMode mode;
+  bool skipHeld = false;
+  bool endOfData = false;
+  bool reserved = false;
+  std::string reservedPos;
+  std::vector<Saved> stack;
+  std::function<int(const void*)> validator;
+  // The last failure: message number and the engine's status at that moment.
+  int lastError = 0;
+  EngineStatus lastEngine;
+};
+
+FileManager::FileManager(StoreContext& ctx, const FileDecl& decl, int fileIndex)
+    : ctx_(ctx), decl_(decl), index_(fileIndex), serial_(nextSerial++) {
+  const Layout& l = *decl.layout;
+  for (int k = 0; k < static_cast<int>(l.keys().size()); ++k) {
+    keyDescriptions_.push_back(l.keyDescription(k));
+    if (l.keys()[static_cast<std::size_t>(k)].autoNumber()) autoKey_ = k;
+  }
+}
+
+FileManager::~FileManager() = default;
+
+std::string FileManager::path() const {
+  std::string p = ctx_.folder;
+  if (!p.empty() && p.back() != '/') p += '/';
+  return p + decl_.diskName();
+}
+
+FileManager::ThreadState& FileManager::state() {
+  // Each thread finds its own state; a small per-thread index keeps the
+  // common case free of the lock.
+  thread_local std::unordered_map<std::uint64_t, ThreadState*> mine;
+  auto it = mine.find(serial_);
+  if (it != mine.end()) return *it->second;
+  std::lock_guard lock(mu_);
+  auto& p = states_[std::this_thread::get_id()];
+  if (!p) p = std::make_unique<ThreadState>(layout());
+  mine[serial_] = p.get();
+  return *p;
+}
+
+void* FileManager::buffer() { return state().buf.get(); }
+
+FieldRef FileManager::field(std::string_view name) {
+  int i = layout().fieldIndex(name);
+  return layout().field(buffer(), i < 0 ? 0 : i);
+}
+
+const void* FileManager::lastRead() { return state().lastRead.get(); }
+
+void FileManager::rememberRead(ThreadState& st) { st.lastRead = st.buf; }
+
+int FileManager::fail(ThreadState& st, int messageId, int level) {
+  st.lastError = messageId;
+  st.lastEngine = engineStatus();
+  return level;
+}
+
+int FileManager::report(int id, std::string_view key) {
+  ThreadState& st = state();
+  st.lastError = id;
+  // The engine status of the failure, not of whatever ran since.
+  setEngineStatus(st.lastEngine.code, st.lastEngine.text, st.lastEngine.driverCode,
+                  st.lastEngine.driverText);
+  ctx_.errors->SetFile(label());
+  if (!key.empty()) ctx_.errors->SetKey(key);
+  return ctx_.errors->Throw(id);
+}
+
+// ---- opening ---------------------------------------------------------------
+
+int FileManager::Open() {
+  ThreadState& st = state();
+  ctx_.usage->add(index_, ctx_.errors->currentProcedure());
+  st.endOfData = false;
+  return kDone;
+}
+
+int FileManager::Close() {
+  ThreadState& st = state();
+  int left = ctx_.usage->remove(index_, ctx_.errors->currentProcedure());
+  if (left <= 0 && st.file) {
+    st.file.reset();  // the engine file closes with its handle
+    st.reserved = false;
+    st.stack.clear();
+  }
+  return kDone;
+}
+
+bool FileManager::opened() { return state().file != nullptr; }
+int FileManager::useCount() { return ctx_.usage->count(index_); }
+void FileManager::SetOpenMode(OpenMode mode) { state().mode = mode; }
+void FileManager::SetSkipHeld(bool skip) { state().skipHeld = skip; }
+
+int FileManager::EnsureOpen() {
+  ThreadState& st = state();
+  if (st.file) return kDone;
+  if (ctx_.usage->count(index_) <= 0) {
+    setEngineStatus(ecode::kNotOpen, engineCodeText(ecode::kNotOpen));
+    fail(st, msg::UseClosedFile, kNotUsable);
+    report(msg::UseClosedFile);
+    return kNotUsable;
+  }
+  return openNow(st);
+}
+
+int FileManager::openNow(ThreadState& st) {
+  Engine& engine = *ctx_.engine;
+  const std::string p = path();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int rc = engine.open(layout(), p, st.mode, ctx_.owner, st.file);
+    if (rc == ecode::kAccessDenied) {
+      // A lock left by a station that stopped: recover it and try once more.
+      rc = engine.open(layout(), p, st.mode, ctx_.owner, st.file);
+      if (rc == ecode::kNone) st.file->option("Recover=10");
+    }
+    if (rc == ecode::kNone) {
+      st.reserved = false;
+      st.endOfData = false;
+      return kDone;
+    }
+    if (rc == ecode::kFileNotFound) {
+      if (engine.create(layout(), p, ctx_.owner) != ecode::kNone) {
+        fail(st, msg::CreateError, kNotUsable);
+        return report(msg::CreateError);
+      }
+      attempt = -1;  // a file just created gets both tries
+      continue;
+    }
+    if (rc == ecode::kAccessDenied) {
+      if (!st.mode.writes()) break;
+      st.mode.access = Access::ReadOnly;  // keep the sharing part
+      fail(st, msg::AccessDenied, kFailed);
+      report(msg::AccessDenied);
+      continue;
+    }
+    if (rc == ecode::kInvalidKeys) {
+      fail(st, msg::RebuildKey, kFailed);
+      report(msg::RebuildKey);
+      if (engine.repairKeys(layout(), p, ctx_.owner) != ecode::kNone) {
+        fail(st, msg::RebuildError, kNotUsable);
+        return report(msg::RebuildError);
+      }
+      continue;
+    }
+    break;
+  }
+  fail(st, msg::OpenFailed, kNotUsable);
+  int level = report(msg::OpenFailed);
+  return level == kDone ? kNotUsable : level;
+}
+
+EngineFile* FileManager::engineFile() {
+  if (EnsureOpen() != kDone) return nullptr;
+  return state().file.get();
+}
+
+// ---- reading ---------------------------------------------------------------
+
+int FileManager::SetOrder(int key) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  st.endOfData = false;
+  return st.file->setOrder(key) == ecode::kNone ? kDone : fail(st, msg::RetrievalError, kFailed);
+}
+
+int FileManager::SetOrderAt(int key) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  st.endOfData = false;
+  return st.file->setOrderAt(key, st.buf.get()) == ecode::kNone
+             ? kDone
+             : fail(st, msg::RetrievalError, kFailed);
+}
+
+int FileManager::get(int key, bool reporting) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  int rc = st.file->get(key, st.buf.get());
+  if (rc == ecode::kNone) {
+    st.endOfData = false;
+    rememberRead(st);
+    return kDone;
+  }
+  if (rc == ecode::kRecordNotFound || rc == ecode::kNoRecord || !reporting)
+    return fail(st, msg::RetrievalError, kFailed);
+  fail(st, msg::RetrievalError, kFailed);
+  report(msg::RetrievalError);
+  return kFailed;
+}
+
+int FileManager::GetByKey(int key) { return get(key, true); }
+int FileManager::TryGetByKey(int key) { return get(key, false); }
+
+int FileManager::read(bool forward, bool reporting) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  for (int held = 0;; ++held) {
+    int rc = forward ? st.file->next(st.buf.get()) : st.file->previous(st.buf.get());
+    if (rc == ecode::kNone) {
+      st.endOfData = false;
+      rememberRead(st);
+      return kDone;
+    }
+    if (rc == ecode::kNoRecord) {
+      st.endOfData = true;
+      return fail(st, 0, kFailed);
+    }
+    if (rc == ecode::kRecordHeld) {
+      if (st.skipHeld && held < 3) continue;  // the holder's write ends soon: read on
+      fail(st, msg::RecordHeld, kFailed);
+      if (reporting) report(msg::RecordHeld);
+      return kFailed;
+    }
+    fail(st, msg::RetrievalError, reporting ? kFailed : kNotUsable);
+    if (!reporting) return kNotUsable;
+    report(msg::RetrievalError);
+    return kFailed;
+  }
+}
+
+int FileManager::ReadNext() { return read(true, true); }
+int FileManager::TryReadNext() { return read(true, false); }
+int FileManager::ReadPrevious() { return read(false, true); }
+int FileManager::TryReadPrevious() { return read(false, false); }
+bool FileManager::EndOfData() { return state().endOfData; }
+
+std::string FileManager::Position() {
+  if (EnsureOpen()) return {};
+  return state().file->position();
+}
+
+int FileManager::Reget(std::string_view pos) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  if (st.file->reget(pos, st.buf.get()) != ecode::kNone) return fail(st, msg::RetrievedChanged, kFailed);
+  rememberRead(st);
+  return kDone;
+}
+
+int FileManager::ResetTo(std::string_view pos) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  st.endOfData = false;
+  return st.file->resetTo(pos) == ecode::kNone ? kDone : fail(st, msg::RetrievalError, kFailed);
+}
+
+int FileManager::Watch() {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  return st.file->watch() == ecode::kNone ? kDone : fail(st, msg::RetrievalError, kFailed);
+}
+
+int FileManager::WatchAndReread() {
+  std::string pos = Position();
+  if (pos.empty()) return fail(state(), msg::RetrievalError, kFailed);
+  if (int rc = Reget(pos)) return rc;
+  return Watch();
+}
+
+std::int64_t FileManager::Records() {
+  if (EnsureOpen()) return 0;
+  std::int64_t n = 0;
+  if (state().file->records(n) != ecode::kNone) fail(state(), msg::RetrievalError, kFailed);
+  return n;
+}
+
+void FileManager::ClearBuffer() { layout().clear(buffer()); }
+
+void FileManager::ClearField(int fieldIndex, bool highest) {
+  FieldRef f = field(fieldIndex);
+  if (highest) f.setHighest();
+  else f.clear();
+}
+
+// ---- auto-numbering --------------------------------------------------------
+
+// The number after the highest one in the auto-numbered key; the numbering
+// runs within equal values of the key's leading components.
+int FileManager::nextNumber(ThreadState& st, std::int64_t& number) {
+  const KeyDesc& k = layout().keys()[static_cast<std::size_t>(autoKey_)];
+  int numbered = k.components.back();
+  RecordBuffer probe(st.buf);
+  int rc;
+  if (k.components.size() == 1) {
+    rc = st.file->setOrder(autoKey_);
+  } else {
+    layout().field(probe.get(), numbered).setHighest();
+    rc = st.file->setOrderAt(autoKey_, probe.get());
+  }
+  if (rc == ecode::kNone) rc = st.file->previous(probe.get());
+  if (rc == ecode::kNoRecord) {
+    number = 1;
+    return ecode::kNone;
+  }
+  if (rc != ecode::kNone) return rc;
+  for (std::size_t j = 0; j + 1 < k.components.size(); ++j) {
+    int c = k.components[j];
+    if (layout().field(probe.get(), c).display() != layout().field(st.buf.get(), c).display()) {
+      number = 1;
+      return ecode::kNone;
+    }
+  }
+  number = layout().field(probe.get(), numbered).whole() + 1;
+  return ecode::kNone;
+}
+
+int FileManager::reserve(bool reporting) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  if (autoKey_ < 0 || st.reserved) return kDone;
+  const KeyDesc& k = layout().keys()[static_cast<std::size_t>(autoKey_)];
+  FieldRef numbered = layout().field(st.buf.get(), k.components.back());
+  for (;;) {
+    for (int attempt = 0; attempt < kNumberAttempts; ++attempt) {
+      // Finding the highest number and adding the record happen under one
+      // write lock, so two stations never take the same number.
+      std::unique_ptr<Transaction> tx;
+      int rc = ctx_.engine->begin({st.file.get()}, ctx_.transactionTimeout, tx);
+      if (rc != ecode::kNone) {
+        fail(st, msg::AutoIncrementError, kFailed);
+        continue;
+      }
+      std::int64_t number = 0;
+      rc = nextNumber(st, number);
+      if (rc != ecode::kNone) {
+        fail(st, msg::RetrievalError, kFailed);
+        tx->rollback();
+        if (reporting) report(msg::RetrievalError);
+        return kFailed;
+      }
+      std::int64_t before = numbered.whole();
+      numbered.whole() = number;
+      rc = st.file->add(st.buf.get());
+      if (rc == ecode::kNone) rc = tx->commit();
+      if (rc == ecode::kNone) {
+        st.reserved = true;
+        st.reservedPos = st.file->position();
+        return kDone;
+      }
+      fail(st, msg::AutoIncrementError, kFailed);
+      tx->rollback();
+      numbered.whole() = before;
+      if (rc == ecode::kValueDoesNotFit) break;  // retrying cannot help
+    }
+    if (!reporting) return kFailed;
+    if (report(msg::AutoIncrementError, KeyDescription(autoKey_)) != kDone) return kFailed;
+  }
+}
+
+int FileManager::ReserveNumber() { return reserve(true); }
+int FileManager::TryReserveNumber() { return reserve(false); }
+bool FileManager::Reserved() { return state().reserved; }
+
+int FileManager::DropReservation() {
+  ThreadState& st = state();
+  if (!st.reserved || !st.file) return kDone;
+  RecordBuffer scratch(layout());
+  int rc = st.file->reget(st.reservedPos, scratch.get());
+  if (rc == ecode::kNone) rc = st.file->erase();
+  st.reserved = false;
+  if (rc != ecode::kNone && rc != ecode::kRecordNotFound) return fail(st, msg::DeleteError, kFailed);
+  return kDone;
+}
+
+// ---- writing ---------------------------------------------------------------
+
+void FileManager::SetValidator(std::function<int(const void*)> check) {
+  state().validator = std::move(check);
+}
+
+int FileManager::insert(bool reporting) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  if (st.validator && st.validator(st.buf.get()) != 0) return fail(st, 0, kFailed);
+  int rc;
+  if (autoKey_ < 0) {
+    rc = st.file->add(st.buf.get());
+  } else {
+    if (!st.reserved) {
+      if (int level = reserve(reporting)) return level;
+    }
+    // Complete the reserved record: find it again and rewrite it.
+    RecordBuffer scratch(layout());
+    rc = st.file->reget(st.reservedPos, scratch.get());
+    if (rc == ecode::kNone) rc = st.file->put(st.buf.get());
+  }
+  if (rc == ecode::kNone) {
+    st.reserved = false;
+    rememberRead(st);
+    return kDone;
+  }
+  if (rc == ecode::kDuplicateKey) {
+    fail(st, msg::DuplicateKey, kFailed);
+    if (!reporting) return kFailed;
+    // Name the first unique key that clashes.
+    std::string except = st.reserved ? st.reservedPos : std::string();
+    std::string name;
+    for (int k = 0; k < static_cast<int>(layout().keys().size()) && name.empty(); ++k) {
+      bool clash = false;
+      if (st.file->duplicateOn(k, st.buf.get(), except, clash) == ecode::kNone && clash) {
+        name = KeyDescription(k);
+        if (rtrim(name).empty()) name = layout().keys()[static_cast<std::size_t>(k)].name;
+      }
+    }
+    setEngineStatus(st.lastEngine.code, st.lastEngine.text, st.lastEngine.driverCode,
+                    st.lastEngine.driverText);
+    ctx_.errors->SetFile(label());
+    ctx_.errors->ThrowMessage(msg::DuplicateKey, name);
+    return kFailed;
+  }
+  fail(st, msg::InsertError, kFailed);
+  if (reporting) report(msg::InsertError);
+  return kFailed;
+}
+
+int FileManager::Insert() { return insert(true); }
+int FileManager::TryInsert() { return insert(false); }
+
+int FileManager::update(bool fromForm, bool reporting) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  if (st.validator && st.validator(st.buf.get()) != 0) return fail(st, 0, kRefused);
+  std::string pos = st.file->position();
+  int rc = st.file->put(st.buf.get());
+  if (rc == ecode::kNone) {
+    rememberRead(st);
+    return kDone;
+  }
+  if (rc == ecode::kChanged) {
+    int id = fromForm ? msg::ConcurrencyChangedFromForm : msg::ConcurrencyChanged;
+    fail(st, id, kFailed);
+    if (reporting) report(id);
+    // Show the other station's version, watched again for the next save.
+    if (st.file->reget(pos, st.buf.get()) == ecode::kNone) {
+      st.file->watch();
+      rememberRead(st);
+    }
+    return kFailed;
+  }
+  if (rc == ecode::kDuplicateKey) {
+    // Name the clashing key in the error text.
+    for (int k = 0; k < static_cast<int>(layout().keys().size()); ++k) {
+      bool clash = false;
+      if (st.file->duplicateOn(k, st.buf.get(), pos, clash) == ecode::kNone && clash) {
+        setEngineStatus(ecode::kDuplicateKey,
+                        std::string(engineCodeText(ecode::kDuplicateKey)) + " " + KeyDescription(k));
+        break;
+      }
+    }
+  }
+  fail(st, msg::PutFailed, kFailed);
+  if (reporting) report(msg::PutFailed);
+  return kFailed;
+}
+
+int FileManager::Update(bool fromForm) { return update(fromForm, true); }
+int FileManager::TryUpdate() { return update(false, false); }
+
+int FileManager::remove(bool ask, bool reporting) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  if (ask && reporting) {
+    ctx_.errors->SetFile(label());
+    if (ctx_.errors->Throw(msg::DeleteConfirm) != kDone) return kDeclined;
+  }
+  if (st.file->erase() == ecode::kNone) return kDone;
+  fail(st, msg::DeleteError, kFailed);
+  if (reporting) report(msg::DeleteError);
+  return kFailed;
+}
+
+int FileManager::Delete(bool ask) { return remove(ask, true); }
+int FileManager::TryDelete() { return remove(false, false); }
+
+// ---- state -----------------------------------------------------------------
+
+int FileManager::PushState() {
+  ThreadState& st = state();
+  int handle = st.stack.empty() ? 1 : st.stack.back().handle + 1;
+  Saved s{handle, st.buf, st.file ? st.file->saveCursor() : nullptr,
+          st.file ? st.file->position() : std::string(), st.reserved, st.reservedPos};
+  st.stack.push_back(std::move(s));
+  return handle;
+}
+
+void FileManager::PopState(int handle) {
+  ThreadState& st = state();
+  auto it = std::find_if(st.stack.begin(), st.stack.end(),
+                         [&](const Saved& s) { return s.handle == handle; });
+  if (it == st.stack.end()) return;
+  st.buf = it->buffer;
+  if (st.file && it->cursor) st.file->restoreCursor(it->cursor);
+  st.reserved = it->reserved;
+  st.reservedPos = it->reservedPos;
+  st.stack.erase(it);
+}
+
+void FileManager::RegisterKey(int key, std::string description, bool autoNumber) {
+  if (key < 0 || key >= static_cast<int>(keyDescriptions_.size())) return;
+  keyDescriptions_[static_cast<std::size_t>(key)] = std::move(description);
+  if (autoNumber) autoKey_ = key;
+}
+
+int FileManager::LastError() { return state().lastError; }
+int FileManager::LastEngineCode() { return state().lastEngine.code; }
+std::string FileManager::LastEngineText() { return state().lastEngine.text; }
+
+}  // namespace vel

@@ -1,0 +1,156 @@
+// FileManager: one per record file, shared by every thread.
+//
+// It keeps the buffer-based contract the whole program is written in: clear
+// the buffer, set key fields, get by key, read next, add, rewrite, delete,
+// each returning a level (0 done, 1 refused, 3 file not usable, 4 declined by
+// the user, 5 failed and reported). Every thread has its own record buffer,
+// position, open count and engine file; the managers themselves are shared.
+//
+// Most operations come in two forms: the reporting form shows a failure
+// through the error manager; the Try form only records it (LastError,
+// LastEngineCode) and returns the level.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "dictionary/FileDirectory.h"
+#include "errors/ErrorManager.h"
+#include "recordstore/Engine.h"
+
+namespace vel {
+
+class FileUsage;
+
+// What every manager of one data folder shares.
+struct StoreContext {
+  std::string folder;     // the data folder; file names carry no path
+  Engine* engine = nullptr;
+  ErrorManager* errors = nullptr;
+  std::string owner;      // owner password passed to the engine on create and open
+  FileUsage* usage = nullptr;
+  int transactionTimeout = 2;  // seconds to wait for other stations' locks
+};
+
+class FileManager {
+ public:
+  FileManager(StoreContext& ctx, const FileDecl& decl, int fileIndex);
+  ~FileManager();
+  FileManager(const FileManager&) = delete;
+  FileManager& operator=(const FileManager&) = delete;
+
+  const std::string& label() const { return decl_.label; }
+  const Layout& layout() const { return *decl_.layout; }
+  const FileDecl& decl() const { return decl_; }
+  int index() const { return index_; }
+  std::string path() const;
+  StoreContext& context() const { return ctx_; }
+
+  // This thread's record buffer.
+  void* buffer();
+  template <class R>
+  R& rec() { return *static_cast<R*>(buffer()); }
+  FieldRef field(int i) { return layout().field(buffer(), i); }
+  FieldRef field(std::string_view name);
+  // The record as it was last read from (or written to) the file by this thread.
+  const void* lastRead();
+
+  // Opening (lazy: the engine file opens at the first real access).
+  int Open();
+  int Close();
+  int EnsureOpen();
+  bool opened();       // this thread has the engine file open
+  int useCount();      // how many procedures of this thread opened the file
+  void SetOpenMode(OpenMode mode);
+  void SetSkipHeld(bool skip);
+
+  // Reading.
+  int SetOrder(int key);    // kPhysicalOrder for arrival order
+  int SetOrderAt(int key);  // at the key values now in the buffer
+  int GetByKey(int key);
+  int TryGetByKey(int key);
+  int ReadNext();
+  int TryReadNext();
+  int ReadPrevious();
+  int TryReadPrevious();
+  bool EndOfData();  // the last read ran past the end (or start)
+  std::string Position();
+  int Reget(std::string_view pos);
+  int ResetTo(std::string_view pos);
+  int Watch();
+  // Watch the current record and re-read it, so a form edits the current
+  // version and a later Update tells of another station's change.
+  int WatchAndReread();
+  std::int64_t Records();
+
+  // Buffer.
+  void ClearBuffer();
+  void ClearField(int field, bool highest = false);
+
+  // Writing.
+  int ReserveNumber();
+  int TryReserveNumber();
+  int DropReservation();
+  bool Reserved();
+  int Insert();
+  int TryInsert();
+  int Update(bool fromForm = false);
+  int TryUpdate();
+  int Delete(bool ask);
+  int TryDelete();
+  // Field rules of the calling form, run before Insert and Update: 0 accepts.
+  void SetValidator(std::function<int(const void* rec)> check);
+
+  // Save and restore buffer, order, position and reservation.
+  int PushState();
+  void PopState(int handle);
+
+  // Key registered at initialisation: description and auto-number flag.
+  void RegisterKey(int key, std::string description, bool autoNumber);
+  const std::string& KeyDescription(int key) const { return keyDescriptions_[static_cast<std::size_t>(key)]; }
+  int keyIndex(std::string_view name) const { return layout().keyIndex(name); }
+
+  // Last failure on this thread: message number, engine code and text.
+  int LastError();
+  int LastEngineCode();
+  std::string LastEngineText();
+
+  // This thread's engine file, opening it if needed (nullptr when it cannot).
+  EngineFile* engineFile();
+  // Raise message `id` about this file with the engine error of the last failure.
+  int report(int id, std::string_view key = {});
+
+ private:
+  struct Saved;
+  struct ThreadState;
+  ThreadState& state();
+  int openNow(ThreadState& st);
+  int fail(ThreadState& st, int messageId, int level);
+  int read(bool forward, bool reporting);
+  int get(int key, bool reporting);
+  int reserve(bool reporting);
+  int insert(bool reporting);
+  int update(bool fromForm, bool reporting);
+  int remove(bool ask, bool reporting);
+  int nextNumber(ThreadState& st, std::int64_t& number);
+  void rememberRead(ThreadState& st);
+
+  StoreContext& ctx_;
+  const FileDecl& decl_;
+  int index_;
+  std::uint64_t serial_;
+  std::vector<std::string> keyDescriptions_;
+  int autoKey_ = -1;
+
+  std::mutex mu_;  // guards states_
+  std::unordered_map<std::thread::id, std::unique_ptr<ThreadState>> states_;
+};
+
+}  // namespace vel

@@ -1,1 +1,0 @@
-// Record store: see Engine.h

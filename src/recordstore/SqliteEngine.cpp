@@ -1,0 +1,1215 @@
+// The SQLite record engine: one database file per record file.
+//
+// Each record file is a database with two tables: `meta` (label, layout
+// signature, owner) and `rec` (one row per record: `_id` as the stable
+// position, `_ver` counting rewrites for "watch", then one column per field).
+// Each key is an index named "k_" + key name; text key columns compare
+// without case, and a key that leaves out empty values is a partial index.
+//
+// Sharing: files are in rollback-journal mode with full sync, the only mode
+// in which a commit across several attached files is atomic and which suits
+// a shared folder. An unfinished statement would hold a read lock that blocks
+// every other station's commit, so records are read in pages: a page is one
+// keyset query, read in full and reset before the first record of it is
+// handed out. No statement stays open between calls.
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#include "common/Dates.h"
+#include "errors/EngineStatus.h"
+#include "recordstore/Engine.h"
+
+namespace vel {
+
+const char* engineCodeText(int code) {
+  switch (code) {
+    case ecode::kNone: return "";
+    case ecode::kFileNotFound: return "File Not Found";
+    case ecode::kAccessDenied: return "Access Denied";
+    case ecode::kNoRecord: return "Record Not Available";
+    case ecode::kRecordNotFound: return "Record Not Found";
+    case ecode::kInvalidFile: return "Invalid Data File";
+    case ecode::kNotOpen: return "File Not Open";
+    case ecode::kDuplicateKey: return "Creates Duplicate Key";
+    case ecode::kRecordHeld: return "Record Is Held By Another Station";
+    case ecode::kInvalidKeys: return "Keys Need Rebuilding";
+    case ecode::kInvalidLayout: return "Invalid Record Declaration";
+    case ecode::kAlreadyOpen: return "File Already Open";
+    case ecode::kLockTimeout: return "Lock Time-out: Another Station Holds The File";
+    case ecode::kBadOwner: return "Owner Password Does Not Match";
+    case ecode::kValueDoesNotFit: return "Value Does Not Fit Its Field";
+    case ecode::kNotSupported: return "Operation Not Supported";
+    case ecode::kChanged: return "Record Changed By Another Station";
+    case ecode::kDriverError: return "Record Engine Error";
+  }
+  return "Unknown Error";
+}
+
+namespace {
+
+constexpr int kDefaultWaitMs = 5000;  // how long a plain read or write waits for a lock
+constexpr int kFirstPage = 16;        // rows in the first page of a walk
+constexpr int kMaxPage = 1024;        // pages grow to this many rows
+
+int ok() {
+  clearEngineStatus();
+  return ecode::kNone;
+}
+
+int fail(int code, std::string_view detail = {}) {
+  std::string text = engineCodeText(code);
+  if (!detail.empty()) text += ": " + std::string(detail);
+  setEngineStatus(code, text);
+  return code;
+}
+
+// Maps an SQLite result to an engine code, keeping SQLite's own words as the
+// driver's error text. `writing` tells a lock time-out on a write from a
+// record held while reading.
+int sqlFail(sqlite3* db, int rc, bool writing) {
+  int code;
+  switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: code = writing ? ecode::kLockTimeout : ecode::kRecordHeld; break;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: code = ecode::kAccessDenied; break;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: code = ecode::kInvalidFile; break;
+    case SQLITE_CONSTRAINT:
+      code = (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+                 ? ecode::kDuplicateKey
+                 : ecode::kDriverError;
+      break;
+    default: code = ecode::kDriverError;
+  }
+  const char* msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  if (code == ecode::kDriverError) {
+    setEngineStatus(code, msg, std::to_string(rc), msg);
+  } else {
+    setEngineStatus(code, engineCodeText(code), std::to_string(rc), msg);
+  }
+  return code;
+}
+
+std::string quoteId(std::string_view name) {
+  std::string s = "\"";
+  for (char c : name) {
+    if (c == '"') s += '"';
+    s += c;
+  }
+  return s + "\"";
+}
+
+std::uint64_t fnv1a(std::string_view s) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : s) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+std::string ownerHash(std::string_view owner) {
+  // Kept as a hash: the owner password itself never stands in the file.
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%016llx",
+                static_cast<unsigned long long>(fnv1a(std::string("velmora-owner:") +
+                                                      std::string(owner))));
+  return buf;
+}
+
+// A stored value: what a column holds (dates as yyyymmdd, text right-trimmed).
+struct Cell {
+  std::int64_t i = 0;
+  double d = 0;
+  std::string s;
+};
+
+bool isText(FieldType t) { return t == FieldType::String; }
+bool isReal(FieldType t) { return t == FieldType::Real; }
+
+// Record field -> stored cell.
+void toCell(const FieldDesc& f, void* rec, Cell& c) {
+  FieldRef r(f, rec);
+  if (isText(f.type)) {
+    c.s.assign(rtrim(r.text()));
+  } else if (isReal(f.type)) {
+    c.d = r.real();
+  } else if (f.type == FieldType::Date) {
+    c.i = dateToYyyymmdd(static_cast<std::int32_t>(r.whole()));
+  } else {
+    c.i = r.whole();
+  }
+}
+
+// Stored cell -> record field.
+void fromCell(const FieldDesc& f, void* rec, const Cell& c) {
+  FieldRef r(f, rec);
+  if (isText(f.type)) {
+    r.text().assign(c.s);
+  } else if (isReal(f.type)) {
+    r.real() = c.d;
+  } else if (f.type == FieldType::Date) {
+    r.whole() = yyyymmddToDate(static_cast<std::int32_t>(c.i));
+  } else {
+    r.whole() = c.i;
+  }
+}
+
+void bindCell(sqlite3_stmt* st, int idx, FieldType t, const Cell& c) {
+  if (isText(t)) {
+    sqlite3_bind_text(st, idx, c.s.data(), static_cast<int>(c.s.size()), SQLITE_TRANSIENT);
+  } else if (isReal(t)) {
+    sqlite3_bind_double(st, idx, c.d);
+  } else {
+    sqlite3_bind_int64(st, idx, c.i);
+  }
+}
+
+void readCell(sqlite3_stmt* st, int col, FieldType t, Cell& c) {
+  if (isText(t)) {
+    const unsigned char* p = sqlite3_column_text(st, col);
+    c.s.assign(p ? reinterpret_cast<const char*>(p) : "",
+               static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+  } else if (isReal(t)) {
+    c.d = sqlite3_column_double(st, col);
+  } else {
+    c.i = sqlite3_column_int64(st, col);
+  }
+}
+
+// Refuses a value the stored field cannot hold, naming the field.
+int checkFits(const Layout& l, void* rec) {
+  for (std::size_t i = 0; i < l.fields().size(); ++i) {
+    const FieldDesc& f = l.fields()[i];
+    FieldRef r(f, rec);
+    if (isText(f.type)) {
+      std::size_t n = rtrim(r.text()).size();
+      if (n > static_cast<std::size_t>(f.width))
+        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " holds " + std::to_string(n) +
+                                                 " characters, at most " +
+                                                 std::to_string(f.width) + " fit");
+    } else if (isReal(f.type)) {
+      if (!std::isfinite(r.real()))
+        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " is not a number");
+    } else {
+      std::int64_t v = r.whole();
+      bool fits = v >= r.minWhole() && v <= r.maxWhole();
+      if (fits && f.type == FieldType::Date && v != 0)
+        fits = dateToYyyymmdd(static_cast<std::int32_t>(v)) != 0;
+      if (!fits)
+        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " = " + std::to_string(v) +
+                                                 " is outside " + std::to_string(r.minWhole()) +
+                                                 " to " + std::to_string(r.maxWhole()));
+    }
+  }
+  return ecode::kNone;
+}
+
+// The SQL of one layout, built once.
+struct LayoutSql {
+  std::string columns;      // "_id","_ver","F1",...
+  std::string fieldList;    // "F1",...
+  std::string placeholders; // ?,?,...
+  std::string setList;      // "F1"=?1,...
+  std::vector<std::string> keyCols;     // "c1","c2"
+  std::vector<std::string> keyCond;     // partial-index condition or empty
+  std::vector<std::string> orderAsc, orderDesc;
+  std::vector<std::string> keyEquals;   // "c1"=? AND "c2"=?
+  std::string createTable;              // with schema placeholder %s
+  std::vector<std::string> createIndex; // with table name placeholder
+
+  explicit LayoutSql(const Layout& l) {
+    columns = "\"_id\",\"_ver\"";
+    const auto& fs = l.fields();
+    std::vector<bool> keyed(fs.size(), false);
+    for (const auto& k : l.keys())
+      for (int c : k.components) keyed[static_cast<std::size_t>(c)] = true;
+    std::string defs;
+    for (std::size_t i = 0; i < fs.size(); ++i) {
+      std::string q = quoteId(fs[i].name);
+      columns += "," + q;
+      if (i) {
+        fieldList += ",";
+        placeholders += ",";
+        setList += ",";
+        defs += ",";
+      }
+      fieldList += q;
+      placeholders += "?" + std::to_string(i + 1);
+      setList += q + "=?" + std::to_string(i + 1);
+      if (isText(fs[i].type))
+        defs += q + " TEXT NOT NULL DEFAULT ''" + (keyed[i] ? " COLLATE NOCASE" : "");
+      else if (isReal(fs[i].type))
+        defs += q + " REAL NOT NULL DEFAULT 0";
+      else
+        defs += q + " INTEGER NOT NULL DEFAULT 0";
+    }
+    createTable = "CREATE TABLE rec(\"_id\" INTEGER PRIMARY KEY, \"_ver\" INTEGER NOT NULL "
+                  "DEFAULT 0," + defs + ")";
+    for (const auto& k : l.keys()) {
+      std::string cols, cond, asc, desc, eq;
+      for (std::size_t j = 0; j < k.components.size(); ++j) {
+        const FieldDesc& f = fs[static_cast<std::size_t>(k.components[j])];
+        std::string q = quoteId(f.name);
+        if (j) {
+          cols += ",";
+          cond += " OR ";
+          asc += ",";
+          desc += ",";
+          eq += " AND ";
+        }
+        cols += q;
+        cond += q + (isText(f.type) ? "<>''" : "<>0");
+        asc += q;
+        desc += q + " DESC";
+        eq += q + "=?";
+      }
+      keyCols.push_back(cols);
+      keyCond.push_back(k.excludeEmpty() ? "(" + cond + ")" : std::string());
+      orderAsc.push_back(asc + ",\"_id\"");
+      orderDesc.push_back(desc + ",\"_id\" DESC");
+      keyEquals.push_back(eq);
+      std::string idx = std::string("CREATE ") + (k.unique() ? "UNIQUE " : "") + "INDEX " +
+                        quoteId("k_" + k.name) + " ON rec(" + cols + ")";
+      if (k.excludeEmpty()) idx += " WHERE " + cond;
+      createIndex.push_back(idx);
+    }
+  }
+
+  static const LayoutSql& of(const Layout& l) {
+    static std::mutex mu;
+    static std::unordered_map<const Layout*, std::unique_ptr<LayoutSql>> cache;
+    std::lock_guard lock(mu);
+    auto& p = cache[&l];
+    if (!p) p = std::make_unique<LayoutSql>(l);
+    return *p;
+  }
+};
+
+// Runs one statement that returns no rows.
+int execSql(sqlite3* db, const std::string& sql, bool writing = true) {
+  char* err = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+  sqlite3_free(err);
+  if (rc != SQLITE_OK) return sqlFail(db, rc, writing);
+  return ok();
+}
+
+// A connection as one engine file uses it: the database handle, the schema
+// name the file has there ("main", or its alias inside a transaction) and
+// the statements prepared for it.
+struct Route {
+  sqlite3* db = nullptr;
+  std::string schema = "main";
+  std::unordered_map<int, sqlite3_stmt*> stmts;
+
+  void finalizeAll() {
+    for (auto& [id, st] : stmts) sqlite3_finalize(st);
+    stmts.clear();
+  }
+};
+
+// Statement kinds; key-specific kinds add the key number.
+enum StmtKind : int {
+  kInsert = 1,
+  kUpdate,
+  kUpdateWatched,
+  kDelete,
+  kById,
+  kVerById,
+  kCount,
+  kKeyed = 100,  // + 100 * kind + key
+};
+enum KeyedKind : int { kFirstFwd = 1, kFirstBack, kAfterFwd, kAfterBack, kGet, kDup };
+
+class SqliteFile;
+
+class SqliteTransaction : public Transaction {
+ public:
+  SqliteTransaction(std::vector<SqliteFile*> files, sqlite3* db, int waitMs)
+      : files_(std::move(files)), db_(db), waitMs_(waitMs) {}
+  ~SqliteTransaction() override {
+    if (active_) rollback();
+  }
+  int commit() override;
+  int rollback() override;
+  bool active() const override { return active_; }
+  void setActive() { active_ = true; }
+  void end();
+
+ private:
+  std::vector<SqliteFile*> files_;
+  sqlite3* db_;
+  int waitMs_;
+  bool active_ = false;
+};
+
+class SqliteFile : public EngineFile {
+ public:
+  SqliteFile(const Layout& l, sqlite3* db, OpenMode m)
+      : layout_(l), sql_(LayoutSql::of(l)), mode_(m) {
+    own_.db = db;
+    route_ = &own_;
+  }
+  ~SqliteFile() override {
+    if (route_ != &own_) route_->finalizeAll();
+    own_.finalizeAll();
+    sqlite3_close_v2(own_.db);
+  }
+
+  const Layout& layout() const override { return layout_; }
+  OpenMode mode() const override { return mode_; }
+  sqlite3* ownDb() const { return own_.db; }
+  bool inTransaction() const { return tx_; }
+
+  // Routes this file's statements through a transaction's connection.
+  void routeTo(sqlite3* db, std::string schema) {
+    txRoute_.db = db;
+    txRoute_.schema = std::move(schema);
+    route_ = txRoute_.db == own_.db ? &own_ : &txRoute_;
+    tx_ = true;
+    dropPage();
+  }
+  void routeBack() {
+    txRoute_.finalizeAll();
+    txRoute_.db = nullptr;
+    route_ = &own_;
+    tx_ = false;
+    dropPage();
+  }
+  void finalizeTxStatements() { txRoute_.finalizeAll(); }
+
+  int setOrder(int key) override {
+    if (key < kPhysicalOrder || key >= static_cast<int>(layout_.keys().size()))
+      return fail(ecode::kNotSupported, "no such key");
+    cur_.order = key;
+    cur_.anchor = Anchor::Start;
+    cur_.vals.clear();
+    dropPage();
+    return ok();
+  }
+
+  int setOrderAt(int key, const void* rec) override {
+    if (key == kPhysicalOrder) return setOrder(key);
+    if (int rc = setOrder(key)) return rc;
+    cur_.anchor = Anchor::At;
+    keyCells(key, const_cast<void*>(rec), cur_.vals);
+    return ok();
+  }
+
+  int next(void* rec) override { return step(rec, true); }
+  int previous(void* rec) override { return step(rec, false); }
+
+  int get(int key, void* rec) override {
+    if (key < 0 || key >= static_cast<int>(layout_.keys().size()))
+      return fail(ecode::kNotSupported, "no such key");
+    sqlite3_stmt* st = stmt(keyedId(kGet, key));
+    if (!st) return lastPrepareError_;
+    std::vector<Cell> vals;
+    keyCells(key, rec, vals);
+    bindKey(st, key, vals, 1);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+      readRow(st, rec);
+      sqlite3_reset(st);
+      cur_.order = key;
+      placeOn(rec);
+      return ok();
+    }
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE) return fail(ecode::kRecordNotFound);
+    return sqlFail(route_->db, rc, false);
+  }
+
+  std::string position() const override {
+    if (curId_ == 0) return {};
+    std::string p = "R" + std::to_string(cur_.order) + ";" + std::to_string(curId_) + ";";
+    if (cur_.order >= 0) {
+      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(cur_.order)];
+      for (std::size_t j = 0; j < k.components.size(); ++j) {
+        FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
+        const Cell& c = cur_.vals[j];
+        std::string v = isText(t) ? c.s : isReal(t) ? std::to_string(c.d) : std::to_string(c.i);
+        if (isReal(t)) {
+          char buf[40];
+          std::snprintf(buf, sizeof buf, "%.17g", c.d);
+          v = buf;
+        }
+        p += std::to_string(v.size()) + ":" + v;
+      }
+    }
+    return p;
+  }
+
+  int reget(std::string_view pos, void* rec) override {
+    int order;
+    std::int64_t id;
+    std::vector<Cell> vals;
+    if (!parsePosition(pos, order, id, vals)) return fail(ecode::kRecordNotFound, "bad position");
+    sqlite3_stmt* st = stmt(kById);
+    if (!st) return lastPrepareError_;
+    sqlite3_bind_int64(st, 1, id);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+      readRow(st, rec);
+      sqlite3_reset(st);
+      cur_.order = order;
+      placeOn(rec);
+      return ok();
+    }
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE) return fail(ecode::kRecordNotFound);
+    return sqlFail(route_->db, rc, false);
+  }
+
+  int resetTo(std::string_view pos) override {
+    int order;
+    std::int64_t id;
+    std::vector<Cell> vals;
+    if (!parsePosition(pos, order, id, vals)) return fail(ecode::kRecordNotFound, "bad position");
+    cur_.order = order;
+    cur_.anchor = Anchor::On;
+    cur_.id = id;
+    cur_.vals = std::move(vals);
+    curId_ = 0;
+    watched_ = false;
+    dropPage();
+    return ok();
+  }
+
+  int watch() override {
+    if (curId_ == 0) return fail(ecode::kNoRecord);
+    watched_ = true;
+    return ok();
+  }
+
+  int add(void* rec) override {
+    if (int rc = checkFits(layout_, rec)) return rc;
+    sqlite3_stmt* st = stmt(kInsert);
+    if (!st) return lastPrepareError_;
+    bindFields(st, rec);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) return sqlFail(route_->db, rc, true);
+    curId_ = sqlite3_last_insert_rowid(route_->db);
+    curVer_ = 0;
+    watched_ = false;
+    placeOnCurrent(rec);
+    dropPage();
+    return ok();
+  }
+
+  int put(const void* crec) override {
+    void* rec = const_cast<void*>(crec);
+    if (curId_ == 0) return fail(ecode::kNoRecord, "no current record to rewrite");
+    if (int rc = checkFits(layout_, rec)) return rc;
+    sqlite3_stmt* st = stmt(watched_ ? kUpdateWatched : kUpdate);
+    if (!st) return lastPrepareError_;
+    int n = bindFields(st, rec);
+    sqlite3_bind_int64(st, n + 1, curId_);
+    if (watched_) sqlite3_bind_int64(st, n + 2, curVer_);
+    int rc = sqlite3_step(st);
+    bool updated = rc == SQLITE_ROW;
+    std::int64_t newVer = updated ? sqlite3_column_int64(st, 0) : 0;
+    if (updated) rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) return sqlFail(route_->db, rc, true);
+    dropPage();
+    if (!updated) {
+      // Nothing rewritten: the record was changed or deleted by another station.
+      return fail(watched_ ? ecode::kChanged : ecode::kNoRecord,
+                  "the record was changed or deleted by another station");
+    }
+    curVer_ = newVer;
+    placeOnCurrent(rec);
+    return ok();
+  }
+
+  int erase() override {
+    if (curId_ == 0) return fail(ecode::kNoRecord, "no current record to delete");
+    sqlite3_stmt* st = stmt(kDelete);
+    if (!st) return lastPrepareError_;
+    sqlite3_bind_int64(st, 1, curId_);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) return sqlFail(route_->db, rc, true);
+    bool gone = sqlite3_changes(route_->db) > 0;
+    dropPage();
+    curId_ = 0;
+    watched_ = false;
+    if (!gone) return fail(ecode::kNoRecord, "the record was deleted by another station");
+    return ok();  // the cursor stays where the record was: next reads the one after it
+  }
+
+  int duplicateOn(int key, const void* crec, std::string_view exceptPosition,
+                  bool& clash) override {
+    clash = false;
+    if (key < 0 || key >= static_cast<int>(layout_.keys().size()))
+      return fail(ecode::kNotSupported, "no such key");
+    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
+    if (!k.unique()) return ok();
+    void* rec = const_cast<void*>(crec);
+    std::vector<Cell> vals;
+    keyCells(key, rec, vals);
+    if (k.excludeEmpty() && allEmpty(key, vals)) return ok();
+    std::int64_t except = 0;
+    if (!exceptPosition.empty()) {
+      int o;
+      std::vector<Cell> v;
+      if (!parsePosition(exceptPosition, o, except, v)) except = 0;
+    }
+    sqlite3_stmt* st = stmt(keyedId(kDup, key));
+    if (!st) return lastPrepareError_;
+    int n = bindKey(st, key, vals, 1);
+    sqlite3_bind_int64(st, n, except);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc == SQLITE_ROW) clash = true;
+    else if (rc != SQLITE_DONE) return sqlFail(route_->db, rc, false);
+    return ok();
+  }
+
+  int records(std::int64_t& count) override {
+    sqlite3_stmt* st = stmt(kCount);
+    if (!st) return lastPrepareError_;
+    int rc = sqlite3_step(st);
+    count = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) return sqlFail(route_->db, rc, false);
+    return ok();
+  }
+
+  int buildKeys(bool full) override {
+    full = full || fullBuild_;
+    std::string sql = "BEGIN IMMEDIATE;";
+    const auto& keys = layout_.keys();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      std::string name = quoteId(route_->schema) + "." + quoteId("k_" + keys[i].name);
+      if (full) sql += "DROP INDEX IF EXISTS " + name + ";";
+      std::string create = sql_.createIndex[i];
+      create.replace(create.find("INDEX ") + 6, 0, "IF NOT EXISTS " + quoteId(route_->schema) + ".");
+      sql += create + ";";
+    }
+    if (!full) sql += "REINDEX " + quoteId(route_->schema) + ".rec;";
+    sql += "COMMIT;";
+    own_.finalizeAll();
+    int rc = execSql(route_->db, sql);
+    if (rc) execSql(route_->db, "ROLLBACK");
+    else fullBuild_ = false;
+    dropPage();
+    return rc ? rc : ok();
+  }
+
+  int option(std::string_view opt) override {
+    auto eq = opt.find('=');
+    std::string name(opt.substr(0, eq));
+    std::string value(eq == std::string_view::npos ? "" : opt.substr(eq + 1));
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (name == "RECOVER") {
+      // A station that dies loses its locks with its process, and the next
+      // reader rolls its unfinished change back; the seconds are kept as the
+      // longest wait for a lock.
+      int secs = std::atoi(value.c_str());
+      if (secs > 0) sqlite3_busy_timeout(own_.db, secs * 1000);
+      return ok();
+    }
+    if (name == "FULLBUILD") {
+      fullBuild_ = value == "ON" || value == "on" || value == "On";
+      return ok();
+    }
+    return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
+  }
+
+  struct SavedCursor {
+    int order;
+    int anchor;
+    std::vector<Cell> vals;
+    std::int64_t id, curId, curVer;
+    bool watched;
+  };
+
+  std::shared_ptr<void> saveCursor() const override {
+    auto s = std::make_shared<SavedCursor>();
+    s->order = cur_.order;
+    s->anchor = static_cast<int>(cur_.anchor);
+    s->vals = cur_.vals;
+    s->id = cur_.id;
+    s->curId = curId_;
+    s->curVer = curVer_;
+    s->watched = watched_;
+    return s;
+  }
+
+  void restoreCursor(const std::shared_ptr<void>& state) override {
+    auto* s = static_cast<SavedCursor*>(state.get());
+    if (!s) return;
+    cur_.order = s->order;
+    cur_.anchor = static_cast<Anchor>(s->anchor);
+    cur_.vals = s->vals;
+    cur_.id = s->id;
+    curId_ = s->curId;
+    curVer_ = s->curVer;
+    watched_ = s->watched;
+    dropPage();
+  }
+
+ private:
+  enum class Anchor { Start, At, On };
+
+  struct Cursor {
+    int order = kPhysicalOrder;
+    Anchor anchor = Anchor::Start;
+    std::vector<Cell> vals;  // key values of the anchor (At, On)
+    std::int64_t id = 0;     // the anchor record (On)
+  };
+
+  // One page of rows read ahead, in stored form.
+  struct Page {
+    bool valid = false;
+    bool forward = true;
+    int size = kFirstPage;  // rows asked for the next page
+    std::size_t rows = 0, pos = 0;
+    std::vector<std::int64_t> ids, vers;
+    std::vector<Cell> cells;  // rows * fields
+  };
+
+  static int keyedId(int kind, int key) { return kKeyed + 100 * kind + key + 1; }
+
+  void dropPage() {
+    page_.valid = false;
+    page_.size = kFirstPage;
+  }
+
+  bool allEmpty(int key, const std::vector<Cell>& vals) const {
+    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
+    for (std::size_t j = 0; j < k.components.size(); ++j) {
+      FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
+      if (isText(t) ? !vals[j].s.empty() : isReal(t) ? vals[j].d != 0 : vals[j].i != 0)
+        return false;
+    }
+    return true;
+  }
+
+  void keyCells(int key, const void* rec, std::vector<Cell>& out) const {
+    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
+    out.resize(k.components.size());
+    for (std::size_t j = 0; j < k.components.size(); ++j)
+      toCell(layout_.fields()[static_cast<std::size_t>(k.components[j])], const_cast<void*>(rec),
+             out[j]);
+  }
+
+  // Binds the key's values from parameter `first` on; returns the next free one.
+  int bindKey(sqlite3_stmt* st, int key, const std::vector<Cell>& vals, int first) const {
+    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
+    for (std::size_t j = 0; j < k.components.size(); ++j)
+      bindCell(st, first++, layout_.fields()[static_cast<std::size_t>(k.components[j])].type,
+               vals[j]);
+    return first;
+  }
+
+  int bindFields(sqlite3_stmt* st, void* rec) {
+    const auto& fs = layout_.fields();
+    Cell c;
+    for (std::size_t i = 0; i < fs.size(); ++i) {
+      toCell(fs[i], rec, c);
+      bindCell(st, static_cast<int>(i) + 1, fs[i].type, c);
+    }
+    return static_cast<int>(fs.size());
+  }
+
+  void readRow(sqlite3_stmt* st, void* rec) {
+    curId_ = sqlite3_column_int64(st, 0);
+    curVer_ = sqlite3_column_int64(st, 1);
+    watched_ = false;
+    const auto& fs = layout_.fields();
+    Cell c;
+    for (std::size_t i = 0; i < fs.size(); ++i) {
+      readCell(st, static_cast<int>(i) + 2, fs[i].type, c);
+      fromCell(fs[i], rec, c);
+    }
+  }
+
+  // The record just read or written becomes the anchor of the walk.
+  void placeOn(void* rec) {
+    cur_.anchor = Anchor::On;
+    cur_.id = curId_;
+    if (cur_.order >= 0) keyCells(cur_.order, rec, cur_.vals);
+    else cur_.vals.clear();
+    dropPage();
+  }
+  void placeOnCurrent(void* rec) {
+    cur_.anchor = Anchor::On;
+    cur_.id = curId_;
+    if (cur_.order >= 0) keyCells(cur_.order, rec, cur_.vals);
+    else cur_.vals.clear();
+  }
+
+  bool parsePosition(std::string_view pos, int& order, std::int64_t& id,
+                     std::vector<Cell>& vals) const {
+    if (pos.size() < 2 || pos[0] != 'R') return false;
+    std::size_t a = pos.find(';', 1);
+    if (a == std::string_view::npos) return false;
+    std::size_t b = pos.find(';', a + 1);
+    if (b == std::string_view::npos) return false;
+    order = std::atoi(std::string(pos.substr(1, a - 1)).c_str());
+    id = std::atoll(std::string(pos.substr(a + 1, b - a - 1)).c_str());
+    if (order < kPhysicalOrder || order >= static_cast<int>(layout_.keys().size())) return false;
+    vals.clear();
+    std::size_t p = b + 1;
+    if (order >= 0) {
+      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(order)];
+      for (int comp : k.components) {
+        std::size_t colon = pos.find(':', p);
+        if (colon == std::string_view::npos) return false;
+        std::size_t len = static_cast<std::size_t>(std::atoll(std::string(pos.substr(p, colon - p)).c_str()));
+        if (colon + 1 + len > pos.size()) return false;
+        std::string v(pos.substr(colon + 1, len));
+        Cell c;
+        FieldType t = layout_.fields()[static_cast<std::size_t>(comp)].type;
+        if (isText(t)) c.s = v;
+        else if (isReal(t)) c.d = std::strtod(v.c_str(), nullptr);
+        else c.i = std::atoll(v.c_str());
+        vals.push_back(std::move(c));
+        p = colon + 1 + len;
+      }
+    }
+    return true;
+  }
+
+  std::string tableName() const { return quoteId(route_->schema) + ".rec"; }
+
+  std::string buildSql(int id) const {
+    std::string t = tableName();
+    switch (id) {
+      case kInsert: return "INSERT INTO " + t + "(" + sql_.fieldList + ") VALUES(" + sql_.placeholders + ")";
+      case kUpdate:
+      case kUpdateWatched: {
+        std::size_t n = layout_.fields().size();
+        std::string s = "UPDATE " + t + " SET " + sql_.setList + ",\"_ver\"=\"_ver\"+1 WHERE \"_id\"=?" +
+                        std::to_string(n + 1);
+        if (id == kUpdateWatched) s += " AND \"_ver\"=?" + std::to_string(n + 2);
+        return s + " RETURNING \"_ver\"";
+      }
+      case kDelete: return "DELETE FROM " + t + " WHERE \"_id\"=?";
+      case kById: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\"=?";
+      case kVerById: return "SELECT \"_ver\" FROM " + t + " WHERE \"_id\"=?";
+      case kCount: return "SELECT count(*) FROM " + t;
+      default: break;
+    }
+    int kind = (id - kKeyed) / 100;
+    int key = (id - kKeyed) % 100 - 1;
+    if (key == kPhysicalOrder) {
+      switch (kind) {
+        case kFirstFwd: return "SELECT " + sql_.columns + " FROM " + t + " ORDER BY \"_id\" LIMIT ?";
+        case kFirstBack: return "SELECT " + sql_.columns + " FROM " + t + " ORDER BY \"_id\" DESC LIMIT ?";
+        case kAfterFwd: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\">? ORDER BY \"_id\" LIMIT ?";
+        case kAfterBack: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\"<? ORDER BY \"_id\" DESC LIMIT ?";
+        default: return {};
+      }
+    }
+    std::size_t k = static_cast<std::size_t>(key);
+    const std::string& cond = sql_.keyCond[k];
+    std::string where = cond.empty() ? std::string() : " WHERE " + cond;
+    std::string andCond = cond.empty() ? std::string() : cond + " AND ";
+    std::string tuple = "(" + sql_.keyCols[k] + ",\"_id\")";
+    std::string params;
+    for (std::size_t j = 0; j <= layout_.keys()[k].components.size(); ++j) params += j ? ",?" : "?";
+    switch (kind) {
+      case kFirstFwd: return "SELECT " + sql_.columns + " FROM " + t + where + " ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
+      case kFirstBack: return "SELECT " + sql_.columns + " FROM " + t + where + " ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
+      case kAfterFwd:
+        return "SELECT " + sql_.columns + " FROM " + t + " WHERE " + andCond + tuple + ">(" + params +
+               ") ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
+      case kAfterBack:
+        return "SELECT " + sql_.columns + " FROM " + t + " WHERE " + andCond + tuple + "<(" + params +
+               ") ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
+      case kGet:
+        return "SELECT " + sql_.columns + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
+               " ORDER BY " + sql_.orderAsc[k] + " LIMIT 1";
+      case kDup:
+        return "SELECT \"_id\" FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
+               " AND \"_id\"<>? LIMIT 1";
+      default: return {};
+    }
+  }
+
+  sqlite3_stmt* stmt(int id) {
+    auto it = route_->stmts.find(id);
+    if (it != route_->stmts.end()) return it->second;
+    std::string sql = buildSql(id);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v3(route_->db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+      lastPrepareError_ = sqlFail(route_->db, rc, false);
+      return nullptr;
+    }
+    route_->stmts.emplace(id, st);
+    return st;
+  }
+
+  // Reads the next or previous record, from the page read ahead or a new page.
+  int step(void* rec, bool forward) {
+    if (page_.valid && page_.forward == forward && page_.pos < page_.rows) return serve(rec);
+    int rc = fetchPage(forward);
+    if (rc) return rc;
+    if (page_.rows == 0) {
+      dropPage();
+      return fail(ecode::kNoRecord);
+    }
+    return serve(rec);
+  }
+
+  int serve(void* rec) {
+    const auto& fs = layout_.fields();
+    std::size_t base = page_.pos * fs.size();
+    for (std::size_t i = 0; i < fs.size(); ++i) fromCell(fs[i], rec, page_.cells[base + i]);
+    curId_ = page_.ids[page_.pos];
+    curVer_ = page_.vers[page_.pos];
+    watched_ = false;
+    cur_.anchor = Anchor::On;
+    cur_.id = curId_;
+    if (cur_.order >= 0) {
+      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(cur_.order)];
+      cur_.vals.resize(k.components.size());
+      for (std::size_t j = 0; j < k.components.size(); ++j)
+        cur_.vals[j] = page_.cells[base + static_cast<std::size_t>(k.components[j])];
+    }
+    ++page_.pos;
+    return ok();
+  }
+
+  int fetchPage(bool forward) {
+    int key = cur_.order;
+    bool fromStart = cur_.anchor == Anchor::Start;
+    int kind = fromStart ? (forward ? kFirstFwd : kFirstBack) : (forward ? kAfterFwd : kAfterBack);
+    sqlite3_stmt* st = stmt(keyedId(kind, key));
+    if (!st) return lastPrepareError_;
+    int limit = (page_.valid && page_.forward == forward) ? std::min(page_.size * 4, kMaxPage)
+                                                          : kFirstPage;
+    int p = 1;
+    if (!fromStart) {
+      if (key >= 0) p = bindKey(st, key, cur_.vals, 1);
+      std::int64_t id = cur_.id;
+      if (cur_.anchor == Anchor::At)
+        id = forward ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+      sqlite3_bind_int64(st, p++, id);
+    }
+    sqlite3_bind_int64(st, p, limit);
+    const auto& fs = layout_.fields();
+    std::size_t nf = fs.size();
+    page_.rows = 0;
+    page_.pos = 0;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      std::size_t r = page_.rows++;
+      if (page_.ids.size() < page_.rows) {
+        page_.ids.resize(page_.rows);
+        page_.vers.resize(page_.rows);
+        page_.cells.resize(page_.rows * nf);
+      }
+      page_.ids[r] = sqlite3_column_int64(st, 0);
+      page_.vers[r] = sqlite3_column_int64(st, 1);
+      for (std::size_t i = 0; i < nf; ++i)
+        readCell(st, static_cast<int>(i) + 2, fs[i].type, page_.cells[r * nf + i]);
+    }
+    sqlite3_reset(st);  // the read lock ends here, before any record is handed out
+    if (rc != SQLITE_DONE) {
+      dropPage();
+      return sqlFail(route_->db, rc, false);
+    }
+    page_.valid = true;
+    page_.forward = forward;
+    page_.size = limit;
+    return ecode::kNone;
+  }
+
+  const Layout& layout_;
+  const LayoutSql& sql_;
+  OpenMode mode_;
+  Route own_, txRoute_;
+  Route* route_;
+  bool tx_ = false;
+  bool fullBuild_ = false;
+  Cursor cur_;
+  Page page_;
+  std::int64_t curId_ = 0, curVer_ = 0;
+  bool watched_ = false;
+  int lastPrepareError_ = ecode::kDriverError;
+};
+
+void SqliteTransaction::end() {
+  for (std::size_t i = 0; i < files_.size(); ++i) files_[i]->finalizeTxStatements();
+  for (std::size_t i = 1; i < files_.size(); ++i)
+    execSql(db_, "DETACH DATABASE " + quoteId("t" + std::to_string(i)));
+  for (auto* f : files_) f->routeBack();
+  active_ = false;
+}
+
+int SqliteTransaction::commit() {
+  if (!active_) return fail(ecode::kNotSupported, "no transaction to commit");
+  sqlite3_busy_timeout(db_, waitMs_);
+  int rc = execSql(db_, "COMMIT");
+  sqlite3_busy_timeout(db_, kDefaultWaitMs);
+  if (rc) {
+    EngineStatus keep = engineStatus();
+    rollback();
+    setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+    return keep.code;
+  }
+  end();
+  return ok();
+}
+
+int SqliteTransaction::rollback() {
+  if (!active_) return ok();
+  int rc = execSql(db_, "ROLLBACK");
+  end();
+  return rc ? rc : ok();
+}
+
+bool fileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+class SqliteEngine : public Engine {
+ public:
+  int open(const Layout& layout, const std::string& path, OpenMode mode, std::string_view owner,
+           std::unique_ptr<EngineFile>& out) override {
+    if (!fileExists(path)) return fail(ecode::kFileNotFound, path);
+    sqlite3* db = nullptr;
+    int flags = (mode.writes() ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+                SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+      int code = (rc & 0xff) == SQLITE_CANTOPEN && ::access(path.c_str(), mode.writes() ? W_OK : R_OK) != 0
+                     ? fail(ecode::kAccessDenied, path)
+                     : sqlFail(db, rc, false);
+      sqlite3_close_v2(db);
+      return code;
+    }
+    sqlite3_busy_timeout(db, kDefaultWaitMs);
+    sqlite3_extended_result_codes(db, 1);
+    if (int code = execSql(db, "PRAGMA synchronous=FULL")) {
+      sqlite3_close_v2(db);
+      return code;
+    }
+    int code = checkFile(db, layout, owner);
+    if (code) {
+      EngineStatus keep = engineStatus();
+      sqlite3_close_v2(db);
+      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      return code;
+    }
+    out = std::make_unique<SqliteFile>(layout, db, mode);
+    return ok();
+  }
+
+  int create(const Layout& layout, const std::string& path, std::string_view owner) override {
+    if (fileExists(path)) return ok();
+    // Built under a private name and linked into place, so two stations that
+    // both find the file missing never overwrite each other's file.
+    std::string tmp = path + ".new" + std::to_string(::getpid()) + "-" +
+                      std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+    ::unlink(tmp.c_str());
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+      int code = sqlFail(db, rc, true);
+      sqlite3_close_v2(db);
+      return code;
+    }
+    const LayoutSql& s = LayoutSql::of(layout);
+    std::string sql = "PRAGMA journal_mode=DELETE; BEGIN; "
+                      "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL);";
+    sql += s.createTable + ";";
+    for (const auto& idx : s.createIndex) sql += idx + ";";
+    sql += "COMMIT;";
+    int code = execSql(db, sql);
+    if (!code) code = putMeta(db, "label", layout.label());
+    if (!code) code = putMeta(db, "layout", layout.signature());
+    if (!code) code = putMeta(db, "owner", ownerHash(owner));
+    if (code) {
+      EngineStatus keep = engineStatus();
+      sqlite3_close_v2(db);
+      ::unlink(tmp.c_str());
+      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      return code;
+    }
+    sqlite3_close_v2(db);
+    if (::link(tmp.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+      // A folder that cannot link: rename, unless another station was first.
+      if (!fileExists(path) && ::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        return fail(err == EACCES ? ecode::kAccessDenied : ecode::kDriverError,
+                    path + ": " + std::strerror(err));
+      }
+    }
+    ::unlink(tmp.c_str());
+    return ok();
+  }
+
+  int remove(const std::string& path) override {
+    if (::unlink(path.c_str()) != 0) {
+      if (errno == ENOENT) return fail(ecode::kFileNotFound, path);
+      return fail(errno == EACCES ? ecode::kAccessDenied : ecode::kDriverError,
+                  path + ": " + std::strerror(errno));
+    }
+    ::unlink((path + "-journal").c_str());
+    return ok();
+  }
+
+  int repairKeys(const Layout& layout, const std::string& path, std::string_view owner) override {
+    if (!fileExists(path)) return fail(ecode::kFileNotFound, path);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+      int code = sqlFail(db, rc, true);
+      sqlite3_close_v2(db);
+      return code;
+    }
+    sqlite3_busy_timeout(db, kDefaultWaitMs);
+    int code = checkFile(db, layout, owner);
+    if (code == ecode::kInvalidKeys || code == ecode::kNone) {
+      SqliteFile file(layout, db, OpenMode{});  // takes the connection over
+      return file.buildKeys(true);
+    }
+    EngineStatus keep = engineStatus();
+    sqlite3_close_v2(db);
+    setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+    return code;
+  }
+
+  int begin(const std::vector<EngineFile*>& files, int timeoutSeconds,
+            std::unique_ptr<Transaction>& out) override {
+    if (files.empty()) return fail(ecode::kNotSupported, "a transaction needs a file");
+    if (files.size() > 10) return fail(ecode::kNotSupported, "a transaction spans at most 10 files");
+    std::vector<SqliteFile*> fs;
+    for (EngineFile* f : files) {
+      auto* sf = dynamic_cast<SqliteFile*>(f);
+      if (!sf) return fail(ecode::kNotSupported, "not a file of this engine");
+      if (sf->inTransaction()) return fail(ecode::kNotSupported, "file already in a transaction");
+      if (!sf->mode().writes()) return fail(ecode::kAccessDenied, sf->layout().label());
+      if (std::find(fs.begin(), fs.end(), sf) == fs.end()) fs.push_back(sf);
+    }
+    // Always attach in the same order, so two stations lock files alike.
+    std::sort(fs.begin(), fs.end(), [](SqliteFile* a, SqliteFile* b) {
+      return a->layout().label() < b->layout().label();
+    });
+    sqlite3* db = fs[0]->ownDb();
+    std::size_t attached = 0;
+    auto detachAll = [&] {
+      for (std::size_t i = 1; i <= attached; ++i)
+        execSql(db, "DETACH DATABASE " + quoteId("t" + std::to_string(i)));
+    };
+    for (std::size_t i = 1; i < fs.size(); ++i) {
+      const char* file = sqlite3_db_filename(fs[i]->ownDb(), "main");
+      sqlite3_stmt* st = nullptr;
+      std::string sql = "ATTACH DATABASE ?1 AS " + quoteId("t" + std::to_string(i));
+      int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+      if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, file, -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+        rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+      }
+      sqlite3_finalize(st);
+      if (rc != SQLITE_OK) {
+        int code = sqlFail(db, rc, true);
+        detachAll();
+        return code;
+      }
+      ++attached;
+    }
+    int waitMs = std::max(0, timeoutSeconds) * 1000;
+    sqlite3_busy_timeout(db, waitMs);
+    int code = execSql(db, "BEGIN IMMEDIATE");
+    sqlite3_busy_timeout(db, kDefaultWaitMs);
+    if (code) {
+      EngineStatus keep = engineStatus();
+      detachAll();
+      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      return code;
+    }
+    for (std::size_t i = 0; i < fs.size(); ++i)
+      fs[i]->routeTo(db, i == 0 ? "main" : "t" + std::to_string(i));
+    auto tx = std::make_unique<SqliteTransaction>(fs, db, waitMs);
+    tx->setActive();
+    out = std::move(tx);
+    return ok();
+  }
+
+ private:
+  static int putMeta(sqlite3* db, const char* name, const std::string& value) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO meta(name, value) VALUES(?1, ?2)", -1,
+                                &st, nullptr);
+    if (rc == SQLITE_OK) {
+      sqlite3_bind_text(st, 1, name, -1, SQLITE_STATIC);
+      sqlite3_bind_text(st, 2, value.c_str(), -1, SQLITE_TRANSIENT);
+      rc = sqlite3_step(st);
+      rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_OK ? ok() : sqlFail(db, rc, true);
+  }
+
+  // Owner, layout and keys of a file just opened.
+  static int checkFile(sqlite3* db, const Layout& layout, std::string_view owner) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT name, value FROM meta", -1, &st, nullptr);
+    if (rc != SQLITE_OK) {
+      int code = (rc & 0xff) == SQLITE_ERROR ? fail(ecode::kInvalidFile, "not a record file")
+                                            : sqlFail(db, rc, false);
+      sqlite3_finalize(st);
+      return code;
+    }
+    std::string storedOwner, storedLayout;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+      const unsigned char* v = sqlite3_column_text(st, 1);
+      std::string value = v ? reinterpret_cast<const char*>(v) : "";
+      if (name == "owner") storedOwner = value;
+      else if (name == "layout") storedLayout = value;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return sqlFail(db, rc, false);
+    if (storedOwner != ownerHash(owner)) return fail(ecode::kBadOwner);
+    if (storedLayout != layout.signature())
+      return fail(ecode::kInvalidLayout, "the file holds another record layout");
+    // Every key must have its index.
+    rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='rec'",
+                            -1, &st, nullptr);
+    if (rc != SQLITE_OK) {
+      sqlite3_finalize(st);
+      return sqlFail(db, rc, false);
+    }
+    std::vector<std::string> have;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+      have.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    for (const auto& k : layout.keys())
+      if (std::find(have.begin(), have.end(), "k_" + k.name) == have.end())
+        return fail(ecode::kInvalidKeys, "key " + k.name + " is missing");
+    return ok();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Engine> makeSqliteEngine() { return std::make_unique<SqliteEngine>(); }
+
+}  // namespace vel
