@@ -9,9 +9,9 @@ namespace {
 constexpr std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);             // [0, 399]
+  const auto yoe = static_cast<unsigned>(y - era * 400);                 // [0, 399]
   const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;  // [0, 365]
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;        // [0, 146096]
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;            // [0, 146096]
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
@@ -34,9 +34,8 @@ bool inCalendar(std::int32_t day) {
 std::int32_t dateFromYmd(int year, int month, int day) {
   if (year < kFirstYear || year > kLastYear || month < 1 || month > 12) return 0;
   if (day < 1 || day > daysInMonth(year, month)) return 0;
-  return static_cast<std::int32_t>(daysFromCivil(year, static_cast<unsigned>(month),
-                                                 static_cast<unsigned>(day)) -
-                                   kDayZero);
+  return static_cast<std::int32_t>(
+      daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kDayZero);
 }
 
 Ymd ymdFromDate(std::int32_t dayNumber) {

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace vel {
@@ -29,7 +28,12 @@ std::string fixedDecimal(double value, int decimals) {
   const char* p = buf;
   for (; p != res.ptr && *p != 'e'; ++p)
     if (*p != '.') digits += *p;
-  const int exponent = std::atoi(p + 1);
+  int exponent = 0;
+  if (p != res.ptr) {
+    const char* e = p + 1;
+    if (e != res.ptr && *e == '+') ++e;  // from_chars takes a minus but no plus
+    std::from_chars(e, res.ptr, exponent);
+  }
 
   // Lay the digits out around the decimal point: `intLen` digits before it.
   const int intLen = exponent + 1;

@@ -21,13 +21,15 @@ char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 
 std::optional<int> readNumber(std::string_view s, std::size_t& pos, std::size_t maxDigits) {
   const std::size_t start = pos;
   int n = 0;
-  while (pos < s.size() && isDigit(s[pos]) && pos - start < maxDigits) n = n * 10 + (s[pos++] - '0');
+  while (pos < s.size() && isDigit(s[pos]) && pos - start < maxDigits)
+    n = n * 10 + (s[pos++] - '0');
   if (pos == start) return std::nullopt;
   return n;
 }
 
 std::string padLeft(std::string s, int width) {
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+  if (static_cast<int>(s.size()) < width)
+    s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
   return s;
 }
 

@@ -357,18 +357,27 @@ int FileManager::reserve(bool reporting) {
         if (reporting) report(msg::RetrievalError);
         return kFailed;
       }
-      std::int64_t before = numbered.whole();
-      numbered.whole() = number;
-      rc = st.file->add(st.buf.get());
+      // The reserved record holds the key and nothing else, so that no other
+      // value of the buffer can stand in the way of the number; Insert
+      // writes the whole record over it.
+      RecordBuffer holder(layout());
+      for (int c : k.components) {
+        FieldRef from = layout().field(st.buf.get(), c), to = layout().field(holder.get(), c);
+        if (from.isText()) to.text() = from.text();
+        else if (from.isReal()) to.real() = from.real();
+        else to.whole() = from.whole();
+      }
+      layout().field(holder.get(), k.components.back()).whole() = number;
+      rc = st.file->add(holder.get());
       if (rc == ecode::kNone) rc = tx->commit();
       if (rc == ecode::kNone) {
+        numbered.whole() = number;
         st.reserved = true;
         st.reservedPos = st.file->position();
         return kDone;
       }
       fail(st, msg::AutoIncrementError, kFailed);
       tx->rollback();
-      numbered.whole() = before;
       if (rc == ecode::kValueDoesNotFit) break;  // retrying cannot help
     }
     if (!reporting) return kFailed;
@@ -402,11 +411,13 @@ int FileManager::insert(bool reporting) {
   ThreadState& st = state();
   if (st.validator && st.validator(st.buf.get()) != 0) return fail(st, 0, kFailed);
   int rc;
+  bool reservedHere = false;
   if (autoKey_ < 0) {
     rc = st.file->add(st.buf.get());
   } else {
     if (!st.reserved) {
       if (int level = reserve(reporting)) return level;
+      reservedHere = true;
     }
     // Complete the reserved record: find it again and rewrite it.
     RecordBuffer scratch(layout());
@@ -418,6 +429,15 @@ int FileManager::insert(bool reporting) {
     rememberRead(st);
     return kDone;
   }
+  // A number this insert reserved for itself goes back when the insert fails;
+  // a number the form reserved stays with the form for another try.
+  struct GiveBack {
+    FileManager* fm;
+    bool active;
+    ~GiveBack() {
+      if (active) fm->DropReservation();
+    }
+  } giveBack{this, reservedHere};
   if (rc == ecode::kDuplicateKey) {
     fail(st, msg::DuplicateKey, kFailed);
     if (!reporting) return kFailed;

@@ -104,7 +104,7 @@ int RelationManager::applyUpdateRules(const void* oldRec, const void* newRec) {
       if (kids.empty()) continue;
       files_.context().errors->SetFile(r.other->label());
       files_.context().errors->Throw(msg::RestrictUpdate);
-      return kFailed;
+      return kDeclined;
     }
     EngineFile* child = r.other->engineFile();
     if (!child) return kFailed;
@@ -155,9 +155,14 @@ int RelationManager::Update(bool fromForm) {
     tx->rollback();
     return file_.LastEngineCode() == ecode::kChanged ? kFailed : kRefused;
   }
-  if (applyUpdateRules(oldRec.get(), file_.buffer()) != kDone) {
+  if (int rc2 = applyUpdateRules(oldRec.get(), file_.buffer()); rc2 != kDone) {
     EngineStatus keep = engineStatus();
     tx->rollback();
+    if (rc2 != kDeclined) {  // a restricted change has said so already
+      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      errors.SetFile(file_.label());
+      errors.Throw(msg::PutFailed);
+    }
     // The parent's linking fields go back to what the file still holds.
     for (auto& r : relations_)
       for (auto [pf, cf] : r.links) {

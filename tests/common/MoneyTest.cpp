@@ -1,9 +1,9 @@
-#include "common/Money.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "common/Money.h"
 
 namespace vel {
 namespace {
@@ -11,14 +11,16 @@ namespace {
 // Values whose binary form lies just below the half cent, so that
 // round(x * 100) rounds them the wrong way.
 TEST(Money, HalfCentsRoundAwayFromZeroDespiteBinaryError) {
-  struct Case { double rand; std::int64_t cents; };
+  struct Case {
+    double rand;
+    std::int64_t cents;
+  };
   const Case cases[] = {
-      {0.285, 29},       {1.005, 101},        {2.675, 268},         {1.015, 102},
-      {1.255, 126},      {0.145, 15},         {10.075, 1008},       {4.015, 402},
-      {8.345, 835},      {1.045, 105},        {0.005, 1},           {0.015, 2},
-      {-0.285, -29},     {-1.005, -101},      {-2.675, -268},       {-0.005, -1},
-      {0.0049, 0},       {-0.0049, 0},        {0.004999999, 0},     {123456789.125, 12345678913},
-      {150, 15000},      {0, 0},              {-0.0, 0},            {1e-20, 0},
+      {0.285, 29},  {1.005, 101},   {2.675, 268},  {1.015, 102},     {1.255, 126},
+      {0.145, 15},  {10.075, 1008}, {4.015, 402},  {8.345, 835},     {1.045, 105},
+      {0.005, 1},   {0.015, 2},     {-0.285, -29}, {-1.005, -101},   {-2.675, -268},
+      {-0.005, -1}, {0.0049, 0},    {-0.0049, 0},  {0.004999999, 0}, {123456789.125, 12345678913},
+      {150, 15000}, {0, 0},         {-0.0, 0},     {1e-20, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(toCents(c.rand), c.cents) << c.rand;
 }
@@ -46,13 +48,25 @@ TEST(Money, OutOfRangeValuesNeitherWrapNorCrash) {
 }
 
 TEST(Money, FixedDecimalText) {
-  struct Case { double value; int decimals; const char* text; };
+  struct Case {
+    double value;
+    int decimals;
+    const char* text;
+  };
   const Case cases[] = {
-      {1234.5, 2, "1234.50"}, {-1234.5, 2, "-1234.50"}, {0.285, 2, "0.29"},
-      {-0.001, 2, "0.00"},    {9.995, 2, "10.00"},      {99.5, 0, "100"},
-      {0.5, 0, "1"},          {-0.5, 0, "-1"},          {0.4, 0, "0"},
-      {1e20, 2, "100000000000000000000.00"},            {0.000125, 4, "0.0001"},
-      {0.00015, 4, "0.0002"}, {std::nan(""), 2, "nan"},
+      {1234.5, 2, "1234.50"},
+      {-1234.5, 2, "-1234.50"},
+      {0.285, 2, "0.29"},
+      {-0.001, 2, "0.00"},
+      {9.995, 2, "10.00"},
+      {99.5, 0, "100"},
+      {0.5, 0, "1"},
+      {-0.5, 0, "-1"},
+      {0.4, 0, "0"},
+      {1e20, 2, "100000000000000000000.00"},
+      {0.000125, 4, "0.0001"},
+      {0.00015, 4, "0.0002"},
+      {std::nan(""), 2, "nan"},
   };
   for (const Case& c : cases) EXPECT_EQ(fixedDecimal(c.value, c.decimals), c.text) << c.value;
 }

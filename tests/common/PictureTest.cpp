@@ -1,40 +1,57 @@
-#include "common/Picture.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "common/Dates.h"
+#include "common/Picture.h"
 
 namespace vel {
 namespace {
 
 TEST(Picture, NumbersInEveryPictureInUse) {
-  struct Case { const char* picture; double value; const char* text; };
+  struct Case {
+    const char* picture;
+    double value;
+    const char* text;
+  };
   const Case cases[] = {
-      {"n_9.2", 150, "   150.00"},        {"n_9.2", 0, "     0.00"},
-      {"n_9.2", -12.5, "   -12.50"},      {"n_9.2", 1.005, "     1.01"},
+      {"n_9.2", 150, "   150.00"},
+      {"n_9.2", 0, "     0.00"},
+      {"n_9.2", -12.5, "   -12.50"},
+      {"n_9.2", 1.005, "     1.01"},
       {"n_9.2", 123456789.5, "123456789.50"},  // too wide: shown in full
       {"n_9.2", -999999.99, "-999999.99"},     // the minus is never dropped
-      {"n-_10.2", -1234.56, "  -1234.56"}, {"n-_10.2", 0, "      0.00"},
-      {"n-_10.2", -0.004, "      0.00"},   // rounds to zero: no "-0.00"
-      {"n_6", 42, "    42"},              {"n_6", 1234567, "1234567"},
-      {"n_4", 2, "   2"},                 {"n_4", 12345, "12345"},
-      {"n_9", 1000000, "  1000000"},      {"n2", 1, " 1"},
-      {"n2", -5, "-5"},                   {"n3", 7, "  7"},
-      {"n3", 2.5, "  3"},                 {"n3", -2.5, " -3"},
-      {"N~R~_7.2b", 150, "R150.00"},      {"N~R~_7.2b", 5, "  R5.00"},
-      {"N~R~_7.2b", 0, "       "},        {"N~R~_7.2b", 0.004, "       "},
-      {"N~R~_7.2b", -5, " -R5.00"},       {"N~R~_7.2b", 1500, "R1500.00"},
-      {"n06", 42, "000042"},              {"n06.2", -1.5, "-01.50"},
-      {"n~R~04.2", 1.5, "R1.50"},         {"n~R~08.2", -1.5, "-R001.50"},
+      {"n-_10.2", -1234.56, "  -1234.56"},
+      {"n-_10.2", 0, "      0.00"},
+      {"n-_10.2", -0.004, "      0.00"},  // rounds to zero: no "-0.00"
+      {"n_6", 42, "    42"},
+      {"n_6", 1234567, "1234567"},
+      {"n_4", 2, "   2"},
+      {"n_4", 12345, "12345"},
+      {"n_9", 1000000, "  1000000"},
+      {"n2", 1, " 1"},
+      {"n2", -5, "-5"},
+      {"n3", 7, "  7"},
+      {"n3", 2.5, "  3"},
+      {"n3", -2.5, " -3"},
+      {"N~R~_7.2b", 150, "R150.00"},
+      {"N~R~_7.2b", 5, "  R5.00"},
+      {"N~R~_7.2b", 0, "       "},
+      {"N~R~_7.2b", 0.004, "       "},
+      {"N~R~_7.2b", -5, " -R5.00"},
+      {"N~R~_7.2b", 1500, "R1500.00"},
+      {"n06", 42, "000042"},
+      {"n06.2", -1.5, "-01.50"},
+      {"n~R~04.2", 1.5, "R1.50"},
+      {"n~R~08.2", -1.5, "-R001.50"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(formatPicture(c.picture, c.value), c.text) << c.picture << " " << c.value;
     const Picture p = Picture::parse(c.picture);
     ASSERT_TRUE(p.valid()) << c.picture;
-    if (c.value == static_cast<double>(static_cast<std::int64_t>(c.value)))
+    if (c.value == static_cast<double>(static_cast<std::int64_t>(c.value))) {
       EXPECT_EQ(p.formatWhole(static_cast<std::int64_t>(c.value)), c.text) << c.picture;
+    }
   }
   EXPECT_EQ(Picture::parse("n_4").formatWhole(std::numeric_limits<std::int64_t>::min()),
             "-9223372036854775808");
@@ -62,8 +79,8 @@ TEST(Picture, TextIsFittedToItsWidth) {
 }
 
 TEST(Picture, MalformedPicturesAreInvalid) {
-  for (const char* bad : {"", "n", "n_", "n_9.", "n~R_9.2", "n_9.2x", "nb", "d", "d6", "d99",
-                          "t02", "s", "s0", "x12", "n0", "n_9.2.1", "n_9.99"}) {
+  for (const char* bad : {"", "n", "n_", "n_9.", "n~R_9.2", "n_9.2x", "nb", "d", "d6", "d99", "t02",
+                          "s", "s0", "x12", "n0", "n_9.2.1", "n_9.99"}) {
     EXPECT_FALSE(Picture::parse(bad).valid()) << bad;
   }
   // An invalid picture still shows the value rather than nothing.
@@ -98,9 +115,9 @@ TEST(Picture, DeformatDateAcceptsDayMonthYearAndRefusesNonDates) {
   EXPECT_EQ(d06.deformatDate("29/02/2024"), dateFromYmd(2024, 2, 29));
   EXPECT_EQ(d06.deformatDate(""), 0);
 
-  for (const char* bad : {"31/02/2026", "29/02/2025", "00/12/2026", "07/13/2026", "07/12/26",
-                          "07/12-2026", "07/12/20261", "7//2026", "07/12/1800", "abc",
-                          "07/12/2026x", "123/12/2026"})
+  for (const char* bad :
+       {"31/02/2026", "29/02/2025", "00/12/2026", "07/13/2026", "07/12/26", "07/12-2026",
+        "07/12/20261", "7//2026", "07/12/1800", "abc", "07/12/2026x", "123/12/2026"})
     EXPECT_FALSE(d06.deformatDate(bad).has_value()) << bad;
   EXPECT_FALSE(Picture::parse("n_9.2").deformatDate("07/12/2026").has_value());
 }
