@@ -442,11 +442,13 @@ void BM_ReadKeyOrder_BareSqlite(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * rows);
 }
 
-// One timed pass per run, three runs each: a pass is long enough that the
-// timer's own cost is nothing, and wall time is what counts (commits wait on
-// the disk).
+// One timed pass per run: a pass is long enough that the timer's own cost is
+// nothing, and wall time is what counts (commits wait on the disk). Three
+// runs each, or $VEL_BENCH_REPETITIONS.
 void onePass(benchmark::internal::Benchmark* b) {
-  b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+  const char* reps = std::getenv("VEL_BENCH_REPETITIONS");
+  int n = reps ? std::atoi(reps) : 0;
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(n > 0 ? n : 3);
 }
 
 BENCHMARK(BM_AddVelTra_RecordStore)->Apply(onePass);

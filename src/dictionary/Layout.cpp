@@ -46,6 +46,12 @@ void FieldRef::clear() const {
   else whole() = 0;
 }
 
+void FieldRef::assign(const FieldRef& from) const {
+  if (isText()) text() = from.isText() ? from.text() : from.display();
+  else if (isReal()) real() = from.isReal() ? from.real() : static_cast<double>(from.whole());
+  else whole() = from.isReal() ? static_cast<std::int64_t>(from.real()) : from.whole();
+}
+
 void FieldRef::setHighest() const {
   if (isText()) text().assign(static_cast<std::size_t>(desc_->width), '\xFF');
   else if (isReal()) real() = std::numeric_limits<double>::max();
@@ -107,16 +113,16 @@ void Layout::clear(void* rec) const {
 }
 
 void Layout::addKeys(const std::vector<KeySpec>& keys) {
-  for (const auto& spec : keys) {
+  for (const auto& declared : keys) {
     KeyDesc k;
-    k.name = spec.name;
-    k.flags = spec.flags;
-    for (const char* c : spec.components) {
+    k.name = declared.name;
+    k.flags = declared.flags;
+    for (const char* c : declared.components) {
       int i = fieldIndex(c);
       if (i < 0) {
         // A key naming a field the layout lacks is a declaration fault: stop at once.
         std::fprintf(stderr, "Layout %s: key %s names unknown field %s\n", label_.c_str(),
-                     spec.name, c);
+                     declared.name, c);
         std::abort();
       }
       k.components.push_back(i);

@@ -48,6 +48,8 @@ class FieldRef {
   std::int64_t maxWhole() const;
 
   void clear() const;
+  // Takes the value of another field of the same kind (text, whole or real).
+  void assign(const FieldRef& from) const;
   void setHighest() const;  // the highest value the field can hold
   std::string display() const;  // value as plain text (no picture)
 

@@ -361,12 +361,7 @@ int FileManager::reserve(bool reporting) {
       // value of the buffer can stand in the way of the number; Insert
       // writes the whole record over it.
       RecordBuffer holder(layout());
-      for (int c : k.components) {
-        FieldRef from = layout().field(st.buf.get(), c), to = layout().field(holder.get(), c);
-        if (from.isText()) to.text() = from.text();
-        else if (from.isReal()) to.real() = from.real();
-        else to.whole() = from.whole();
-      }
+      for (int c : k.components) layout().field(holder.get(), c).assign(layout().field(st.buf.get(), c));
       layout().field(holder.get(), k.components.back()).whole() = number;
       rc = st.file->add(holder.get());
       if (rc == ecode::kNone) rc = tx->commit();

@@ -59,12 +59,7 @@ bool sameLinks(const Layout& pl, const void* a, const void* b,
 // Copies the parent's linking values into the child's linking fields.
 void copyLinks(const Layout& pl, const void* parent, const Layout& cl, void* child,
                const std::vector<std::pair<int, int>>& links) {
-  for (auto [pf, cf] : links) {
-    FieldRef from = pl.field(const_cast<void*>(parent), pf), to = cl.field(child, cf);
-    if (from.isText()) to.text() = from.text();
-    else if (from.isReal()) to.real() = from.real();
-    else to.whole() = from.whole();
-  }
+  for (auto [pf, cf] : links) cl.field(child, cf).assign(pl.field(const_cast<void*>(parent), pf));
 }
 
 // Positions of every child whose linking fields hold the parent's values.
@@ -168,10 +163,7 @@ int RelationManager::Update(bool fromForm) {
       for (auto [pf, cf] : r.links) {
         (void)cf;
         if (!r.otherIsChild) continue;
-        FieldRef to = file_.field(pf), from = file_.layout().field(oldRec.get(), pf);
-        if (to.isText()) to.text() = from.text();
-        else if (to.isReal()) to.real() = from.real();
-        else to.whole() = from.whole();
+        file_.field(pf).assign(file_.layout().field(oldRec.get(), pf));
       }
     setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
     return kFailed;

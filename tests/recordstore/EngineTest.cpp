@@ -64,6 +64,25 @@ TEST_F(EngineTest, OpenRefusesMissingForeignAndOlderFiles) {
   EXPECT_EQ(engine->open(town, dir.file("Junk.Tps"), OpenMode{}, "MapleCourt", f), ecode::kInvalidFile);
 }
 
+TEST_F(EngineTest, ReadOnlyOpenReadsButNeverWrites) {
+  const Layout& town = layoutOf<rec::Town>();
+  auto rw = openNew(town, "Town.Tps");
+  rec::Town t;
+  t.TOWN = "Modimolle";
+  ASSERT_EQ(rw->add(&t), 0);
+  std::unique_ptr<EngineFile> ro;
+  ASSERT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{Access::ReadOnly, Share::DenyNone},
+                         "MapleCourt", ro),
+            0);
+  EXPECT_EQ(walk(*ro, 0, "TOWN"), (std::vector<std::string>{"Modimolle"}));
+  ASSERT_EQ(ro->setOrder(0), 0);
+  ASSERT_EQ(ro->next(&t), 0);
+  t.TOWN = "Nylstroom";
+  EXPECT_EQ(ro->put(&t), ecode::kAccessDenied);
+  EXPECT_EQ(ro->add(&t), ecode::kAccessDenied);
+  EXPECT_EQ(walk(*rw, 0, "TOWN"), (std::vector<std::string>{"Modimolle"}));
+}
+
 TEST_F(EngineTest, CreateKeepsAFileAnotherStationMadeFirst) {
   const Layout& town = layoutOf<rec::Town>();
   auto f = openNew(town, "Town.Tps");
