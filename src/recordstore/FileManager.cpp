@@ -109,6 +109,7 @@ int FileManager::Close() {
   int left = ctx_.usage->remove(index_, ctx_.errors->currentProcedure());
   if (left <= 0 && st.file) {
     st.file.reset();  // the engine file closes with its handle
+    st.mode = OpenMode{};  // a read-only fallback lasts as long as that open
     st.reserved = false;
     st.stack.clear();
   }

@@ -720,12 +720,20 @@ class SqliteFile : public EngineFile {
     return first;
   }
 
+  // Binds every field straight from the record: the statement is stepped and
+  // its bindings cleared before the record can change, so text is not copied.
   int bindFields(sqlite3_stmt* st, void* rec) {
     const auto& fs = layout_.fields();
     Cell c;
     for (std::size_t i = 0; i < fs.size(); ++i) {
-      toCell(fs[i], rec, c);
-      bindCell(st, static_cast<int>(i) + 1, fs[i].type, c);
+      int idx = static_cast<int>(i) + 1;
+      if (isText(fs[i].type)) {
+        std::string_view v = rtrim(FieldRef(fs[i], rec).text());
+        sqlite3_bind_text(st, idx, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+      } else {
+        toCell(fs[i], rec, c);
+        bindCell(st, idx, fs[i].type, c);
+      }
     }
     return static_cast<int>(fs.size());
   }
@@ -989,6 +997,8 @@ class SqliteEngine : public Engine {
  public:
   int open(const Layout& layout, const std::string& path, OpenMode mode, std::string_view owner,
            std::unique_ptr<EngineFile>& out) override {
+    if (mode.share != Share::DenyNone)
+      return fail(ecode::kNotSupported, "files are opened shared (deny none) only");
     if (!fileExists(path)) return fail(ecode::kFileNotFound, path);
     sqlite3* db = nullptr;
     int flags = (mode.writes() ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |

@@ -81,6 +81,10 @@ TEST_F(EngineTest, ReadOnlyOpenReadsButNeverWrites) {
   EXPECT_EQ(ro->put(&t), ecode::kAccessDenied);
   EXPECT_EQ(ro->add(&t), ecode::kAccessDenied);
   EXPECT_EQ(walk(*rw, 0, "TOWN"), (std::vector<std::string>{"Modimolle"}));
+  // Only shared opening is offered; a request to deny others is refused, not ignored.
+  EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{Access::ReadWrite, Share::DenyWrite},
+                         "MapleCourt", ro),
+            ecode::kNotSupported);
 }
 
 TEST_F(EngineTest, CreateKeepsAFileAnotherStationMadeFirst) {
