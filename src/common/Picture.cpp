@@ -135,10 +135,17 @@ std::string Picture::formatDate(std::int64_t day) const {
 }
 
 std::string Picture::formatTime(std::int64_t time) const {
-  if (time < 0) return "-" + formatTime(-time);
+  if (time < 0) {
+    std::string out = formatTime(-time);
+    out.insert(out.begin(), '-');
+    return out;
+  }
   const std::int64_t h = time / 360000, m = time / 6000 % 60, s = time / 100 % 60;
   std::string out = twoDigits(h) + ":" + twoDigits(m);
-  if (code_ == 4) out += ":" + twoDigits(s);
+  if (code_ == 4) {
+    out += ':';
+    out += twoDigits(s);
+  }
   return out;
 }
 
@@ -172,7 +179,10 @@ std::string Picture::formatWhole(std::int64_t value) const {
       const std::uint64_t magnitude =
           negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
       std::string digits = std::to_string(magnitude);
-      if (decimals_ > 0) digits += "." + std::string(static_cast<std::size_t>(decimals_), '0');
+      if (decimals_ > 0) {
+        digits += '.';
+        digits.append(static_cast<std::size_t>(decimals_), '0');
+      }
       return formatNumberText(negative, std::move(digits));
     }
     case Kind::Date:
@@ -237,7 +247,7 @@ std::optional<double> Picture::deformatNumber(std::string_view text) const {
     number += c;
   }
   if (!digit) return std::nullopt;
-  if (number.front() == '.') number.insert(0, "0");
+  if (number.front() == '.') number.insert(number.begin(), '0');
   if (number.back() == '.') number.pop_back();
 
   double value = 0;
