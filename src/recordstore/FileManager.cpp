@@ -22,8 +22,8 @@ struct FileManager::Saved {
 };
 
 struct FileManager::ThreadState {
-  explicit ThreadState(const Layout& l) : buf(l), lastRead(l) {}
-  RecordBuffer buf, lastRead;
+  explicit ThreadState(const Layout& l) : buf(l) {}
+  RecordBuffer buf;
   std::unique_ptr<EngineFile> file;
   OpenMode mode;
   bool skipHeld = false;
@@ -73,10 +73,6 @@ FieldRef FileManager::field(std::string_view name) {
   int i = layout().fieldIndex(name);
   return layout().field(buffer(), i < 0 ? 0 : i);
 }
-
-const void* FileManager::lastRead() { return state().lastRead.get(); }
-
-void FileManager::rememberRead(ThreadState& st) { st.lastRead = st.buf; }
 
 int FileManager::fail(ThreadState& st, int messageId, int level) {
   st.lastError = messageId;
@@ -208,7 +204,6 @@ int FileManager::get(int key, bool reporting) {
   int rc = st.file->get(key, st.buf.get());
   if (rc == ecode::kNone) {
     st.endOfData = false;
-    rememberRead(st);
     return kDone;
   }
   if (rc == ecode::kRecordNotFound || rc == ecode::kNoRecord || !reporting)
@@ -228,7 +223,6 @@ int FileManager::read(bool forward, bool reporting) {
     int rc = forward ? st.file->next(st.buf.get()) : st.file->previous(st.buf.get());
     if (rc == ecode::kNone) {
       st.endOfData = false;
-      rememberRead(st);
       return kDone;
     }
     if (rc == ecode::kNoRecord) {
@@ -263,7 +257,6 @@ int FileManager::Reget(std::string_view pos) {
   if (int rc = EnsureOpen()) return rc;
   ThreadState& st = state();
   if (st.file->reget(pos, st.buf.get()) != ecode::kNone) return fail(st, msg::RetrievedChanged, kFailed);
-  rememberRead(st);
   return kDone;
 }
 
@@ -285,6 +278,18 @@ int FileManager::WatchAndReread() {
   if (pos.empty()) return fail(state(), msg::RetrievalError, kFailed);
   if (int rc = Reget(pos)) return rc;
   return Watch();
+}
+
+int FileManager::StoredVersion(void* out) {
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  std::string pos = st.file->position();
+  if (pos.empty()) return fail(st, msg::RetrievalError, kFailed);
+  // Read it aside: the current record, its watch and the walk stay as they were.
+  auto cursor = st.file->saveCursor();
+  int rc = st.file->reget(pos, out);
+  st.file->restoreCursor(cursor);
+  return rc == ecode::kNone ? kDone : fail(st, msg::RetrievedChanged, kFailed);
 }
 
 std::int64_t FileManager::Records() {
@@ -422,7 +427,6 @@ int FileManager::insert(bool reporting) {
   }
   if (rc == ecode::kNone) {
     st.reserved = false;
-    rememberRead(st);
     return kDone;
   }
   // A number this insert reserved for itself goes back when the insert fails;
@@ -468,7 +472,6 @@ int FileManager::update(bool fromForm, bool reporting) {
   std::string pos = st.file->position();
   int rc = st.file->put(st.buf.get());
   if (rc == ecode::kNone) {
-    rememberRead(st);
     return kDone;
   }
   if (rc == ecode::kChanged) {
@@ -478,7 +481,6 @@ int FileManager::update(bool fromForm, bool reporting) {
     // Show the other station's version, watched again for the next save.
     if (st.file->reget(pos, st.buf.get()) == ecode::kNone) {
       st.file->watch();
-      rememberRead(st);
     }
     return kFailed;
   }

@@ -59,8 +59,6 @@ class FileManager {
   R& rec() { return *static_cast<R*>(buffer()); }
   FieldRef field(int i) { return layout().field(buffer(), i); }
   FieldRef field(std::string_view name);
-  // The record as it was last read from (or written to) the file by this thread.
-  const void* lastRead();
 
   // Opening (lazy: the engine file opens at the first real access).
   int Open();
@@ -88,6 +86,9 @@ class FileManager {
   // Watch the current record and re-read it, so a form edits the current
   // version and a later Update tells of another station's change.
   int WatchAndReread();
+  // The current record as the file holds it now, read into `out` without
+  // moving the walk or dropping the watch.
+  int StoredVersion(void* out);
   std::int64_t Records();
 
   // Buffer.
@@ -140,7 +141,6 @@ class FileManager {
   int update(bool fromForm, bool reporting);
   int remove(bool ask, bool reporting);
   int nextNumber(ThreadState& st, std::int64_t& number);
-  void rememberRead(ThreadState& st);
 
   StoreContext& ctx_;
   const FileDecl& decl_;

@@ -143,8 +143,14 @@ int RelationManager::Update(bool fromForm) {
     errors.Throw(msg::TransactionCancelled);
     return kFailed;
   }
+  // The linking values the children hold now are those of the stored record.
   RecordBuffer oldRec(file_.layout());
-  file_.layout().copy(oldRec.get(), file_.lastRead());
+  if (file_.StoredVersion(oldRec.get()) != kDone) {
+    tx->rollback();
+    errors.SetFile(file_.label());
+    errors.Throw(msg::RetrievedChanged);
+    return kFailed;
+  }
   int rc = file_.Update(fromForm);
   if (rc != kDone) {
     tx->rollback();
