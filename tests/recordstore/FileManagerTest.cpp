@@ -1,5 +1,7 @@
 // FileManager: opening, auto-numbering, insert, update, delete and the
 // messages each failure raises.
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <thread>
 
@@ -48,6 +50,54 @@ TEST_F(FileManagerTest, FileOfAnotherOwnerIsRefusedWithTheEnginesReason) {
   EXPECT_NE(ui.shown()[0].text.find("File Town could not be opened.  Error: Owner Password"),
             std::string::npos)
       << ui.shown()[0].text;
+}
+
+TEST_F(FileManagerTest, FileWhoseKeysNeedRebuildingIsRepairedOnOpen) {
+  {
+    FileManager& agent = files.fm<rec::Agent>();
+    FileUse use(agent);
+    agent.ClearBuffer();
+    agent.rec<rec::Agent>().CODE = "AG7";
+    agent.rec<rec::Agent>().SURNAME = "Baloyi";
+    ASSERT_EQ(agent.Insert(), kDone);
+  }
+  sqlite3* db;
+  ASSERT_EQ(sqlite3_open(dir.file("Agent.Tps").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "DROP INDEX k_KeyCode", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+
+  test::ScriptedUi ui2;
+  ErrorManager errors2(ui2);
+  auto later = station(errors2);
+  FileManager& agent = later->fm<rec::Agent>();
+  FileUse use(agent);
+  ui2.expect("Invalid Key", kOk, "Agent key file is invalid. Key must be rebuilt.");
+  agent.rec<rec::Agent>().CODE = "ag7";
+  EXPECT_EQ(agent.GetByKey(agent.keyIndex("KeyCode")), kDone);
+  EXPECT_EQ(agent.rec<rec::Agent>().SURNAME, "Baloyi");
+  ui2.verifyDone();
+}
+
+TEST_F(FileManagerTest, ChangingARecordOntoAnotherOnesKeyNamesTheKey) {
+  FileManager& users = files.fm<rec::Users>();
+  FileUse use(users);
+  auto& u = users.rec<rec::Users>();
+  for (const char* name : {"LERATO", "PETRUS"}) {
+    users.ClearBuffer();
+    u.USERNAME = name;
+    u.PASSWORD = std::string(name) + "1";
+    ASSERT_EQ(users.Insert(), kDone);
+  }
+  u.USERNAME = "PETRUS";
+  ASSERT_EQ(users.GetByKey(users.keyIndex("KeyUserName")), kDone);
+  ASSERT_EQ(users.WatchAndReread(), kDone);
+  u.USERNAME = "lerato";
+  ui.expect("Record was not updated", kOk);
+  EXPECT_EQ(users.Update(true), kFailed);
+  ASSERT_EQ(ui.shown().size(), 1u);
+  EXPECT_NE(ui.shown()[0].text.find("USR:KeyUserName"), std::string::npos) << ui.shown()[0].text;
+  u.USERNAME = "PETRUS";
+  EXPECT_EQ(users.GetByKey(users.keyIndex("KeyUserName")), kDone);
 }
 
 TEST_F(FileManagerTest, AutoNumberingStartsAtOneAndGivesAnAbandonedNumberBack) {
