@@ -2,6 +2,7 @@
 // messages each failure raises.
 #include <sqlite3.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -298,6 +299,31 @@ TEST_F(FileManagerTest, EachThreadHasItsOwnBufferAndPosition) {
   ASSERT_EQ(town.ReadNext(), kDone);
   EXPECT_EQ(town.rec<rec::Town>().TOWN, "B");
   town.Close();
+}
+
+TEST_F(FileManagerTest, ThreadsOfOneStationNumberTheirClientsWithoutClash) {
+  constexpr int kThreads = 4, kEach = 60;
+  std::vector<std::thread> workers;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < kThreads; ++t) {
+    workers.emplace_back([&, t] {
+      FileManager& cli = files.fm<rec::VelCli>();
+      FileUse use(cli);
+      for (int i = 0; i < kEach; ++i) {
+        cli.ClearBuffer();
+        cli.rec<rec::VelCli>().CLIENT_ID = "T" + std::to_string(t) + "-" + std::to_string(i);
+        if (cli.Insert() != kDone) ++failures;
+      }
+    });
+  }
+  for (auto& w : workers) w.join();
+  EXPECT_EQ(failures, 0);
+  FileManager& cli = files.fm<rec::VelCli>();
+  FileUse use(cli);
+  ASSERT_EQ(cli.SetOrder(cli.keyIndex("By_Number")), kDone);
+  std::int64_t expect = 1;
+  while (cli.ReadNext() == kDone) ASSERT_EQ(cli.rec<rec::VelCli>().NUMBER, expect++);
+  EXPECT_EQ(expect, kThreads * kEach + 1);
 }
 
 // An engine that denies write access to the first read-write open, as when
