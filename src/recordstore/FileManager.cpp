@@ -135,9 +135,9 @@ int FileManager::openNow(ThreadState& st) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     int rc = engine.open(layout(), p, st.mode, ctx_.owner, st.file);
     if (rc == ecode::kAccessDenied) {
-      // A lock left by a station that stopped: recover it and try once more.
+      // Perhaps a lock left by a station that stopped: the engine breaks such
+      // locks by itself, so try once more at once.
       rc = engine.open(layout(), p, st.mode, ctx_.owner, st.file);
-      if (rc == ecode::kNone) st.file->option("Recover=10");
     }
     if (rc == ecode::kNone) {
       st.reserved = false;

@@ -327,7 +327,6 @@ enum StmtKind : int {
   kUpdateWatched,
   kDelete,
   kById,
-  kVerById,
   kCount,
   kKeyed = 100,  // + 100 * kind + key
 };
@@ -440,11 +439,15 @@ class SqliteFile : public EngineFile {
       for (std::size_t j = 0; j < k.components.size(); ++j) {
         FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
         const Cell& c = cur_.vals[j];
-        std::string v = isText(t) ? c.s : isReal(t) ? std::to_string(c.d) : std::to_string(c.i);
-        if (isReal(t)) {
+        std::string v;
+        if (isText(t)) {
+          v = c.s;
+        } else if (isReal(t)) {
           char buf[40];
           std::snprintf(buf, sizeof buf, "%.17g", c.d);
           v = buf;
+        } else {
+          v = std::to_string(c.i);
         }
         p += std::to_string(v.size()) + ":" + v;
       }
@@ -752,10 +755,7 @@ class SqliteFile : public EngineFile {
 
   // The record just read or written becomes the anchor of the walk.
   void placeOn(void* rec) {
-    cur_.anchor = Anchor::On;
-    cur_.id = curId_;
-    if (cur_.order >= 0) keyCells(cur_.order, rec, cur_.vals);
-    else cur_.vals.clear();
+    placeOnCurrent(rec);
     dropPage();
   }
   void placeOnCurrent(void* rec) {
@@ -813,7 +813,6 @@ class SqliteFile : public EngineFile {
       }
       case kDelete: return "DELETE FROM " + t + " WHERE \"_id\"=?";
       case kById: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\"=?";
-      case kVerById: return "SELECT \"_ver\" FROM " + t + " WHERE \"_id\"=?";
       case kCount: return "SELECT count(*) FROM " + t;
       default: break;
     }
