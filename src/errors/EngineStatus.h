@@ -21,5 +21,9 @@ EngineStatus& engineStatus();
 void setEngineStatus(int code, std::string_view text, std::string_view driverCode = {},
                      std::string_view driverText = {});
 inline void clearEngineStatus() { setEngineStatus(0, {}); }
+// Puts back a status saved earlier (after clean-up work that changed it).
+inline void setEngineStatus(const EngineStatus& saved) {
+  setEngineStatus(saved.code, saved.text, saved.driverCode, saved.driverText);
+}
 
 }  // namespace vel

@@ -84,8 +84,7 @@ int FileManager::report(int id, std::string_view key) {
   ThreadState& st = state();
   st.lastError = id;
   // The engine status of the failure, not of whatever ran since.
-  setEngineStatus(st.lastEngine.code, st.lastEngine.text, st.lastEngine.driverCode,
-                  st.lastEngine.driverText);
+  setEngineStatus(st.lastEngine);
   ctx_.errors->SetFile(label());
   if (!key.empty()) ctx_.errors->SetKey(key);
   return ctx_.errors->Throw(id);
@@ -407,6 +406,19 @@ void FileManager::SetValidator(std::function<int(const void*)> check) {
   state().validator = std::move(check);
 }
 
+// Description of the first unique key on which the buffer clashes with a
+// record other than the one at `except` (its name when the description is blank).
+std::string FileManager::clashingKey(ThreadState& st, const std::string& except) {
+  for (int k = 0; k < static_cast<int>(layout().keys().size()); ++k) {
+    bool clash = false;
+    if (st.file->duplicateOn(k, st.buf.get(), except, clash) == ecode::kNone && clash) {
+      std::string name = KeyDescription(k);
+      return rtrim(name).empty() ? layout().keys()[static_cast<std::size_t>(k)].name : name;
+    }
+  }
+  return {};
+}
+
 int FileManager::insert(bool reporting) {
   if (int rc = EnsureOpen()) return rc;
   ThreadState& st = state();
@@ -441,18 +453,8 @@ int FileManager::insert(bool reporting) {
   if (rc == ecode::kDuplicateKey) {
     fail(st, msg::DuplicateKey, kFailed);
     if (!reporting) return kFailed;
-    // Name the first unique key that clashes.
-    std::string except = st.reserved ? st.reservedPos : std::string();
-    std::string name;
-    for (int k = 0; k < static_cast<int>(layout().keys().size()) && name.empty(); ++k) {
-      bool clash = false;
-      if (st.file->duplicateOn(k, st.buf.get(), except, clash) == ecode::kNone && clash) {
-        name = KeyDescription(k);
-        if (rtrim(name).empty()) name = layout().keys()[static_cast<std::size_t>(k)].name;
-      }
-    }
-    setEngineStatus(st.lastEngine.code, st.lastEngine.text, st.lastEngine.driverCode,
-                    st.lastEngine.driverText);
+    std::string name = clashingKey(st, st.reserved ? st.reservedPos : std::string());
+    setEngineStatus(st.lastEngine);
     ctx_.errors->SetFile(label());
     ctx_.errors->ThrowMessage(msg::DuplicateKey, name);
     return kFailed;
@@ -486,14 +488,8 @@ int FileManager::update(bool fromForm, bool reporting) {
   }
   if (rc == ecode::kDuplicateKey) {
     // Name the clashing key in the error text.
-    for (int k = 0; k < static_cast<int>(layout().keys().size()); ++k) {
-      bool clash = false;
-      if (st.file->duplicateOn(k, st.buf.get(), pos, clash) == ecode::kNone && clash) {
-        setEngineStatus(ecode::kDuplicateKey,
-                        std::string(engineCodeText(ecode::kDuplicateKey)) + " " + KeyDescription(k));
-        break;
-      }
-    }
+    setEngineStatus(ecode::kDuplicateKey,
+                    std::string(engineCodeText(ecode::kDuplicateKey)) + " " + clashingKey(st, pos));
   }
   fail(st, msg::PutFailed, kFailed);
   if (reporting) report(msg::PutFailed);

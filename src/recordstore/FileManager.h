@@ -141,6 +141,7 @@ class FileManager {
   int update(bool fromForm, bool reporting);
   int remove(bool ask, bool reporting);
   int nextNumber(ThreadState& st, std::int64_t& number);
+  std::string clashingKey(ThreadState& st, const std::string& except);
 
   StoreContext& ctx_;
   const FileDecl& decl_;

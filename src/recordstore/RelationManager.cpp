@@ -160,7 +160,7 @@ int RelationManager::Update(bool fromForm) {
     EngineStatus keep = engineStatus();
     tx->rollback();
     if (rc2 != kDeclined) {  // a restricted change has said so already
-      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      setEngineStatus(keep);
       errors.SetFile(file_.label());
       errors.Throw(msg::PutFailed);
     }
@@ -171,7 +171,7 @@ int RelationManager::Update(bool fromForm) {
         if (!r.otherIsChild) continue;
         file_.field(pf).assign(file_.layout().field(oldRec.get(), pf));
       }
-    setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+    setEngineStatus(keep);
     return kFailed;
   }
   if (tx->commit() != ecode::kNone) {
@@ -257,7 +257,7 @@ int RelationManager::Delete(bool ask) {
     if (done) return kDone;
     EngineStatus keep = engineStatus();
     tx->rollback();
-    setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+    setEngineStatus(keep);
     errors.SetFile(file_.label());
     errors.Throw(msg::DeleteError);
     if (errors.Message(msg::RetryDelete, kYes | kNo | kCancel, kCancel) != kYes) return kFailed;

@@ -973,7 +973,7 @@ int SqliteTransaction::commit() {
   if (rc) {
     EngineStatus keep = engineStatus();
     rollback();
-    setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+    setEngineStatus(keep);
     return keep.code;
   }
   end();
@@ -1020,7 +1020,7 @@ class SqliteEngine : public Engine {
     if (code) {
       EngineStatus keep = engineStatus();
       sqlite3_close_v2(db);
-      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      setEngineStatus(keep);
       return code;
     }
     out = std::make_unique<SqliteFile>(layout, db, mode);
@@ -1055,7 +1055,7 @@ class SqliteEngine : public Engine {
       EngineStatus keep = engineStatus();
       sqlite3_close_v2(db);
       ::unlink(tmp.c_str());
-      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      setEngineStatus(keep);
       return code;
     }
     sqlite3_close_v2(db);
@@ -1099,7 +1099,7 @@ class SqliteEngine : public Engine {
     }
     EngineStatus keep = engineStatus();
     sqlite3_close_v2(db);
-    setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+    setEngineStatus(keep);
     return code;
   }
 
@@ -1150,7 +1150,7 @@ class SqliteEngine : public Engine {
     if (code) {
       EngineStatus keep = engineStatus();
       detachAll();
-      setEngineStatus(keep.code, keep.text, keep.driverCode, keep.driverText);
+      setEngineStatus(keep);
       return code;
     }
     for (std::size_t i = 0; i < fs.size(); ++i)
