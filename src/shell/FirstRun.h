@@ -1,0 +1,56 @@
+// A new installation: the first Config record.
+//
+// A data folder whose Config file holds no record has never been set up. The
+// first-run window asks the business name, three address lines and the
+// branch id and adds the record; `velmora-admin init` adds it from its
+// options through the same rules.
+#pragma once
+
+#include <string>
+
+namespace vel {
+
+class DataFiles;
+class Ui;
+
+struct ConfigDraft {
+  std::string name;      // Config.NAME, text 50
+  std::string addr1, addr2, addr3;  // Config.ADDR1-3, text 30 each
+  std::string branchId;  // Config.BRANCH_ID, text 4
+  double vatRate = 15.0; // Config.VATRATE, percent
+};
+
+// The first refusal of a draft as the message to show, or "" when it is fine.
+std::string checkConfigDraft(const ConfigDraft& draft);
+
+enum class ConfigAdd { Added, AlreadyThere, Refused, Failed };
+// Adds the Config record made from `draft` when the file has none. `why`
+// says what went wrong for Refused and Failed.
+ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& draft, std::string& why);
+
+// True when the Config file has at least one record (creating it if missing).
+bool hasConfigRecord(DataFiles& files);
+
+class FirstRunForm {
+ public:
+  static constexpr const char* kTitle = "New Installation";
+
+  FirstRunForm(DataFiles& files, Ui& ui) : files_(files), ui_(ui) {}
+
+  ConfigDraft draft;
+
+  enum class Step { Stay, Close };
+  // "&OK": check the entries and add the record; stays open on a refusal.
+  Step okPressed();
+  // "&Cancel" or closing the window: nothing is added; start-up goes on with
+  // an empty configuration and asks again at the next start.
+  Step cancelPressed() { return Step::Close; }
+  bool added() const { return added_; }
+
+ private:
+  DataFiles& files_;
+  Ui& ui_;
+  bool added_ = false;
+};
+
+}  // namespace vel

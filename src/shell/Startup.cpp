@@ -1,0 +1,262 @@
+#include "shell/Startup.h"
+
+#include <filesystem>
+
+#include "common/Dates.h"
+#include "dictionary/Dictionary.h"
+#include "platform/Clock.h"
+#include "recordstore/DataFiles.h"
+#include "shell/FirstRun.h"
+#include "shell/FrameText.h"
+#include "shell/Globals.h"
+#include "shell/LoginForm.h"
+#include "shell/ShellUi.h"
+
+namespace vel {
+
+namespace {
+
+constexpr int kStopExit = 1;
+
+// The files the frame keeps open while it lives, in the order it opens them.
+constexpr std::string_view kKeptOpen[] = {"BDetal", "CommStr", "Config",
+                                          "DefPrn", "VelData", "Users"};
+
+// The first record in arrival order into the buffer; false when there is none.
+bool readFirst(FileManager& f) {
+  if (f.SetOrder(kPhysicalOrder) != kDone) return false;
+  return f.TryReadNext() == kDone;
+}
+
+bool fileExists(const FileManager& f) {
+  std::error_code ec;
+  return std::filesystem::exists(f.path(), ec);
+}
+
+void call(const std::function<void()>& hook) {
+  if (hook) hook();
+}
+
+}  // namespace
+
+Startup::Startup(DataFiles& files, ShellUi& ui, const Clock& clock, StartupHooks hooks,
+                 std::string instanceLockPath)
+    : files_(files),
+      ui_(ui),
+      clock_(clock),
+      hooks_(std::move(hooks)),
+      lockPath_(std::move(instanceLockPath)),
+      title_(kFrameTitle) {}
+
+Startup::~Startup() { close(); }
+
+Startup::Outcome Startup::stop(std::string_view text, std::string_view title, int icon) {
+  ui_.message(text, title, static_cast<Icon>(icon), kOk, kOk);
+  ui_.halt(kStopExit);
+  return Outcome::Stopped;
+}
+
+Startup::Outcome Startup::initialise() {
+  ErrorManager& errors = *files_.context().errors;
+  errors.SetProcedureName("Main");
+  initialised_ = true;
+  // The owner password is the data files' own (DataFiles carries it).
+  call(hooks_.convertOlderFiles);
+
+  // The configuration: its one record, or a first run for a new installation.
+  FileManager& config = files_.fm<rec::Config>();
+  config.Open();
+  if (config.EnsureOpen() != kDone)
+    return stop("No Configuration File", "Program Halted", static_cast<int>(Icon::Exclamation));
+  if (config.Records() == 0) {
+    FirstRunForm first(files_, ui_);
+    ui_.runFirstRun(first);
+  }
+  if (!readFirst(config)) config.ClearBuffer();  // goes on with SECURITY 0
+
+  auto& g = globals();
+  if (config.rec<rec::Config>().SECURITY.value == 1) {
+    g.CANCELLED = 1;
+    LoginForm login(files_, ui_);
+    ui_.runLogin(login);
+    if (login.stopped()) return Outcome::Stopped;
+    if (g.CANCELLED == 1)
+      return stop("Incorrect Login.... System Halted", "Login Error",
+                  static_cast<int>(Icon::Hand));
+  } else {
+    g.USER_CODE = 1;
+  }
+
+  seedCommission();
+  // The kept files are opened now, which creates those that are missing;
+  // whether VelData was there before tells the daily sequence of a new folder.
+  velDataExisted_ = fileExists(files_.fm<rec::VelData>());
+  for (std::string_view label : kKeptOpen) {
+    FileManager& f = files_.fm(label);
+    f.Open();
+    f.EnsureOpen();
+  }
+  keptOpen_ = true;
+
+  // One copy per machine; the log-in comes first, as it always has.
+  if (lock_.acquire(lockPath_) == InstanceLock::Outcome::AlreadyRunning) {
+    ui_.message("Velmora Administration Already Running!", "Execution Error!",
+                Icon::Exclamation, kOk, kOk);
+    return Outcome::SecondCopy;
+  }
+  return Outcome::Running;
+}
+
+void Startup::seedCommission() {
+  FileManager& f = files_.fm<rec::CommStr>();
+  FileUse use(f);
+  if (f.EnsureOpen() != kDone || f.Records() > 0) return;
+  f.ClearBuffer();
+  auto& c = f.rec<rec::CommStr>();
+  c.AGENT = 10;
+  c.COLL = 5;
+  f.TryInsert();
+}
+
+void Startup::seedDefPrn() {
+  FileManager& f = files_.fm<rec::DefPrn>();
+  if (f.EnsureOpen() != kDone) return;
+  if (readFirst(f)) return;  // the switches stay in the buffer for the daily sequence
+  f.ClearBuffer();
+  f.TryInsert();
+}
+
+void Startup::seedBalance() {
+  FileManager& f = files_.fm<rec::Balance>();
+  FileUse use(f);
+  if (f.EnsureOpen() != kDone) return;
+  f.ClearBuffer();
+  if (f.Records() == 0) {
+    for (const char* entity : {"Petty Cash", "Bank"}) {
+      f.ClearBuffer();
+      f.rec<rec::Balance>().ENTITY = entity;
+      f.TryInsert();
+    }
+    return;
+  }
+  f.SetOrder(f.keyIndex("KeyEntity"));
+  f.TryReadNext();
+}
+
+void Startup::seedBranchDetail() {
+  FileManager& f = files_.fm<rec::BDetal>();
+  if (f.EnsureOpen() != kDone) return;
+  if (f.Records() > 0) {
+    readFirst(f);
+    return;
+  }
+  f.ClearBuffer();
+  f.rec<rec::BDetal>().BUS_NAME = files_.fm<rec::Config>().rec<rec::Config>().NAME.text();
+  f.TryInsert();
+  ui_.message("Please update information in Branch Detail file", "Update Information",
+              Icon::Hand, kOk, kOk);
+}
+
+Startup::Outcome Startup::open() {
+  auto& g = globals();
+  ui_.busy(true);
+  g.setVERSION(versionFromTitle(kFrameTitle));
+  seedDefPrn();
+  seedBalance();
+
+  FileManager& config = files_.fm<rec::Config>();
+  auto& cfg = config.rec<rec::Config>();
+  g.setCUR_BRANCH(cfg.BRANCH_ID.text());
+  g.CANCELLED = 0;
+  seedBranchDetail();
+
+  const std::int32_t today = clock_.today();
+  if (cfg.DATE.value == 0) {
+    cfg.DATE = today;
+    config.TryUpdate();
+  }
+  if (today < cfg.DATE.value) {
+    ui_.busy(false);
+    return stop("Invalid System Date", "Program Halted", static_cast<int>(Icon::Exclamation));
+  }
+  if (cfg.DATE.value < today) dailySequence();
+
+  title_ = openedFrameTitle(kFrameTitle, cfg.NAME.value, cfg.BRANCH_ID.value);
+  ui_.busy(false);
+  return Outcome::Running;
+}
+
+void Startup::dailySequence() {
+  dailyRan_ = true;
+  FileManager& config = files_.fm<rec::Config>();
+  auto& cfg = config.rec<rec::Config>();
+  const std::int32_t today = clock_.today();
+
+  // The month reset comes before the invoice gate, so that a month whose
+  // first start-up falls after the 20th is still invoiced. Year and month
+  // are both compared, so a gap of exactly a year still resets.
+  const Ymd last = ymdFromDate(cfg.DATE.value);
+  const Ymd now = ymdFromDate(today);
+  if (last.month != now.month || last.year != now.year) call(hooks_.resetInvoiced);
+
+  invoiceGate();
+
+  cfg.DATE = today;
+  cfg.EOD = 0;
+  config.TryUpdate();
+  globals().CANCELLED = 0;
+
+  files_.fm<rec::Users>().EnsureOpen();
+
+  ui_.backupNotice(true);
+  call(hooks_.backup);
+  ui_.backupNotice(false);
+}
+
+void Startup::invoiceGate() {
+  FileManager& data = files_.fm<rec::VelData>();
+  if (data.EnsureOpen() != kDone) return;
+  auto& vd = data.rec<rec::VelData>();
+  const std::int32_t today = clock_.today();
+  if (!readFirst(data)) {
+    data.ClearBuffer();
+    vd.DATE = today;
+    vd.BRANCH_ID = files_.fm<rec::Config>().rec<rec::Config>().BRANCH_ID.text();
+    vd.PREMIUM = 0;
+    data.TryInsert();
+    // A new file means a new installation: no runs on its first day.
+    if (!velDataExisted_) return;
+  }
+
+  const Ymd now = ymdFromDate(today);
+  if (now.day > 20 && vd.DATE.value < today) {
+    gateOpened_ = true;
+    vd.DATE = now.month == 12 ? dateFromYmd(now.year + 1, 1, 20)
+                              : dateFromYmd(now.year, now.month + 1, 20);
+    data.TryUpdate();
+    call(hooks_.generateInvoices);
+    if (files_.fm<rec::DefPrn>().rec<rec::DefPrn>().ON_INV.value == 1 && hooks_.smsRun)
+      hooks_.smsRun("Invoice");
+  }
+  const auto& sw = files_.fm<rec::DefPrn>().rec<rec::DefPrn>();
+  if (sw.ON_5LATE.value == 1 && hooks_.smsRun) hooks_.smsRun("5 Day");
+  if (sw.ON_10LATE.value == 1 && hooks_.smsRun) hooks_.smsRun("10 Day");
+}
+
+std::string Startup::userZone() const { return statusUser(globals().LOGPROG()); }
+std::string Startup::dayZone() const { return statusDay(clock_.today()); }
+std::string Startup::timeZone() const { return statusTime(clock_.now()); }
+
+void Startup::close() {
+  if (keptOpen_) {
+    for (std::string_view label : kKeptOpen) files_.fm(label).Close();
+    keptOpen_ = false;
+  }
+  if (initialised_) {
+    files_.fm<rec::Config>().Close();  // the open of the configuration step
+    files_.context().errors->PopProcedureName();
+    initialised_ = false;
+  }
+}
+
+}  // namespace vel
