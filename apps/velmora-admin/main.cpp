@@ -1,20 +1,34 @@
 // velmora-admin: the headless tool for a data folder.
 //
-//   velmora-admin init DIR    make a data folder (an empty folder, ready for first start)
-//   velmora-admin files DIR   open every record file of DIR (creating the missing ones)
-//                             and list label, disk name, record bytes and record count
+//   velmora-admin init DIR --name NAME --branch ID [--address LINE]...
+//                          [--vat RATE] [--login USER PASSWORD]
+//       make a data folder with its configuration record (the business name,
+//       up to three address lines and the branch id); --login adds the
+//       administrator and switches the log-in on
+//   velmora-admin seed-demo DIR [--clients N]
+//       make DIR a demo office: its configuration when it has none, plans,
+//       setup lists and N policy holders (300 when not given)
+//   velmora-admin files DIR
+//       open every record file of DIR (creating the missing ones) and list
+//       label, disk name, record bytes and record count
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
+#include "maintenance/DemoOffice.h"
+#include "platform/Clock.h"
 #include "recordstore/DataFiles.h"
+#include "shell/FirstRun.h"
 
 namespace {
 
@@ -38,54 +52,217 @@ class ConsoleUi : public vel::Ui {
 };
 
 int usage() {
-  std::cerr << "usage: velmora-admin init DIR\n"
+  std::cerr << "usage: velmora-admin init DIR --name NAME --branch ID [--address LINE]...\n"
+               "                           [--vat RATE] [--login USER PASSWORD]\n"
+               "       velmora-admin seed-demo DIR [--clients N]\n"
                "       velmora-admin files DIR\n";
   return 1;
 }
 
-int init(const std::string& dir) {
+int fail(const std::string& text) {
+  std::cerr << "velmora-admin: " << text << "\n";
+  return 2;
+}
+
+// One data folder's store, opened for a command.
+struct Folder {
+  explicit Folder(const std::string& dir) : data(dir, *engine, errors) {
+    errors.SetProcedureName("Main");
+  }
+  ConsoleUi ui;
+  vel::ErrorManager errors{ui};
+  std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
+  vel::DataFiles data;
+};
+
+bool makeFolder(const std::string& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) {
-    std::cerr << "Could not make the data folder " << dir << ": " << ec.message() << "\n";
-    return 2;
+  if (ec) std::cerr << "velmora-admin: could not make the data folder " << dir << ": "
+                    << ec.message() << "\n";
+  return !ec;
+}
+
+std::optional<double> parseNumber(std::string_view s) {
+  double v = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+// The administrator of a new folder: code 1, the first user.
+int addAdministrator(vel::DataFiles& data, const std::string& user, const std::string& password) {
+  if (user.size() < 6 || user.size() > 10)
+    return fail("the user name must have 6 to 10 characters");
+  if (password.size() < 6 || password.size() > 10)
+    return fail("the password must have 6 to 10 characters");
+  vel::FileManager& users = data.fm<vel::rec::Users>();
+  vel::FileUse use(users);
+  if (users.EnsureOpen() != vel::kDone) return fail("the Users file could not be opened");
+  if (users.Records() > 0) return fail("this data folder already has users");
+  users.ClearBuffer();
+  auto& u = users.rec<vel::rec::Users>();
+  u.CODE = 1;
+  u.USERNAME = user;
+  u.PASSWORD = password;
+  u.SURNAME = "Administrator";
+  if (users.TryInsert() != vel::kDone)
+    return fail("the administrator could not be added: " + users.LastEngineText());
+
+  vel::FileManager& config = data.fm<vel::rec::Config>();
+  vel::FileUse useConfig(config);
+  config.SetOrder(vel::kPhysicalOrder);
+  if (config.TryReadNext() != vel::kDone) return fail("the configuration record is missing");
+  config.rec<vel::rec::Config>().SECURITY = 1;
+  if (config.TryUpdate() != vel::kDone)
+    return fail("the log-in could not be switched on: " + config.LastEngineText());
+  return 0;
+}
+
+int init(const std::string& dir, const std::vector<std::string_view>& args) {
+  vel::ConfigDraft draft;
+  std::vector<std::string> address;
+  std::string user, password;
+  bool named = false, branched = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    auto value = [&](std::size_t n = 1) { return i + n < args.size(); };
+    if (args[i] == "--name" && value()) {
+      draft.name = args[++i];
+      named = true;
+    } else if (args[i] == "--branch" && value()) {
+      draft.branchId = args[++i];
+      branched = true;
+    } else if (args[i] == "--address" && value()) {
+      address.emplace_back(args[++i]);
+    } else if (args[i] == "--vat" && value()) {
+      auto v = parseNumber(args[++i]);
+      if (!v) return fail("the VAT rate is not a number: " + std::string(args[i]));
+      draft.vatRate = *v;
+    } else if (args[i] == "--login" && value(2)) {
+      user = args[++i];
+      password = args[++i];
+    } else {
+      return usage();
+    }
   }
+  if (!named || !branched) return usage();
+  if (address.size() > 3) return fail("at most three address lines");
+  if (address.size() > 0) draft.addr1 = address[0];
+  if (address.size() > 1) draft.addr2 = address[1];
+  if (address.size() > 2) draft.addr3 = address[2];
+  if (std::string why = vel::checkConfigDraft(draft); !why.empty()) return fail(why);
+
+  if (!makeFolder(dir)) return 2;
+  Folder f(dir);
+  std::string why;
+  switch (vel::addConfigRecord(f.data, draft, why)) {
+    case vel::ConfigAdd::Added:
+      break;
+    case vel::ConfigAdd::AlreadyThere:
+      return fail("the data folder " + dir + " already has its configuration; nothing changed");
+    case vel::ConfigAdd::Refused:
+    case vel::ConfigAdd::Failed:
+      return fail(why);
+  }
+  if (!user.empty())
+    if (int rc = addAdministrator(f.data, user, password)) return rc;
   std::cout << "Data folder ready: " << std::filesystem::absolute(dir).string() << "\n";
   return 0;
 }
 
-int files(const std::string& dir) {
-  if (!std::filesystem::is_directory(dir)) {
-    std::cerr << "There is no data folder " << dir << " (make it with: velmora-admin init "
-              << dir << ")\n";
-    return 2;
+// The demo branch's detail, so the demo opens without asking for it.
+int addDemoBranchDetail(vel::DataFiles& data) {
+  vel::FileManager& f = data.fm<vel::rec::BDetal>();
+  vel::FileUse use(f);
+  if (f.EnsureOpen() != vel::kDone) return fail("the branch detail file could not be opened");
+  if (f.Records() > 0) return 0;
+  vel::FileManager& config = data.fm<vel::rec::Config>();
+  vel::FileUse useConfig(config);
+  config.SetOrder(vel::kPhysicalOrder);
+  if (config.TryReadNext() != vel::kDone) return fail("the configuration record is missing");
+  const auto& c = config.rec<vel::rec::Config>();
+  f.ClearBuffer();
+  auto& b = f.rec<vel::rec::BDetal>();
+  b.BUS_NAME = c.NAME.text();
+  b.PHYS1 = c.ADDR1.text();
+  b.PHYS2 = c.ADDR2.text();
+  b.PHYS3 = c.ADDR3.text();
+  b.CODE = "0699";
+  b.TELEPHONE = "015 291 4410";
+  b.FAX = "015 291 4411";
+  b.EMAIL = "office@ubuntu-burial.example";
+  b.BANK = "Standard Bank";
+  b.BANKBRANCH = "Polokwane";
+  b.BANKCODE = "052852";
+  b.ACCHOLDER = "Ubuntu Family Burial Society";
+  b.ACCNO = "0281234567";
+  b.CELL_NO = "0825550199";
+  if (f.TryInsert() != vel::kDone)
+    return fail("the branch detail could not be added: " + f.LastEngineText());
+  return 0;
+}
+
+int seedDemo(const std::string& dir, const std::vector<std::string_view>& args) {
+  vel::DemoOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--clients" && i + 1 < args.size()) {
+      auto v = parseNumber(args[++i]);
+      if (!v || *v < 1 || *v > 9999 || *v != static_cast<int>(*v))
+        return fail("--clients takes a whole number from 1 to 9999");
+      options.clients = static_cast<int>(*v);
+    } else {
+      return usage();
+    }
   }
-  ConsoleUi ui;
-  vel::ErrorManager errors(ui);
-  errors.SetProcedureName("Main");
-  auto engine = vel::makeSqliteEngine();
-  vel::DataFiles data(dir, *engine, errors);
+  if (!makeFolder(dir)) return 2;
+  Folder f(dir);
+  if (!vel::hasConfigRecord(f.data)) {
+    vel::ConfigDraft draft;
+    draft.name = "Ubuntu Family Burial Society (Demo)";
+    draft.addr1 = "14 Church Street";
+    draft.addr2 = "Polokwane";
+    draft.addr3 = "0699";
+    draft.branchId = "01";
+    std::string why;
+    if (vel::addConfigRecord(f.data, draft, why) == vel::ConfigAdd::Failed) return fail(why);
+  }
+  vel::SystemClock clock;
+  vel::DemoResult r = vel::seedDemoOffice(f.data, clock, options);
+  if (!r.ok) return fail(r.message);
+  if (int rc = addDemoBranchDetail(f.data)) return rc;
+  std::cout << r.message << "\n";
+  return f.ui.shown ? 2 : 0;
+}
+
+int files(const std::string& dir) {
+  if (!std::filesystem::is_directory(dir))
+    return fail("there is no data folder " + dir + " (make it with: velmora-admin init " + dir +
+                " ...)");
+  Folder f(dir);
   std::printf("%-10s  %-12s  %6s  %10s\n", "Label", "Disk file", "Bytes", "Records");
   int failed = 0;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    vel::FileManager& f = data.fm(i);
-    vel::FileUse use(f);
-    if (f.EnsureOpen() != vel::kDone) {
+  for (std::size_t i = 0; i < f.data.size(); ++i) {
+    vel::FileManager& fm = f.data.fm(i);
+    vel::FileUse use(fm);
+    if (fm.EnsureOpen() != vel::kDone) {
       ++failed;
       continue;
     }
-    std::printf("%-10s  %-12s  %6d  %10lld\n", f.label().c_str(), f.decl().diskName().c_str(),
-                f.layout().recordBytes(), static_cast<long long>(f.Records()));
+    std::printf("%-10s  %-12s  %6d  %10lld\n", fm.label().c_str(), fm.decl().diskName().c_str(),
+                fm.layout().recordBytes(), static_cast<long long>(fm.Records()));
   }
-  return failed || ui.shown ? 2 : 0;
+  return failed || f.ui.shown ? 2 : 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return usage();
+  if (argc < 3) return usage();
   std::string_view cmd = argv[1];
-  if (cmd == "init") return init(argv[2]);
-  if (cmd == "files") return files(argv[2]);
+  const std::string dir = argv[2];
+  std::vector<std::string_view> rest(argv + 3, argv + argc);
+  if (cmd == "init") return init(dir, rest);
+  if (cmd == "seed-demo") return seedDemo(dir, rest);
+  if (cmd == "files" && rest.empty()) return files(dir);
   return usage();
 }

@@ -1,0 +1,51 @@
+// Velmora Administration: the desktop program.
+//
+// Started in its data folder (the working folder); it reads no arguments of
+// its own. Start-up runs on this first thread before the frame takes the
+// user's choices; when the frame closes, the settings file is written back.
+#include <QApplication>
+
+#include "dictionary/Dictionary.h"
+#include "errors/ErrorManager.h"
+#include "platform/Clock.h"
+#include "recordstore/DataFiles.h"
+#include "shell/Procedures.h"
+#include "shell/Startup.h"
+#include "shell/qt/MainFrame.h"
+#include "shell/qt/QtShellUi.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Velmora Administration");
+
+  vel::qt::QtShellUi ui;
+  vel::ErrorManager errors(ui);
+  auto engine = vel::makeSqliteEngine();
+  vel::DataFiles files(".", *engine, errors);
+  vel::SystemClock clock;
+
+  // The subsystems' procedures and start-up hooks join here as they are built.
+  vel::StartupHooks hooks;
+  vel::ProcedureTable procedures;
+
+  vel::Startup startup(files, ui, clock, hooks);
+  startup.openSettings("velmora.INI");
+  vel::qt::MainFrame frame(startup, ui, procedures);
+
+  switch (startup.initialise()) {
+    case vel::Startup::Outcome::Stopped:
+      return 1;
+    case vel::Startup::Outcome::SecondCopy:
+      return 0;  // the frame closes without being shown
+    case vel::Startup::Outcome::Running:
+      break;
+  }
+  frame.show();
+  ui.setParent(&frame);
+  if (frame.openFrame() != vel::Startup::Outcome::Running) return 1;
+
+  const int rc = QApplication::exec();
+  startup.close();
+  startup.saveSettings();
+  return rc;
+}
