@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/qt/MessageBox.h"
 #include "shell/FrameText.h"
 #include "shell/MenuTable.h"
 #include "shell/Procedures.h"
@@ -233,6 +235,32 @@ TEST_F(FrameTest, FrameThreadItemIsModalAndThreadItemLeavesTheFrameFree) {
   EXPECT_NE(std::this_thread::get_id(), worker);
   EXPECT_EQ("Thembeka Burial Society", configName);
   EXPECT_EQ(0, frame->runningThreads());
+}
+
+TEST_F(FrameTest, ThreadProcedureBoxIsShownByTheFrameThread) {
+  auto frame = openFrame();
+  unsigned answer = 0;
+  bool shownOnFrameThread = false;
+  procedures.addThreaded("Rebuild_Indexes", [&]() -> ProcedureTable::Run {
+    answer = qt::showMessage(nullptr, "Rebuild the keys now?", "Rebuild", Icon::Question,
+                             kYes | kNo, kNo);
+    return {};
+  });
+  // Answer the box with "Yes" as soon as it shows.
+  QTimer answerer;
+  answerer.setInterval(10);
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shownOnFrameThread = box->thread() == QApplication::instance()->thread();
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == "&Yes") b->click();
+    }
+  });
+  answerer.start();
+  frame->choose("UTILITIESREBUILDINDEXES");
+  QTRY_COMPARE_WITH_TIMEOUT(frame->runningThreads(), 0, 5000);
+  EXPECT_TRUE(shownOnFrameThread);
+  EXPECT_EQ(static_cast<unsigned>(kYes), answer);
 }
 
 TEST_F(FrameTest, LogInThroughTheWindow) {

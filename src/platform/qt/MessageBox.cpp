@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 #include <cstdlib>
 
@@ -40,6 +41,17 @@ QMessageBox::Icon toQt(Icon icon) {
 
 unsigned showMessage(QWidget* parent, std::string_view text, std::string_view title, Icon icon,
                      unsigned buttons, unsigned defaultButton) {
+  // A procedure on a thread of its own reports through the same boxes: the
+  // box is shown by the frame's thread while this thread waits for the answer.
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    unsigned answer = kNoButton;
+    const std::string t(text), ti(title);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] { answer = showMessage(parent, t, ti, icon, buttons, defaultButton); },
+        Qt::BlockingQueuedConnection);
+    return answer;
+  }
   if (!parent) parent = QApplication::activeWindow();
   QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   body.replace(QLatin1Char('|'), QLatin1Char('\n'));
@@ -67,6 +79,7 @@ unsigned showMessage(QWidget* parent, std::string_view text, std::string_view ti
 }
 
 void setBusy(bool on) {
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) return;
   if (on)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   else

@@ -198,9 +198,12 @@ void MainFrame::startThreaded(const MenuItem& item) {
 void MainFrame::closeEvent(QCloseEvent* e) {
   if (!threads_.empty()) {
     // Procedures on their own threads finish their file work before the end.
+    // Their boxes are shown by this thread, so it keeps serving them meanwhile.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    for (auto& t : threads_)
-      if (t) t->wait();
+    while (!threads_.empty()) {  // each thread's end removes it from the list
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      QThread::msleep(10);
+    }
     QGuiApplication::restoreOverrideCursor();
   }
   clock_->stop();
