@@ -1,0 +1,56 @@
+// The demo office: fills an empty data folder with a believable branch of
+// the burial-cover scheme, so that the program can be shown and tried out
+// without typing in an office first.
+//
+// What goes in: the plan table (plans A to D, each with the options
+// "Single", "Single Parent", "Family" and "1 Plus 9", and the hamper row
+// "HAM"), the children's premiums of every plan and age group, towns with
+// their postal codes, collection routes, agents, collectors, client banks
+// with branches, the branch's own bank accounts, and a few hundred policy
+// holders with spouses, beneficiaries, children, extended family and hamper
+// membership. Every record is written through the record store, formed as
+// the client, child and extended-family forms form it: client numbers from
+// the running number and the surname, valid 13-digit identity numbers that
+// agree with the date of birth and gender, premiums read from the plan
+// tables.
+//
+// Nothing of the ledger is written: invoices, payments, transactions and
+// ageing come from the office's own billing runs, so every policy starts
+// un-invoiced.
+//
+// The same seed, clock day and client count always give the same folder.
+#pragma once
+
+#include <string>
+
+#include "platform/Clock.h"
+#include "recordstore/DataFiles.h"
+
+namespace vel {
+
+struct DemoOptions {
+  int clients = 300;         // policy holders to add, 1 to 9999 (client numbers have four digits)
+  unsigned seed = 20261208;  // the same seed gives the same office
+};
+
+struct DemoResult {
+  bool ok = false;
+  std::string message;    // what was done, or why nothing was
+  int clients = 0;        // VelCli records added
+  int activeClients = 0;  // of which "Active"
+  int children = 0;       // VelChd records
+  int extended = 0;       // VelExt records
+  int hamperMembers = 0;  // Hamper records (clients who also save for a hamper)
+  int plans = 0;          // Plan rows, the hamper row included
+  int childPlans = 0;     // PlanChd rows
+  int setupRecords = 0;   // towns, postal codes, routes, agents, collectors, banks
+};
+
+// Seeds the demo office into the data folder of `files`, dating everything
+// relative to `clock`'s today. Refuses, writing nothing, when any file it
+// would fill already holds records, so a second run never doubles the office.
+// A failure part-way (a write the record store refuses) stops the seeding and
+// says which file refused; what was written before stays.
+DemoResult seedDemoOffice(DataFiles& files, const Clock& clock, const DemoOptions& options = {});
+
+}  // namespace vel
