@@ -105,6 +105,15 @@ class ShellFixture : public ::testing::Test {
     ASSERT_EQ(kDone, f.Insert());
   }
 
+  // VelData's one record: the day on or after which the next invoice run may be.
+  void setNextInvoiceDate(std::int32_t next) {
+    FileManager& f = files.fm<rec::VelData>();
+    FileUse use(f);
+    f.ClearBuffer();
+    f.rec<rec::VelData>().DATE = next;
+    ASSERT_EQ(kDone, f.Insert());
+  }
+
   template <class R>
   std::vector<R> all() {
     FileManager& f = files.fm<R>();

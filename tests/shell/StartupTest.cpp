@@ -119,13 +119,7 @@ TEST_P(InvoiceGateTest, OpensAfterTheTwentieth) {
   installConfig(today - 1);
   installBranchDetail();
   setSwitches(1, 0, 1);
-  {
-    FileManager& f = files.fm<rec::VelData>();
-    FileUse use(f);
-    f.ClearBuffer();
-    f.rec<rec::VelData>().DATE = day(c.y, c.m, 1);
-    ASSERT_EQ(kDone, f.Insert());
-  }
+  setNextInvoiceDate(day(c.y, c.m, 1));
   auto s = station(today);
   ASSERT_EQ(Outcome::Running, s->initialise());
   ASSERT_EQ(Outcome::Running, s->open());
@@ -152,13 +146,7 @@ TEST_F(StartupTest, GateStaysShutWhenThisMonthWasInvoiced) {
   installConfig(day(2026, 11, 22));
   installBranchDetail();
   setSwitches(0, 0, 0);
-  {
-    FileManager& f = files.fm<rec::VelData>();
-    FileUse use(f);
-    f.ClearBuffer();
-    f.rec<rec::VelData>().DATE = day(2026, 12, 20);
-    ASSERT_EQ(kDone, f.Insert());
-  }
+  setNextInvoiceDate(day(2026, 12, 20));
   auto s = station(day(2026, 11, 25));
   ASSERT_EQ(Outcome::Running, s->initialise());
   ASSERT_EQ(Outcome::Running, s->open());
@@ -172,13 +160,7 @@ TEST_F(StartupTest, NewMonthResetsMarksBeforeTheInvoiceRun) {
   installConfig(day(2026, 10, 30));
   installBranchDetail();
   setSwitches(0, 0, 0);
-  {
-    FileManager& f = files.fm<rec::VelData>();
-    FileUse use(f);
-    f.ClearBuffer();
-    f.rec<rec::VelData>().DATE = day(2026, 11, 20);
-    ASSERT_EQ(kDone, f.Insert());
-  }
+  setNextInvoiceDate(day(2026, 11, 20));
   auto s = station(day(2026, 11, 23));
   ASSERT_EQ(Outcome::Running, s->initialise());
   ASSERT_EQ(Outcome::Running, s->open());
