@@ -8,6 +8,7 @@
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "platform/Clock.h"
+#include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
 #include "shell/Procedures.h"
 #include "shell/Startup.h"
@@ -18,8 +19,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Velmora Administration");
 
+  // The process's services, in this order: the error manager with its
+  // messages, the settings file, the file declarations.
   vel::qt::QtShellUi ui;
   vel::ErrorManager errors(ui);
+  vel::SettingsFile settings;
+  settings.open("velmora.INI");
   auto engine = vel::makeSqliteEngine();
   vel::DataFiles files(".", *engine, errors);
   vel::SystemClock clock;
@@ -29,8 +34,7 @@ int main(int argc, char** argv) {
   vel::ProcedureTable procedures;
 
   vel::Startup startup(files, ui, clock, hooks);
-  startup.openSettings("velmora.INI");
-  vel::qt::MainFrame frame(startup, ui, procedures);
+  vel::qt::MainFrame frame(startup, ui, procedures, settings);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:
@@ -46,6 +50,6 @@ int main(int argc, char** argv) {
 
   const int rc = QApplication::exec();
   startup.close();
-  startup.saveSettings();
+  settings.save();
   return rc;
 }

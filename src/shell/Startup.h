@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/InstanceLock.h"
-#include "platform/SettingsFile.h"
 
 namespace vel {
 
@@ -45,12 +44,6 @@ class Startup {
     Stopped,     // the program has been stopped after a message
     SecondCopy,  // another copy runs on this machine: close the frame and end
   };
-
-  // The process's settings file (velmora.INI in the working folder): read at
-  // the start, written back at the end.
-  bool openSettings(const std::string& path) { return settings_.open(path); }
-  bool saveSettings() const { return settings_.save(); }
-  SettingsFile& settings() { return settings_; }
 
   // Before the frame is shown.
   Outcome initialise();
@@ -86,7 +79,6 @@ class Startup {
   StartupHooks hooks_;
   std::string lockPath_;
   InstanceLock lock_;
-  SettingsFile settings_;
   std::string title_;
   bool initialised_ = false;
   bool keptOpen_ = false;

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/SettingsFile.h"
 #include "platform/qt/MessageBox.h"
 #include "shell/FrameText.h"
 #include "shell/MenuTable.h"
@@ -137,13 +138,14 @@ class FrameTest : public ShellFixture {
     installBranchDetail();
     startup_ = station(day(2026, 12, 8));
     EXPECT_EQ(Startup::Outcome::Running, startup_->initialise());
-    auto frame = std::make_unique<qt::MainFrame>(*startup_, ui, procedures);
+    auto frame = std::make_unique<qt::MainFrame>(*startup_, ui, procedures, settings);
     frame->show();
     EXPECT_EQ(Startup::Outcome::Running, frame->openFrame());
     return frame;
   }
 
   ProcedureTable procedures;
+  SettingsFile settings;
   std::unique_ptr<Startup> startup_;
 };
 
@@ -176,6 +178,10 @@ TEST_F(FrameTest, OpenedFrameShowsTitleUserDayAndTime) {
   EXPECT_EQ("Users", frame->zone(1)->text().toStdString());
   frame->resize(1000, 650);
   saveScreenshot(*frame, "main-frame.png");
+
+  // Closing keeps the frame's placement for the next start.
+  frame->close();
+  EXPECT_FALSE(settings.get("__Dont_Touch_Me__", "Main").empty());
 }
 
 TEST_F(FrameTest, AdministratorItemsAreCheckedBeforeTheyRun) {

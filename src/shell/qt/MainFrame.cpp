@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/SettingsFile.h"
 #include "shell/Globals.h"
 #include "shell/MenuTable.h"
 #include "shell/Procedures.h"
@@ -61,11 +62,12 @@ static void initShellResources() { Q_INIT_RESOURCE(shell); }
 namespace vel::qt {
 
 MainFrame::MainFrame(Startup& startup, ShellUi& ui, const ProcedureTable& procedures,
-                     QWidget* parent)
+                     SettingsFile& settings, QWidget* parent)
     : QMainWindow(parent),
       startup_(startup),
       ui_(ui),
       procedures_(procedures),
+      settings_(settings),
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
   initShellResources();
   setObjectName("Main");
@@ -212,14 +214,14 @@ void MainFrame::closeEvent(QCloseEvent* e) {
 }
 
 void MainFrame::restorePlacement() {
-  const std::string g = startup_.settings().get(kPlacementSection, "Main");
+  const std::string g = settings_.get(kPlacementSection, "Main");
   if (g.empty()) return;
   restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(g)));
 }
 
 void MainFrame::savePlacement() {
-  startup_.settings().set(kPlacementSection, "Main", saveGeometry().toBase64().toStdString());
-  startup_.settings().set(kPlacementSection, "Sectors", "1");
+  settings_.set(kPlacementSection, "Main", saveGeometry().toBase64().toStdString());
+  settings_.set(kPlacementSection, "Sectors", "1");
 }
 
 }  // namespace vel::qt

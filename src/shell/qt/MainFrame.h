@@ -17,6 +17,7 @@ class QThread;
 
 namespace vel {
 class ProcedureTable;
+class SettingsFile;
 class ShellUi;
 struct MenuItem;
 }  // namespace vel
@@ -26,8 +27,9 @@ namespace vel::qt {
 class MainFrame : public QMainWindow {
   Q_OBJECT
  public:
+  // `settings` keeps the frame's placement between runs.
   MainFrame(Startup& startup, ShellUi& ui, const ProcedureTable& procedures,
-            QWidget* parent = nullptr);
+            SettingsFile& settings, QWidget* parent = nullptr);
   ~MainFrame() override;
 
   // The frame's open steps (Startup::open), then its title and status bar.
@@ -57,6 +59,7 @@ class MainFrame : public QMainWindow {
   Startup& startup_;
   ShellUi& ui_;
   const ProcedureTable& procedures_;
+  SettingsFile& settings_;
   std::vector<QLabel*> zones_;
   QTimer* clock_ = nullptr;
   std::unique_ptr<QPrinter> printer_;
