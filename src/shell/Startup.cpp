@@ -50,8 +50,8 @@ Startup::Startup(DataFiles& files, ShellUi& ui, const Clock& clock, StartupHooks
 
 Startup::~Startup() { close(); }
 
-Startup::Outcome Startup::stop(std::string_view text, std::string_view title, int icon) {
-  ui_.message(text, title, static_cast<Icon>(icon), kOk, kOk);
+Startup::Outcome Startup::stop(std::string_view text, std::string_view title, Icon icon) {
+  ui_.message(text, title, icon, kOk, kOk);
   ui_.halt(kStopExit);
   return Outcome::Stopped;
 }
@@ -67,7 +67,7 @@ Startup::Outcome Startup::initialise() {
   FileManager& config = files_.fm<rec::Config>();
   config.Open();
   if (config.EnsureOpen() != kDone)
-    return stop("No Configuration File", "Program Halted", static_cast<int>(Icon::Exclamation));
+    return stop("No Configuration File", "Program Halted", Icon::Exclamation);
   if (config.Records() == 0) {
     FirstRunForm first(files_, ui_);
     ui_.runFirstRun(first);
@@ -81,8 +81,7 @@ Startup::Outcome Startup::initialise() {
     ui_.runLogin(login);
     if (login.stopped()) return Outcome::Stopped;
     if (g.CANCELLED == 1)
-      return stop("Incorrect Login.... System Halted", "Login Error",
-                  static_cast<int>(Icon::Hand));
+      return stop("Incorrect Login.... System Halted", "Login Error", Icon::Hand);
   } else {
     g.USER_CODE = 1;
   }
@@ -177,7 +176,7 @@ Startup::Outcome Startup::open() {
   }
   if (today < cfg.DATE.value) {
     ui_.busy(false);
-    return stop("Invalid System Date", "Program Halted", static_cast<int>(Icon::Exclamation));
+    return stop("Invalid System Date", "Program Halted", Icon::Exclamation);
   }
   if (cfg.DATE.value < today) dailySequence();
 

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/InstanceLock.h"
+#include "platform/Ui.h"
 
 namespace vel {
 
@@ -65,7 +65,7 @@ class Startup {
   bool invoiceGateOpened() const { return gateOpened_; }
 
  private:
-  Outcome stop(std::string_view text, std::string_view title, int icon);
+  Outcome stop(std::string_view text, std::string_view title, Icon icon);
   void seedCommission();
   void seedDefPrn();
   void seedBalance();
