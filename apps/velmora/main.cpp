@@ -10,6 +10,8 @@
 #include "platform/Clock.h"
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
+#include "forms/Catalog.h"
+#include "setup/qt/SetupProcedures.h"
 #include "shell/Procedures.h"
 #include "shell/Startup.h"
 #include "shell/qt/MainFrame.h"
@@ -35,6 +37,11 @@ int main(int argc, char** argv) {
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);
+
+  // Every list and form, and the menu's procedures that open them.
+  vel::Catalog catalog;
+  vel::qt::buildCatalog(catalog);
+  vel::qt::registerSetupProcedures(procedures, files, ui, catalog, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

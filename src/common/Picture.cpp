@@ -89,7 +89,7 @@ Picture Picture::parse(std::string_view s) {
       if (rest.size() != 2 || !isDigit(rest[0]) || !isDigit(rest[1])) return {};
       p.code_ = (rest[0] - '0') * 10 + (rest[1] - '0');
       if (kind == 'd' && p.code_ == 6) {
-        p.kind_ = Kind::Date;
+        p.kind_ = Kind::Day;
         p.width_ = 10;
       } else if (kind == 't' && p.code_ == 1) {
         p.kind_ = Kind::Time;
@@ -158,7 +158,7 @@ std::string Picture::format(double value) const {
       if (negative) text.erase(0, 1);
       return formatNumberText(negative, std::move(text));
     }
-    case Kind::Date:
+    case Kind::Day:
     case Kind::Time:
       // Beyond this a double no longer holds whole numbers exactly.
       if (!std::isfinite(value) || std::fabs(value) > 9e15) return formatPlain(value);
@@ -185,7 +185,7 @@ std::string Picture::formatWhole(std::int64_t value) const {
       }
       return formatNumberText(negative, std::move(digits));
     }
-    case Kind::Date:
+    case Kind::Day:
       return formatDate(value);
     case Kind::Time:
       return formatTime(value);
@@ -203,7 +203,7 @@ std::string Picture::formatText(std::string_view text) const {
       return padRight(std::string(text.substr(0, static_cast<std::size_t>(width_))), width_);
     case Kind::Number:
       return padLeft(std::string(text), width_);
-    case Kind::Date:
+    case Kind::Day:
     case Kind::Time:
       return padRight(std::string(text), width_);
     case Kind::Invalid:
@@ -262,7 +262,7 @@ std::optional<double> Picture::deformatNumber(std::string_view text) const {
 }
 
 std::optional<std::int32_t> Picture::deformatDate(std::string_view text) const {
-  if (kind_ != Kind::Date) return std::nullopt;
+  if (kind_ != Kind::Day) return std::nullopt;
   const std::string_view t = trim(text);
   if (t.empty()) return 0;
   std::size_t i = 0;

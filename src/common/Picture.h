@@ -37,7 +37,7 @@ namespace vel {
 
 class Picture {
  public:
-  enum class Kind { Invalid, Number, Date, Time, Text };
+  enum class Kind { Invalid, Number, Day, Time, Text };  // Day: a date picture
 
   // Reads a picture; an unreadable one gives a picture with valid() false.
   static Picture parse(std::string_view picture);

@@ -5,6 +5,7 @@
 // implements it with real windows.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,18 @@ enum Button : unsigned {
 
 enum class Icon { None, Question, Exclamation, Information, Hand };
 
+// A progress window ("Please Wait", "Generating Report", ...): a title, a
+// line of text and a bar from 0 to 100. It closes when the object goes. The
+// base class is the silent one that headless runs and tests use.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  virtual void setText(std::string_view /*text*/) {}
+  virtual void setPercent(int /*percent*/) {}
+  // The user pressed the window's Cancel button (where it has one).
+  virtual bool cancelled() const { return false; }
+};
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -39,6 +52,11 @@ class Ui {
 
   // Busy cursor on or off around long work.
   virtual void busy(bool /*on*/) {}
+
+  // Opens a progress window; it stays up while the object lives.
+  virtual std::unique_ptr<Progress> progress(std::string_view /*title*/, std::string_view /*text*/) {
+    return std::make_unique<Progress>();
+  }
 };
 
 // A Ui that shows nothing: every box answers its default button and halt

@@ -260,7 +260,11 @@ int RelationManager::Delete(bool ask) {
     setEngineStatus(keep);
     errors.SetFile(file_.label());
     errors.Throw(msg::DeleteError);
-    if (errors.Message(msg::RetryDelete, kYes | kNo | kCancel, kCancel) != kYes) return kFailed;
+    // Yes tries again; No gives up (the form closes); Cancel gives up and
+    // the form stays on the record.
+    unsigned answer = errors.Message(msg::RetryDelete, kYes | kNo | kCancel, kCancel);
+    if (answer == kNo) return kDeclined;
+    if (answer != kYes) return kFailed;
   }
 }
 

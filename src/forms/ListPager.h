@@ -1,0 +1,64 @@
+// Reads a list's records a page at a time, by key.
+//
+// Every page is a fresh keyset read from a row's position (the record store
+// resets its statement as soon as the page is read), so no read lock is held
+// while the list waits for the user, and a list over a million records opens,
+// jumps and scrolls without loading the file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "forms/ListSpec.h"
+
+namespace vel {
+
+class FileManager;
+
+struct ListRow {
+  std::string position;            // the record's position in the file
+  std::vector<std::string> cells;  // one text per column
+};
+
+class ListPager {
+ public:
+  ListPager(FileManager& file, const ListSpec& spec);
+
+  // The sort tab in use (index into spec.tabs).
+  void setTab(int tab);
+  int tab() const { return tab_; }
+  // Only records whose leading key fields hold these values (the branches
+  // of one bank); empty: every record.
+  void setRange(std::vector<std::pair<std::string, std::string>> fieldValues);
+
+  std::vector<ListRow> first(int n);
+  std::vector<ListRow> last(int n);
+  // Up to n rows after (before) `row`, nearest first.
+  std::vector<ListRow> after(const ListRow& row, int n);
+  std::vector<ListRow> before(const ListRow& row, int n);
+  // Rows from the first record at or after the locator text in the tab's
+  // locator field (letter case ignored, as keys are).
+  std::vector<ListRow> locate(std::string_view text, int n);
+  // Rows from the record at `position` (or the nearest after it).
+  std::vector<ListRow> from(std::string_view position, int n);
+
+  // The row's record into the file's buffer.
+  bool fetch(const ListRow& row);
+  // The texts of the columns for the record in the file's buffer.
+  std::vector<std::string> cellsOf(const void* rec) const;
+
+ private:
+  int key() const;
+  void applyRange(bool highest);
+  bool inRange() const;
+  std::vector<ListRow> read(int n, bool forward, bool includeCurrent = false);
+
+  FileManager& fm_;
+  const ListSpec& spec_;
+  int tab_ = 0;
+  std::vector<std::pair<int, std::string>> range_;
+};
+
+}  // namespace vel

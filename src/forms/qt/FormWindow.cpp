@@ -1,0 +1,399 @@
+#include "forms/qt/FormWindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "forms/Catalog.h"
+#include "forms/EntryText.h"
+#include "forms/qt/ListWindow.h"
+#include "recordstore/DataFiles.h"
+#include "shell/qt/DateRangeWindow.h"
+
+namespace vel::qt {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+int choiceIndex(const EntrySpec& e, const FieldRef& f) {
+  for (int k = 0; k < static_cast<int>(e.choices.size()); ++k) {
+    if (f.isText()) {
+      if (rtrim(f.text()) == e.choices[static_cast<std::size_t>(k)]) return k;
+    } else {
+      std::int64_t v = k < static_cast<int>(e.choiceValues.size())
+                           ? e.choiceValues[static_cast<std::size_t>(k)]
+                           : k;
+      if (f.whole() == v) return k;
+    }
+  }
+  // A number field whose value names no choice shows the last one ("No").
+  return f.isText() ? -1 : static_cast<int>(e.choices.size()) - 1;
+}
+
+void setChoice(const EntrySpec& e, const FieldRef& f, int k) {
+  if (k < 0) return;
+  if (f.isText()) {
+    f.text() = e.choices[static_cast<std::size_t>(k)];
+  } else {
+    f.whole() = k < static_cast<int>(e.choiceValues.size()) ? e.choiceValues[static_cast<std::size_t>(k)]
+                                                           : k;
+  }
+}
+
+}  // namespace
+
+FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog& catalog,
+                       QWidget* parent)
+    : QDialog(parent), cycle_(cycle), files_(files), ui_(ui), catalog_(catalog) {
+  const FormSpec& spec = cycle.spec();
+  setObjectName(q(spec.procedure));
+  setWindowTitle(q(cycle.caption()));
+  auto* outer = new QVBoxLayout(this);
+  if (!spec.title.empty()) {
+    auto* heading = new QLabel(q(spec.title), this);
+    QFont f = heading->font();
+    f.setBold(true);
+    heading->setFont(f);
+    outer->addWidget(heading);
+  }
+  auto* tabs = new QTabWidget(this);
+  outer->addWidget(tabs);
+  int i = 0;
+  for (const TabSpec& t : spec.tabs) {
+    auto* page = new QWidget(tabs);
+    auto* form = new QFormLayout(page);
+    for (const EntrySpec& e : t.entries) {
+      QWidget* w = makeEntry(i, e, page);
+      widgets_.push_back(w);
+      if (e.kind == EntryKind::Note) {
+        form->addRow(w);
+      } else {
+        auto* label = new QLabel(q(e.prompt), page);
+        if (e.red) label->setStyleSheet("color: #c00000;");
+        // The lookup button sits beside its entry.
+        if (!e.lookup.list.empty() || e.kind == EntryKind::Day) {
+          auto* row = new QWidget(page);
+          auto* h = new QHBoxLayout(row);
+          h->setContentsMargins(0, 0, 0, 0);
+          h->addWidget(w, 1);
+          auto* b = new QToolButton(row);
+          b->setText("...");
+          b->setObjectName(q((e.field.empty() ? std::string("entry") : e.field) + "_lookup"));
+          b->setEnabled(!cycle.readOnly() && !e.readOnly);
+          if (e.kind == EntryKind::Day) connect(b, &QToolButton::clicked, this, [this, i] { pickDate(i); });
+          else connect(b, &QToolButton::clicked, this, [this, i] { lookupPressed(i); });
+          h->addWidget(b);
+          form->addRow(label, row);
+        } else {
+          form->addRow(label, w);
+        }
+        label->setBuddy(w);
+      }
+      ++i;
+    }
+    tabs->addTab(page, q(t.name));
+  }
+  auto* buttons = new QDialogButtonBox(this);
+  ok_ = buttons->addButton(q(spec.okText), QDialogButtonBox::AcceptRole);
+  ok_->setObjectName("OK");
+  ok_->setToolTip(q(spec.okTip));
+  ok_->setDefault(true);
+  cancel_ = buttons->addButton(q(spec.cancelText), QDialogButtonBox::RejectRole);
+  cancel_->setObjectName("Cancel");
+  cancel_->setToolTip(q(spec.cancelTip));
+  connect(ok_, &QPushButton::clicked, this, &FormWindow::okPressed);
+  connect(cancel_, &QPushButton::clicked, this, &FormWindow::reject);
+  outer->addWidget(buttons);
+
+  QKeySequence recall(cycle.settings().recall == RecallKey::CtrlH ? QKeySequence(Qt::CTRL | Qt::Key_H)
+                                                                   : QKeySequence(Qt::CTRL | Qt::Key_Apostrophe));
+  auto* sc = new QShortcut(recall, this);
+  connect(sc, &QShortcut::activated, this, &FormWindow::recallPressed);
+
+  showAll();
+  QTimer::singleShot(0, this, [this] { focusEntry(0); });
+}
+
+QWidget* FormWindow::makeEntry(int i, const EntrySpec& e, QWidget* page) {
+  bool ro = cycle_.readOnly() || e.readOnly;
+  QString name = q(e.field.empty() ? "note" + std::to_string(i) : e.field);
+  switch (e.kind) {
+    case EntryKind::Note: {
+      auto* l = new QLabel(q(e.prompt), page);
+      l->setWordWrap(true);
+      return l;
+    }
+    case EntryKind::Check: {
+      auto* c = new QCheckBox(page);
+      c->setObjectName(name);
+      c->setEnabled(!ro);
+      connect(c, &QCheckBox::toggled, this, [this, i] { completed(i); });
+      return c;
+    }
+    case EntryKind::Radio: {
+      auto* box = new QWidget(page);
+      box->setObjectName(name);
+      auto* h = new QHBoxLayout(box);
+      h->setContentsMargins(0, 0, 0, 0);
+      auto* group = new QButtonGroup(box);
+      for (int k = 0; k < static_cast<int>(e.choices.size()); ++k) {
+        auto* r = new QRadioButton(q(e.choices[static_cast<std::size_t>(k)]), box);
+        r->setEnabled(!ro);
+        group->addButton(r, k);
+        h->addWidget(r);
+      }
+      h->addStretch();
+      connect(group, &QButtonGroup::idClicked, this, [this, i] { completed(i); });
+      return box;
+    }
+    case EntryKind::Choice: {
+      auto* c = new QComboBox(page);
+      c->setObjectName(name);
+      for (const auto& s : e.choices) c->addItem(q(s));
+      c->setEnabled(!ro);
+      connect(c, &QComboBox::activated, this, [this, i] { completed(i); });
+      return c;
+    }
+    default: break;
+  }
+  auto* edit = new QLineEdit(page);
+  edit->setObjectName(name);
+  edit->setReadOnly(ro);
+  if (!e.tip.empty()) edit->setToolTip(q(e.tip));
+  if (e.kind == EntryKind::Password) edit->setEchoMode(QLineEdit::Password);
+  if (!e.field.empty()) {
+    FieldRef f = cycle_.field(i);
+    if (f.isText()) edit->setMaxLength(f.desc().width);
+    if (e.kind == EntryKind::Number) edit->setAlignment(Qt::AlignRight);
+    int chars = f.isText() ? f.desc().width : 12;
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance('M') * std::min(chars, 40) / 1);
+  }
+  connect(edit, &QLineEdit::editingFinished, this, [this, i] { completed(i); });
+  return edit;
+}
+
+void FormWindow::show(int i) {
+  const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+  if (e.field.empty()) return;
+  FieldRef f = cycle_.field(i);
+  QWidget* w = widgets_[static_cast<std::size_t>(i)];
+  QSignalBlocker block(w);
+  switch (e.kind) {
+    case EntryKind::Check: static_cast<QCheckBox*>(w)->setChecked(f.whole() == 1); return;
+    case EntryKind::Radio: {
+      auto* group = w->findChild<QButtonGroup*>();
+      QSignalBlocker b2(group);
+      int k = choiceIndex(e, f);
+      if (k >= 0 && group->button(k)) group->button(k)->setChecked(true);
+      return;
+    }
+    case EntryKind::Choice: {
+      int k = choiceIndex(e, f);
+      static_cast<QComboBox*>(w)->setCurrentIndex(k);
+      return;
+    }
+    default: break;
+  }
+  static_cast<QLineEdit*>(w)->setText(q(fieldText(f, e.picture, e.kind)));
+}
+
+void FormWindow::showAll() {
+  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) show(i);
+}
+
+bool FormWindow::take(int i) {
+  const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+  if (e.field.empty() || e.readOnly || cycle_.readOnly()) return true;
+  FieldRef f = cycle_.field(i);
+  QWidget* w = widgets_[static_cast<std::size_t>(i)];
+  switch (e.kind) {
+    case EntryKind::Check:
+      f.whole() = static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0;
+      return true;
+    case EntryKind::Radio:
+      setChoice(e, f, w->findChild<QButtonGroup*>()->checkedId());
+      return true;
+    case EntryKind::Choice:
+      setChoice(e, f, static_cast<QComboBox*>(w)->currentIndex());
+      return true;
+    default: break;
+  }
+  std::string problem;
+  std::string text = static_cast<QLineEdit*>(w)->text().toStdString();
+  if (setFieldText(f, e, text, problem)) return true;
+  ui_.message(problem, kEntryErrorTitle, Icon::Exclamation, kOk, kOk);
+  return false;
+}
+
+void FormWindow::completed(int i) {
+  if (busy_ || closing_) return;
+  busy_ = true;
+  bool ok = take(i) && cycle_.accept(i);
+  busy_ = false;
+  if (!ok) {
+    focusEntry(i);
+    return;
+  }
+  show(i);
+}
+
+void FormWindow::focusEntry(int i) {
+  if (i < 0 || i >= static_cast<int>(widgets_.size())) return;
+  QWidget* w = widgets_[static_cast<std::size_t>(i)];
+  // Bring its tab forward first.
+  for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+    if (auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr)) {
+      tabs->setCurrentWidget(p);
+      break;
+    }
+  w->setFocus();
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+}
+
+void FormWindow::apply(const FormCycle::Outcome& o) {
+  if (o.redisplay) showAll();
+  switch (o.action) {
+    case FormCycle::Outcome::Close:
+      closing_ = true;
+      done(cycle_.response() == Response::Completed ? QDialog::Accepted : QDialog::Rejected);
+      return;
+    case FormCycle::Outcome::Focus:
+      setWindowTitle(q(cycle_.caption()));
+      focusEntry(o.entry);
+      return;
+    case FormCycle::Outcome::Stay:
+      return;
+  }
+}
+
+void FormWindow::okPressed() {
+  if (busy_) return;
+  busy_ = true;
+  // What is typed in every entry goes into the record first.
+  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
+    if (!take(i)) {
+      busy_ = false;
+      focusEntry(i);
+      return;
+    }
+  }
+  FormCycle::Outcome o = cycle_.ok();
+  busy_ = false;
+  apply(o);
+}
+
+void FormWindow::reject() {
+  if (busy_ || closing_) return;
+  busy_ = true;
+  // Typed text that cannot be read counts as a change: it is never lost
+  // without the question.
+  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
+    std::string problem;
+    const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+    if (e.field.empty() || cycle_.readOnly()) continue;
+    if (e.kind == EntryKind::Text || e.kind == EntryKind::Password || e.kind == EntryKind::Number ||
+        e.kind == EntryKind::Day) {
+      RecordBuffer scratch(cycle_.file().layout());
+      cycle_.file().layout().copy(scratch.get(), cycle_.record());
+      FieldRef f = scratch.field(cycle_.file().layout().fieldIndex(e.field));
+      if (setFieldText(f, e, static_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])->text().toStdString(), problem))
+        cycle_.field(i).assign(f);
+    } else {
+      take(i);
+    }
+  }
+  FormCycle::Outcome o = cycle_.leave();
+  busy_ = false;
+  apply(o);
+}
+
+void FormWindow::closeEvent(QCloseEvent* e) {
+  if (closing_) {
+    e->accept();
+    return;
+  }
+  e->ignore();
+  reject();
+}
+
+int FormWindow::entryOf(QWidget* w) const {
+  for (; w; w = w->parentWidget())
+    for (int i = 0; i < static_cast<int>(widgets_.size()); ++i)
+      if (widgets_[static_cast<std::size_t>(i)] == w) return i;
+  return -1;
+}
+
+void FormWindow::recallPressed() {
+  int i = entryOf(QApplication::focusWidget());
+  if (i >= 0 && cycle_.recall(i)) show(i);
+}
+
+void FormWindow::lookupPressed(int i) {
+  const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+  const ListSpec* list = catalog_.list(e.lookup.list);
+  if (!list) return;
+  take(i);
+  Presets range;
+  if (!e.lookup.rangeField.empty()) {
+    FieldRef rf = cycle_.file().field(e.lookup.rangeField);
+    range.emplace_back(e.lookup.rangeField, std::string(rtrim(rf.text())));
+  }
+  const Layout& theirs = files_.fm(list->file).layout();
+  RecordBuffer picked(theirs);
+  if (!runListWindow(files_, ui_, catalog_, *list, ListMode::Select, this, &picked, range)) return;
+  auto copy = [&](const std::string& from, const std::string& to) {
+    int a = theirs.fieldIndex(from), b = cycle_.file().layout().fieldIndex(to);
+    if (a >= 0 && b >= 0) cycle_.file().field(b).assign(picked.field(a));
+  };
+  copy(e.lookup.fromField, e.field);
+  for (const auto& f : e.lookup.alsoCopy) copy(f, f);
+  showAll();
+  completed(i);
+}
+
+void FormWindow::pickDate(int i) {
+  FieldRef f = cycle_.field(i);
+  take(i);
+  QDialog dlg(this);
+  dlg.setWindowTitle("Select a Date");
+  auto* cal = new QCalendarWidget(&dlg);
+  cal->setSelectedDate(qdateFromDay(static_cast<int>(f.whole())));
+  auto* lay = new QVBoxLayout(&dlg);
+  lay->addWidget(cal);
+  connect(cal, &QCalendarWidget::activated, &dlg, &QDialog::accept);
+  auto* bb = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+  connect(bb, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+  connect(bb, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+  lay->addWidget(bb);
+  if (dlg.exec() != QDialog::Accepted) return;
+  f.whole() = dayFromQDate(cal->selectedDate());
+  show(i);
+  completed(i);
+}
+
+Response runFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const FormSpec& form,
+                       Request request, const Presets& presets, QWidget* parent) {
+  FormCycle cycle(files, ui, form, request);
+  if (!cycle.open(presets)) return Response::Cancelled;
+  FormWindow w(cycle, files, ui, catalog, parent);
+  w.exec();
+  return cycle.response();
+}
+
+}  // namespace vel::qt

@@ -1,0 +1,71 @@
+// The generic update form: renders any FormSpec over a FormCycle.
+//
+// Each entry becomes a widget beside its prompt; completing an entry writes
+// its text into the record and runs the entry's check; OK, Cancel, closing
+// the window and the recall key go to the cycle, and the window does what the
+// cycle answers.
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "forms/FormCycle.h"
+#include "forms/ListActions.h"
+
+class QWidget;
+class QPushButton;
+
+namespace vel {
+class Catalog;
+class DataFiles;
+class Ui;
+}  // namespace vel
+
+namespace vel::qt {
+
+class FormWindow : public QDialog {
+  Q_OBJECT
+ public:
+  FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog& catalog,
+             QWidget* parent = nullptr);
+
+  // The widget of entry `i` (for tests).
+  QWidget* entryWidget(int i) const { return widgets_[static_cast<std::size_t>(i)]; }
+  QPushButton* okButton() const { return ok_; }
+  QPushButton* cancelButton() const { return cancel_; }
+  void okPressed();
+
+ protected:
+  void reject() override;  // Esc, the Cancel button and the window's close
+  void closeEvent(class QCloseEvent* e) override;
+
+ private:
+  QWidget* makeEntry(int i, const EntrySpec& e, QWidget* page);
+  void show(int i);          // the record's value into entry i
+  void showAll();
+  bool take(int i);          // entry i's text into the record; false when refused
+  void completed(int i);     // the user left entry i
+  void focusEntry(int i);
+  void lookupPressed(int i);
+  void recallPressed();
+  int entryOf(QWidget* w) const;
+  void apply(const FormCycle::Outcome& o);
+  void pickDate(int i);
+
+  FormCycle& cycle_;
+  DataFiles& files_;
+  Ui& ui_;
+  const Catalog& catalog_;
+  std::vector<QWidget*> widgets_;  // one per entry (a label for notes)
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  bool busy_ = false;  // a check or a box is running: completion signals wait
+  bool closing_ = false;
+};
+
+// Opens the form for `request` on the current record of its file, modally,
+// and returns its response.
+Response runFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const FormSpec& form,
+                       Request request, const Presets& presets, QWidget* parent);
+
+}  // namespace vel::qt

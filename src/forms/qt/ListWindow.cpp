@@ -1,0 +1,428 @@
+#include "forms/qt/ListWindow.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "forms/Catalog.h"
+#include "forms/qt/FormWindow.h"
+#include "recordstore/DataFiles.h"
+
+namespace vel::qt {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Popup and button order.
+constexpr ListAction kOrder[] = {kActInsert, kActChange, kActDelete, kActView,
+                                 kActPrint,  kActQuery,  kActSelect};
+
+const char* popupText(ListAction a) {
+  switch (a) {
+    case kActInsert: return "&Insert";
+    case kActChange: return "&Change";
+    case kActDelete: return "&Delete";
+    case kActView: return "&View";
+    case kActPrint: return "&Print";
+    case kActQuery: return "&Query";
+    case kActSelect: return "&Select";
+  }
+  return "";
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- ListModel
+
+ListModel::ListModel(ListPager& pager, const ListSpec& spec, QObject* parent)
+    : QAbstractTableModel(parent), pager_(pager), spec_(spec) {}
+
+int ListModel::columnCount(const QModelIndex&) const { return static_cast<int>(spec_.columns.size()); }
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const ColumnSpec& c = spec_.columns[static_cast<std::size_t>(index.column())];
+  if (role == Qt::DisplayRole)
+    return q(rows_[static_cast<std::size_t>(index.row())].cells[static_cast<std::size_t>(index.column())]);
+  if (role == Qt::TextAlignmentRole) {
+    Qt::Alignment h = c.align == Align::Right ? Qt::AlignRight : c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft;
+    return QVariant::fromValue(h | Qt::AlignVCenter);
+  }
+  return {};
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation o, int role) const {
+  if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  return q(spec_.columns[static_cast<std::size_t>(section)].heading);
+}
+
+const ListRow* ListModel::row(int r) const {
+  return r >= 0 && r < rowCount() ? &rows_[static_cast<std::size_t>(r)] : nullptr;
+}
+
+void ListModel::reset(std::vector<ListRow> rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  endResetModel();
+}
+
+bool ListModel::loadAfter() {
+  lastAdded_ = 0;
+  if (rows_.empty() || atEnd_) return false;
+  std::vector<ListRow> more = pager_.after(rows_.back(), kPage);
+  if (static_cast<int>(more.size()) < kPage) atEnd_ = true;
+  if (more.empty()) return false;
+  beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(more.size()) - 1);
+  for (auto& r : more) rows_.push_back(std::move(r));
+  endInsertRows();
+  lastAdded_ = static_cast<int>(more.size());
+  int excess = rowCount() - kMaxRows;
+  if (excess > 0) {
+    beginRemoveRows({}, 0, excess - 1);
+    rows_.erase(rows_.begin(), rows_.begin() + excess);
+    endRemoveRows();
+    atStart_ = false;
+    lastAdded_ = -excess;  // rows dropped at the top
+  }
+  return true;
+}
+
+bool ListModel::loadBefore() {
+  lastAdded_ = 0;
+  if (rows_.empty() || atStart_) return false;
+  std::vector<ListRow> more = pager_.before(rows_.front(), kPage);
+  if (static_cast<int>(more.size()) < kPage) atStart_ = true;
+  if (more.empty()) return false;
+  int n = static_cast<int>(more.size());
+  beginInsertRows({}, 0, n - 1);
+  rows_.insert(rows_.begin(), std::make_move_iterator(more.rbegin()), std::make_move_iterator(more.rend()));
+  endInsertRows();
+  lastAdded_ = n;
+  int excess = rowCount() - kMaxRows;
+  if (excess > 0) {
+    beginRemoveRows({}, rowCount() - excess, rowCount() - 1);
+    rows_.resize(rows_.size() - static_cast<std::size_t>(excess));
+    endRemoveRows();
+    atEnd_ = false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- ListPanel
+
+ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+                     ListMode mode, QWidget* parent)
+    : QWidget(parent),
+      files_(files),
+      ui_(ui),
+      catalog_(catalog),
+      spec_(spec),
+      mode_(mode),
+      use_(std::make_unique<FileUse>(files.fm(spec.file))),
+      pager_(files.fm(spec.file), spec),
+      actions_(files, ui, catalog, spec,
+               [this](const FormSpec& f, Request r, const Presets& p) {
+                 return runFormWindow(files_, ui_, catalog_, f, r, p, this);
+               }) {
+  setObjectName(q(spec.procedure));
+  auto* lay = new QVBoxLayout(this);
+  lay->setContentsMargins(0, 0, 0, 0);
+  if (!spec.heading.empty()) lay->addWidget(new QLabel(q(spec.heading), this));
+  if (!spec.tabs.empty()) {
+    tabs_ = new QTabBar(this);
+    for (const SortTab& t : spec.tabs) tabs_->addTab(q(t.name));
+    connect(tabs_, &QTabBar::currentChanged, this, &ListPanel::setTab);
+    lay->addWidget(tabs_);
+    locator_ = new QLineEdit(this);
+    locator_->setObjectName("Locator");
+    locator_->setPlaceholderText("Locate");
+    connect(locator_, &QLineEdit::textEdited, this, &ListPanel::locate);
+    locator_->installEventFilter(this);
+    lay->addWidget(locator_);
+  }
+  model_ = new ListModel(pager_, spec, this);
+  table_ = new QTableView(this);
+  table_->setObjectName("List");
+  table_->setModel(model_);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->verticalHeader()->hide();
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table_->setContextMenuPolicy(Qt::CustomContextMenu);
+  table_->installEventFilter(this);
+  int em = table_->fontMetrics().horizontalAdvance('M');
+  int total = 0;
+  for (int c = 0; c < static_cast<int>(spec.columns.size()); ++c) {
+    int w = std::clamp(spec.columns[static_cast<std::size_t>(c)].width, 4, 40) * em * 3 / 4 + 12;
+    table_->setColumnWidth(c, w);
+    total += w;
+  }
+  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setMinimumWidth(std::min(total + 30, 900));
+  table_->setMinimumHeight(table_->verticalHeader()->defaultSectionSize() * 14);
+  connect(table_, &QTableView::customContextMenuRequested, this, &ListPanel::showPopup);
+  connect(table_->verticalScrollBar(), &QScrollBar::valueChanged, this, &ListPanel::scrolled);
+  connect(table_, &QTableView::doubleClicked, this, [this] {
+    if (mode_ == ListMode::Select) emit selectRequested();
+    else act(kActChange);
+  });
+  lay->addWidget(table_, 1);
+
+  auto* row = new QHBoxLayout;
+  auto addButton = [&](ListAction a, const std::string& text, const char* tip) {
+    if (!(spec.actions & a)) return;
+    auto* b = new QPushButton(q(text), this);
+    b->setObjectName(QString(popupText(a)).remove(QChar('&')));  // "Insert", "Change", ...
+    b->setToolTip(tip);
+    connect(b, &QPushButton::clicked, this, [this, a] { act(a); });
+    buttons_.emplace_back(a, b);
+    row->addWidget(b);
+  };
+  addButton(kActInsert, spec.insertText, "Insert a Record");
+  addButton(kActChange, spec.changeText, "Change the Record");
+  addButton(kActDelete, spec.deleteText, "Delete the Record");
+  row->addStretch();
+  lay->addLayout(row);
+  updateButtons();
+  connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this] { emit currentChanged(); });
+  first();
+}
+
+ListPanel::~ListPanel() = default;
+
+QPushButton* ListPanel::button(ListAction a) const {
+  for (auto& [act, b] : buttons_)
+    if (act == a) return b;
+  return nullptr;
+}
+
+void ListPanel::updateButtons() {
+  unsigned offered = actions_.offered();
+  for (auto& [a, b] : buttons_) {
+    b->setVisible(offered & a);
+    b->setEnabled(mode_ != ListMode::View);
+  }
+}
+
+const ListRow* ListPanel::current() const {
+  int r = table_->currentIndex().isValid() ? table_->currentIndex().row() : -1;
+  return model_->row(r);
+}
+
+bool ListPanel::currentRecord(RecordBuffer& out) {
+  const ListRow* r = current();
+  if (!r || !pager_.fetch(*r)) return false;
+  FileManager& fm = files_.fm(spec_.file);
+  fm.layout().copy(out.get(), fm.buffer());
+  return true;
+}
+
+void ListPanel::setRange(Presets range) {
+  pager_.setRange(range);
+  actions_.setPresets(std::move(range));
+}
+
+void ListPanel::act(ListAction a) {
+  if (mode_ == ListMode::View && a != kActSelect) return;
+  if (a == kActSelect) {
+    if (mode_ == ListMode::Select) emit selectRequested();
+    return;
+  }
+  const ListRow* r = current();
+  std::string pos = r ? r->position : std::string();
+  std::string top = model_->row(table_->rowAt(0)) ? model_->row(table_->rowAt(0))->position : pos;
+  ListActions::Result res = actions_.act(a, pos);
+  updateButtons();
+  if (res.refresh) refresh(res.position.empty() ? pos : res.position);
+}
+
+void ListPanel::refresh(const std::string& position) {
+  loading_ = true;
+  std::vector<ListRow> rows = pager_.from(position, ListModel::kPage);
+  bool fromStart = position.empty();
+  // The record may be gone (deleted): show from the start then.
+  model_->reset(std::move(rows));
+  if (model_->rowCount() == 0 && !fromStart) model_->reset(pager_.first(ListModel::kPage));
+  loading_ = false;
+  // Rows before the shown one come in as the user scrolls up.
+  if (model_->rowCount() > 0) {
+    model_->loadBefore();
+    int at = std::max(0, model_->lastAdded());
+    table_->selectRow(at);
+    table_->scrollTo(model_->index(at, 0), QAbstractItemView::PositionAtTop);
+  }
+  emit currentChanged();
+}
+
+void ListPanel::first() {
+  loading_ = true;
+  model_->reset(pager_.first(ListModel::kPage));
+  loading_ = false;
+  if (model_->rowCount()) table_->selectRow(0);
+  table_->scrollToTop();
+  emit currentChanged();
+}
+
+void ListPanel::last() {
+  loading_ = true;
+  model_->reset(pager_.last(ListModel::kPage));
+  loading_ = false;
+  if (model_->rowCount()) table_->selectRow(model_->rowCount() - 1);
+  table_->scrollToBottom();
+  emit currentChanged();
+}
+
+void ListPanel::locate(const QString& text) {
+  if (text.isEmpty()) {
+    first();
+    return;
+  }
+  loading_ = true;
+  model_->reset(pager_.locate(text.toStdString(), ListModel::kPage));
+  loading_ = false;
+  if (model_->rowCount()) {
+    table_->selectRow(0);
+    table_->scrollToTop();
+  }
+  emit currentChanged();
+}
+
+void ListPanel::setTab(int tab) {
+  pager_.setTab(tab);
+  if (locator_) locator_->clear();
+  const ListRow* r = current();
+  refresh(r ? std::string() : std::string());
+}
+
+void ListPanel::scrolled(int value) {
+  if (loading_) return;
+  QScrollBar* bar = table_->verticalScrollBar();
+  loading_ = true;
+  if (value >= bar->maximum() - 1 && !model_->atEnd()) {
+    model_->loadAfter();
+    if (model_->lastAdded() < 0) bar->setValue(bar->value() + model_->lastAdded());
+  } else if (value <= bar->minimum() && !model_->atStart()) {
+    if (model_->loadBefore()) bar->setValue(bar->value() + model_->lastAdded());
+  }
+  loading_ = false;
+}
+
+void ListPanel::showPopup(const QPoint& at) {
+  QMenu menu(this);
+  unsigned offered = actions_.offered();
+  for (ListAction a : kOrder) {
+    bool has = a == kActSelect ? (mode_ == ListMode::Select && (spec_.actions & kActSelect))
+                               : (offered & a) != 0;
+    if (!has || (mode_ == ListMode::View && a != kActSelect)) continue;
+    QAction* item = menu.addAction(popupText(a));
+    connect(item, &QAction::triggered, this, [this, a] { act(a); });
+  }
+  if (!menu.isEmpty()) menu.exec(table_->viewport()->mapToGlobal(at));
+}
+
+bool ListPanel::eventFilter(QObject* o, QEvent* e) {
+  if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(o, e);
+  auto* k = static_cast<QKeyEvent*>(e);
+  bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+  if (o == locator_) {
+    // Up and down move the highlight while the clerk types a locator.
+    if (k->key() == Qt::Key_Down || k->key() == Qt::Key_Up || k->key() == Qt::Key_PageDown ||
+        k->key() == Qt::Key_PageUp) {
+      table_->setFocus();
+      QCoreApplication::sendEvent(table_, e);
+      return true;
+    }
+    if (!enter) return false;
+  }
+  if (k->key() == Qt::Key_Insert) { act(kActInsert); return true; }
+  if (k->key() == Qt::Key_Delete && o == table_) { act(kActDelete); return true; }
+  if (enter && (k->modifiers() & Qt::ControlModifier)) { act(kActChange); return true; }
+  if (enter && (k->modifiers() & Qt::ShiftModifier)) { act(kActView); return true; }
+  if (enter && mode_ == ListMode::Select) { emit selectRequested(); return true; }
+  if (o == table_ && (k->key() == Qt::Key_Home) ) { first(); return true; }
+  if (o == table_ && (k->key() == Qt::Key_End)) { last(); return true; }
+  if (o == table_ && k->key() == Qt::Key_Menu) {
+    showPopup(table_->visualRect(table_->currentIndex()).center());
+    return true;
+  }
+  return QWidget::eventFilter(o, e);
+}
+
+// --------------------------------------------------------------- ListWindow
+
+ListWindow::ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+                       ListMode mode, QWidget* parent)
+    : QDialog(parent), files_(files), spec_(spec) {
+  setObjectName(q(spec.procedure));
+  setWindowTitle(q(spec.title));
+  auto* outer = new QVBoxLayout(this);
+  auto* lists = new QHBoxLayout;
+  main_ = new ListPanel(files, ui, catalog, spec, mode, this);
+  lists->addWidget(main_, 1);
+  if (const ListSpec* d = spec.detail.empty() ? nullptr : catalog.list(spec.detail)) {
+    detail_ = new ListPanel(files, ui, catalog, *d, mode == ListMode::Select ? ListMode::Maintain : mode, this);
+    lists->addWidget(detail_, 1);
+    connect(main_, &ListPanel::currentChanged, this, &ListWindow::linkDetail);
+    linkDetail();
+  }
+  outer->addLayout(lists, 1);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  if (mode == ListMode::Select && (spec.actions & kActSelect)) {
+    select_ = new QPushButton(q(spec.selectText), this);
+    select_->setObjectName("Select");
+    select_->setDefault(true);
+    connect(select_, &QPushButton::clicked, this, &QDialog::accept);
+    row->addWidget(select_);
+  }
+  close_ = new QPushButton(q(spec.closeText), this);
+  close_->setObjectName("Close");
+  close_->setToolTip("Close Window");
+  close_->setAutoDefault(false);
+  connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+  row->addWidget(close_);
+  outer->addLayout(row);
+  connect(main_, &ListPanel::selectRequested, this, [this] {
+    if (select_) accept();
+  });
+  main_->table()->setFocus();
+}
+
+void ListWindow::linkDetail() {
+  if (!detail_) return;
+  Presets range;
+  RecordBuffer rec(files_.fm(spec_.file).layout());
+  bool have = main_->currentRecord(rec);
+  for (const auto& [mine, theirs] : spec_.detailLink) {
+    int f = rec.layout().fieldIndex(mine);
+    range.emplace_back(theirs, have && f >= 0 ? std::string(rtrim(rec.field(f).text())) : std::string("\x01"));
+  }
+  detail_->setRange(std::move(range));
+  detail_->first();
+}
+
+bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+                   ListMode mode, QWidget* parent, RecordBuffer* picked, const Presets& range) {
+  ListWindow w(files, ui, catalog, spec, mode, parent);
+  if (!range.empty()) {
+    w.panel()->setRange(range);
+    w.panel()->first();
+  }
+  if (w.exec() != QDialog::Accepted || mode != ListMode::Select) return false;
+  if (!picked) return true;
+  return w.panel()->currentRecord(*picked);
+}
+
+}  // namespace vel::qt

@@ -1,0 +1,145 @@
+// The generic list: renders any ListSpec, a page of rows at a time.
+//
+// A ListPanel is one list (tabs, locator, table, its update buttons); a
+// ListWindow holds one panel, or two side by side when the list has a detail
+// list (a bank's branches), and the Select and Close buttons.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <memory>
+#include <vector>
+
+#include "forms/ListActions.h"
+#include "forms/ListPager.h"
+
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+class QTableView;
+
+namespace vel {
+class Catalog;
+class DataFiles;
+class FileUse;
+class RecordBuffer;
+class Ui;
+}  // namespace vel
+
+namespace vel::qt {
+
+// The rows on screen and a page or two around them. Reading goes by key from
+// the first or last row held, so the model never holds the file.
+class ListModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  ListModel(ListPager& pager, const ListSpec& spec, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& = {}) const override { return static_cast<int>(rows_.size()); }
+  int columnCount(const QModelIndex& = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+  const ListRow* row(int r) const;
+  void reset(std::vector<ListRow> rows);
+  // One more page after the last row (before the first); false at the end.
+  bool loadAfter();
+  bool loadBefore();  // returns how many rows came in through added()
+  int lastAdded() const { return lastAdded_; }
+  bool atStart() const { return atStart_; }
+  bool atEnd() const { return atEnd_; }
+
+  static constexpr int kPage = 60;
+  static constexpr int kMaxRows = 4 * kPage;
+
+ private:
+  ListPager& pager_;
+  const ListSpec& spec_;
+  std::vector<ListRow> rows_;
+  bool atStart_ = true, atEnd_ = true;
+  int lastAdded_ = 0;
+};
+
+class ListPanel : public QWidget {
+  Q_OBJECT
+ public:
+  ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec, ListMode mode,
+            QWidget* parent = nullptr);
+  ~ListPanel() override;
+
+  const ListSpec& spec() const { return spec_; }
+  QTableView* table() const { return table_; }
+  QLineEdit* locator() const { return locator_; }
+  ListModel* model() const { return model_; }
+  QPushButton* button(ListAction a) const;
+  // The highlighted row (nullptr when the list is empty).
+  const ListRow* current() const;
+  // The highlighted record into `out` (a buffer of the list's file layout).
+  bool currentRecord(RecordBuffer& out);
+  // Shows only records whose fields hold these values (see ListPager).
+  void setRange(Presets range);
+  void act(ListAction a);
+  void refresh(const std::string& position = {});
+  void first();
+  void last();
+  void locate(const QString& text);
+  void setTab(int tab);
+
+ signals:
+  void currentChanged();
+  void selectRequested();
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override;
+
+ private:
+  void showPopup(const QPoint& at);
+  void scrolled(int value);
+  void updateButtons();
+
+  DataFiles& files_;
+  Ui& ui_;
+  const Catalog& catalog_;
+  const ListSpec& spec_;
+  ListMode mode_;
+  std::unique_ptr<FileUse> use_;
+  ListPager pager_;
+  ListActions actions_;
+  ListModel* model_;
+  QTabBar* tabs_ = nullptr;
+  QLineEdit* locator_ = nullptr;
+  QTableView* table_;
+  std::vector<std::pair<ListAction, QPushButton*>> buttons_;
+  bool loading_ = false;
+};
+
+class ListWindow : public QDialog {
+  Q_OBJECT
+ public:
+  ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec, ListMode mode,
+             QWidget* parent = nullptr);
+
+  ListPanel* panel() const { return main_; }
+  ListPanel* detail() const { return detail_; }
+  QPushButton* selectButton() const { return select_; }
+  QPushButton* closeButton() const { return close_; }
+
+ private:
+  void linkDetail();
+
+  DataFiles& files_;
+  const ListSpec& spec_;
+  ListPanel* main_;
+  ListPanel* detail_ = nullptr;
+  QPushButton* select_ = nullptr;
+  QPushButton* close_ = nullptr;
+};
+
+// Opens a list modally. In select mode, returns true when "&Select" was
+// pressed, with the highlighted record copied into `picked`; closing returns
+// false and leaves `picked` as it was. `range` limits the rows shown.
+bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+                   ListMode mode, QWidget* parent, RecordBuffer* picked = nullptr,
+                   const Presets& range = {});
+
+}  // namespace vel::qt

@@ -1,0 +1,33 @@
+#include "setup/qt/SetupProcedures.h"
+
+#include "forms/Catalog.h"
+#include "forms/qt/FormWindow.h"
+#include "forms/qt/ListWindow.h"
+#include "setup/SetupLists.h"
+#include "shell/Procedures.h"
+#include "shell/ShellLists.h"
+#include "shell/ShellUi.h"
+
+namespace vel::qt {
+
+void buildCatalog(Catalog& catalog) {
+  addShellLists(catalog);
+  addSetupLists(catalog, {});
+}
+
+void registerSetupProcedures(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
+                             const Catalog& catalog, QWidget* parent) {
+  for (const std::string& name : catalog.listNames()) {
+    procedures.add(name, [&files, &ui, &catalog, parent, name] {
+      if (const ListSpec* l = catalog.list(name))
+        runListWindow(files, ui, catalog, *l, ListMode::Maintain, parent);
+    });
+  }
+  procedures.add("Update_Config", [&files, &ui, &catalog, parent] {
+    Update_Config(files, ui, catalog, [&](const FormSpec& f, Request r, const Presets& p) {
+      return runFormWindow(files, ui, catalog, f, r, p, parent);
+    });
+  });
+}
+
+}  // namespace vel::qt
