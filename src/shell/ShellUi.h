@@ -12,6 +12,7 @@ namespace vel {
 class LoginForm;
 class FirstRunForm;
 class DateRangeForm;
+class ChangePasswordForm;
 
 class ShellUi : public Ui {
  public:
@@ -21,6 +22,8 @@ class ShellUi : public Ui {
   virtual void runFirstRun(FirstRunForm& form) = 0;
   // "Select Date Range"; returns when it has closed.
   virtual void runDateRange(DateRangeForm& form) = 0;
+  // "Change Password"; returns when the window has closed.
+  virtual void runChangePassword(ChangePasswordForm& form) = 0;
   // The "Processing Files" notice around the daily backup.
   virtual void backupNotice(bool /*show*/) {}
 };

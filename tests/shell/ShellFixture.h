@@ -13,6 +13,7 @@
 #include "errors/ErrorManager.h"
 #include "platform/Clock.h"
 #include "recordstore/DataFiles.h"
+#include "shell/ChangePassword.h"
 #include "shell/FirstRun.h"
 #include "shell/GetRange.h"
 #include "shell/Globals.h"
@@ -43,12 +44,16 @@ class ScriptedShellUi : public ShellUi {
   void runDateRange(DateRangeForm& f) override {
     if (onDateRange) onDateRange(f);
   }
+  void runChangePassword(ChangePasswordForm& f) override {
+    if (onChangePassword) onChangePassword(f);
+  }
   void backupNotice(bool show) override { noticeShown += show ? 1 : 0; }
 
   ScriptedUi boxes;
   std::function<void(LoginForm&)> onLogin;
   std::function<void(FirstRunForm&)> onFirstRun;
   std::function<void(DateRangeForm&)> onDateRange;
+  std::function<void(ChangePasswordForm&)> onChangePassword;
   int loginsShown = 0, firstRunsShown = 0, noticeShown = 0;
 };
 

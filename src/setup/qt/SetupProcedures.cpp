@@ -3,7 +3,12 @@
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
 #include "forms/qt/ListWindow.h"
+#include "dictionary/SetupFiles.h"
+#include "setup/BankAccountDelete.h"
+#include "setup/CommissionUpdate.h"
 #include "setup/SetupLists.h"
+#include "setup/UpdateAgents.h"
+#include "shell/ChangePassword.h"
 #include "shell/Procedures.h"
 #include "shell/ShellLists.h"
 #include "shell/ShellUi.h"
@@ -12,7 +17,9 @@ namespace vel::qt {
 
 void buildCatalog(Catalog& catalog) {
   addShellLists(catalog);
-  addSetupLists(catalog, {});
+  addSetupLists(catalog, [](DataFiles& files, Ui& ui, const rec::Banks& account) {
+    return bankAccountMayBeDeleted(files, ui, account.NAME.str());
+  });
 }
 
 void registerSetupProcedures(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
@@ -28,6 +35,9 @@ void registerSetupProcedures(ProcedureTable& procedures, DataFiles& files, Shell
       return runFormWindow(files, ui, catalog, f, r, p, parent);
     });
   });
+  procedures.add("Change_Password", [&files, &ui] { Change_Password(files, ui); });
+  procedures.add("Update_Commission", [&files, &ui] { Update_Commission(files, ui); });
+  procedures.add("Update_Agents", [&files, &ui] { Update_Agents(files, ui); });
 }
 
 }  // namespace vel::qt

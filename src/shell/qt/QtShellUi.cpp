@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/ProgressWindow.h"
+#include "shell/qt/ChangePasswordWindow.h"
 #include "shell/qt/DateRangeWindow.h"
 #include "shell/qt/FirstRunWindow.h"
 #include "shell/qt/LoginWindow.h"
@@ -37,6 +39,15 @@ void QtShellUi::runFirstRun(FirstRunForm& form) {
 void QtShellUi::runDateRange(DateRangeForm& form) {
   DateRangeWindow w(form, parent_);
   w.exec();
+}
+
+void QtShellUi::runChangePassword(ChangePasswordForm& form) {
+  ChangePasswordWindow w(form, parent_);
+  w.exec();
+}
+
+std::unique_ptr<Progress> QtShellUi::progress(std::string_view title, std::string_view text) {
+  return std::make_unique<ProgressWindow>(parent_, title, text);
 }
 
 void QtShellUi::backupNotice(bool show) {

@@ -1,5 +1,6 @@
 // The shell's windows with Qt: message boxes, the log-in window, the first
-// run of a new installation, the date-range prompt and the backup notice.
+// run of a new installation, the date-range prompt, the change of password,
+// progress windows and the backup notice.
 #pragma once
 
 #include <memory>
@@ -26,6 +27,8 @@ class QtShellUi : public ShellUi {
   void runLogin(LoginForm& form) override;
   void runFirstRun(FirstRunForm& form) override;
   void runDateRange(DateRangeForm& form) override;
+  void runChangePassword(ChangePasswordForm& form) override;
+  std::unique_ptr<Progress> progress(std::string_view title, std::string_view text) override;
   void backupNotice(bool show) override;
 
  private:
