@@ -150,7 +150,13 @@ std::vector<ListRow> ListPager::locate(std::string_view text, int n) {
 
 std::vector<ListRow> ListPager::from(std::string_view position, int n) {
   if (position.empty() || fm_.Reget(position) != kDone) return first(n);
-  return read(n, true, true);
+  // The position may carry another order (a record just added is current in
+  // arrival order): read on in the list's own order from its key values.
+  int k = key();
+  if (k < 0) return read(n, true, true);
+  if (fm_.SetOrderAt(k) != kDone) return first(n);
+  std::vector<ListRow> rows = read(n, true);
+  return rows.empty() ? last(n) : rows;
 }
 
 bool ListPager::fetch(const ListRow& row) { return fm_.Reget(row.position) == kDone; }

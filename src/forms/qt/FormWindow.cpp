@@ -243,6 +243,11 @@ bool FormWindow::take(int i) {
 
 void FormWindow::completed(int i) {
   if (busy_ || closing_) return;
+  // A text entry is checked when the clerk leaves it after typing in it; an
+  // entry only passed through is checked by OK. So two refused entries never
+  // hand the focus back and forth between them.
+  auto* edit = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)]);
+  if (edit && !edit->isModified()) return;
   busy_ = true;
   bool ok = take(i) && cycle_.accept(i);
   busy_ = false;
@@ -250,6 +255,7 @@ void FormWindow::completed(int i) {
     focusEntry(i);
     return;
   }
+  if (edit) edit->setModified(false);
   show(i);
 }
 
@@ -364,6 +370,7 @@ void FormWindow::lookupPressed(int i) {
   copy(e.lookup.fromField, e.field);
   for (const auto& f : e.lookup.alsoCopy) copy(f, f);
   showAll();
+  if (auto* edit = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])) edit->setModified(true);
   completed(i);
 }
 
@@ -384,6 +391,7 @@ void FormWindow::pickDate(int i) {
   if (dlg.exec() != QDialog::Accepted) return;
   f.whole() = dayFromQDate(cal->selectedDate());
   show(i);
+  static_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])->setModified(true);
   completed(i);
 }
 
