@@ -63,7 +63,7 @@ struct ListSpec {
   std::string file;       // label of the list's file
   std::vector<ColumnSpec> columns;
   std::vector<SortTab> tabs;
-  unsigned actions = kActInsert | kActChange | kActDelete | kActSelect;
+  unsigned actions = kActInsert | kActChange | kActDelete | kActView | kActSelect;
   std::string form;       // procedure name of the update form
   // Button texts; a list may name them its own way.
   std::string insertText = "&Insert", changeText = "&Change", deleteText = "&Delete",
@@ -74,6 +74,7 @@ struct ListSpec {
   std::string detail;
   std::vector<std::pair<std::string, std::string>> detailLink;
   std::string heading;  // caption over the list when it stands beside another
+  std::string legend;   // a line of text under the list (the plans' age bands)
   // Records the list shows; none: all.
   std::function<bool(const void* rec)> shows;
   // The actions offered when the window opens (some lists hide buttons

@@ -173,10 +173,11 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
 }
 
 void addPlans(Catalog& c) {
-  c.add(list("Browse_Plans", "Plans", "Plan",
+  ListSpec& plans = c.add(list("Browse_Plans", "Plans", "Plan",
              {col("Plan", "PLAN", 4), col("Type", "TYPE", 15), money("Cover", "COVER"),
               money("Premium", "PREMIUM"), money("Pay Over", "PAY_OVER"), money("Comm", "COMM")},
              {{"By Plan", "By_Plan", "PLAN"}}, "UpdatePlan"));
+  plans.legend = "Plan A  18 - 64     Plan B  65 - 74     Plan C  75 - 85     Plan D  85 Plus";
   c.add(form("UpdatePlan", "Plan", "Plans",
              {entry("Plan", "PLAN"), entry("Type", "TYPE"), amount("Cover", "COVER"),
               amount("Premium", "PREMIUM"), amount("Pay Over", "PAY_OVER"),
@@ -188,7 +189,7 @@ void addPlans(Catalog& c) {
                               money("Pay Over", "PAYOVER"), money("Comm", "COMM"),
                               money("Cover", "COVER")},
                              {{"By Plan", "By_Plan", "PLAN"}}, "Update_PlanChd"));
-  chd.actions = kActInsert | kActChange | kActDelete;
+  chd.actions = kActInsert | kActChange | kActDelete | kActView;
   EntrySpec group = entry("Age Group:", "AGEGROUP", EntryKind::Choice);
   group.choices = {"0 - 11 Mth", "1 - 5", "6 - 13", "14 - 26"};
   c.add(form("Update_PlanChd", "PlanChd", "Child Plan",
@@ -201,7 +202,7 @@ void addMessages(Catalog& c) {
   ListSpec& sms = c.add(list("Browse_SMS", "SMS", "SMS_Data",
                              {col("Reason", "REASON", 39), col("Message", "XMESSAGE", 60)},
                              {{"By Reason", "By_Reason", "REASON"}}, "Update_SMS"));
-  sms.actions = kActInsert | kActChange | kActDelete | kActSelect;
+  sms.actions = kActInsert | kActChange | kActDelete | kActView | kActSelect;
   c.add(form("Update_SMS", "SMS_Data", "SMS",
              {entry("Reason:", "REASON"), entry("Message:", "XMESSAGE")}));
 

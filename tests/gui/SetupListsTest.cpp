@@ -145,6 +145,16 @@ const SetupCase kCases[] = {
     {"ITEM3", "Browse_PlanChd", "Update_PlanChd", "PlanChd", "PLAN", "E", "F", 0},
 };
 
+TEST_F(SetupListsTest, EverySetupAndSettingsItemOfTheMenuHasItsProcedure) {
+  auto frame = openFrame();
+  for (const char* name :
+       {"Browse_Agent", "Browse_BDetail", "Browse_B_Banks", "Browse_C_Banks", "Browse_Collector",
+        "Browse_Comm", "Browse_DefPrn", "Browse_Holidays", "Browse_PlanChd", "Browse_Plans",
+        "Browse_Post", "Browse_Route", "Browse_SMS", "Browse_Town", "Browse_Users",
+        "Change_Password", "Update_Agents", "Update_Commission", "Update_Config"})
+    EXPECT_NE(nullptr, procedures.find(name)) << name;
+}
+
 TEST_F(SetupListsTest, EachSetupListInsertsChangesAndDeletesThroughItsWindows) {
   auto frame = openFrame();
   for (const SetupCase& c : kCases) {

@@ -178,6 +178,11 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
     else act(kActChange);
   });
   lay->addWidget(table_, 1);
+  if (!spec.legend.empty()) {
+    auto* legend = new QLabel(q(spec.legend), this);
+    legend->setObjectName("Legend");
+    lay->addWidget(legend);
+  }
 
   auto* row = new QHBoxLayout;
   auto addButton = [&](ListAction a, const std::string& text, const char* tip) {
