@@ -5,7 +5,8 @@ set -euo pipefail
 # Build: compiler, CMake, SQLite, Qt 6 (Widgets, PrintSupport, Test).
 # Tests and runs without a display: fonts for off-screen windows, Xvfb.
 packages=(cmake ninja-build g++ ccache pkg-config libsqlite3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth)
+          libbenchmark-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth
+          poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

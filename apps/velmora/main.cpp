@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   // Every list and form, and the menu's procedures that open them.
   vel::Catalog catalog;
   vel::qt::buildCatalog(catalog);
-  vel::qt::registerSetupProcedures(procedures, files, ui, catalog, &frame);
+  vel::qt::registerSetupProcedures(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

@@ -109,7 +109,7 @@ class SetupListsTest : public ShellFixture {
     EXPECT_EQ(Startup::Outcome::Running, startup_->initialise());
     auto frame = std::make_unique<qt::MainFrame>(*startup_, ui, procedures, settings);
     qt::buildCatalog(catalog);
-    qt::registerSetupProcedures(procedures, files, ui, catalog, frame.get());
+    qt::registerSetupProcedures(procedures, files, ui, catalog, clock, frame.get());
     frame->show();
     EXPECT_EQ(Startup::Outcome::Running, frame->openFrame());
     return frame;

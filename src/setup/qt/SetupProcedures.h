@@ -5,6 +5,7 @@ class QWidget;
 
 namespace vel {
 class Catalog;
+class Clock;
 class DataFiles;
 class ProcedureTable;
 class ShellUi;
@@ -16,9 +17,9 @@ namespace vel::qt {
 void buildCatalog(Catalog& catalog);
 
 // Registers every list of the catalog under its own name (opened as a
-// maintenance list over `parent`), "&Configure System" and the Setup
-// utilities.
+// maintenance list over `parent`), "&Configure System", the Setup utilities
+// and the reports built so far (shown in the print preview).
 void registerSetupProcedures(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
-                             const Catalog& catalog, QWidget* parent);
+                             const Catalog& catalog, const Clock& clock, QWidget* parent);
 
 }  // namespace vel::qt

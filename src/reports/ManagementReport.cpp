@@ -1,0 +1,163 @@
+#include "reports/ManagementReport.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+
+#include "common/Text.h"
+#include "dictionary/Dictionary.h"
+#include "shell/ShellUi.h"
+
+namespace vel {
+
+namespace {
+
+void walkTransactions(ReportContext& ctx, ReportProgress& progress, ManagementFigures& m) {
+  FileManager& tra = ctx.files.fm<rec::VelTra>();
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse useTra(tra), useCli(cli);
+  const int byDate = tra.keyIndex("By_Date");
+  const int byClient = cli.keyIndex("By_Client");
+  auto& t = tra.rec<rec::VelTra>();
+  auto& c = cli.rec<rec::VelCli>();
+
+  std::unordered_map<std::string, std::optional<double>> payOverOf;  // by CLIENT_ID, any case
+  progress.startPass(tra.Records());
+  tra.ClearBuffer();
+  t.DATE = ctx.periodStart;
+  if (tra.SetOrderAt(byDate) != kDone) return;
+  while (tra.TryReadNext() == kDone) {
+    progress.advance();
+    if (t.DATE > ctx.periodEnd) break;
+    if (t.STATUS == "DEL") continue;
+    if (t.TYPE == "Invoice") {
+      m.premiumsDue += t.DEBIT;
+    } else if (t.TYPE == "Payment") {
+      m.premiumsPaid += t.CREDIT;
+      // Each client is fetched once: a client pays many times in a long
+      // period, and the client record is the widest the system has. A
+      // payment whose client has gone adds nothing to the pay over (the
+      // buffer would otherwise hold no client, or the previous one).
+      auto [it, fresh] = payOverOf.try_emplace(upper(t.CLIENT_ID.str()), 0.0);
+      if (fresh) {
+        cli.ClearBuffer();
+        c.CLIENT_ID = t.CLIENT_ID.str();
+        it->second = cli.TryGetByKey(byClient) == kDone
+                         ? std::optional<double>(c.PLANPREM - c.PREMTOPAY)
+                         : std::nullopt;
+      }
+      if (it->second)
+        m.payOver += *it->second;
+      else
+        ++m.paymentsWithoutClient;
+      m.agentCommission += t.AGE_COMM;
+      m.collectorCommission += t.COLL_COMM;
+    }
+  }
+}
+
+void walkClients(ReportContext& ctx, ReportProgress& progress, ManagementFigures& m) {
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse use(cli);
+  auto& c = cli.rec<rec::VelCli>();
+  progress.startPass(cli.Records());
+  if (cli.SetOrder(cli.keyIndex("By_Client")) != kDone) return;
+  const std::int32_t from = ctx.periodStart, to = ctx.periodEnd;
+  while (cli.TryReadNext() == kDone) {
+    progress.advance();
+    if (c.ACTIVE == "Active") {
+      ++m.active;
+      if (inPeriod(c.DATECHANGE, from, to)) ++m.becameActive;
+    } else if (c.ACTIVE == "Non Active") {
+      ++m.nonActive;
+      if (inPeriod(c.DATECHANGE, from, to)) ++m.becameNonActive;
+    } else if (c.ACTIVE == "Deceased") {
+      if (inPeriod(c.S_CHANGEDATE, from, to)) {
+        ++m.dependantsDeceased;
+        ++m.claims;
+        m.claimAmount += kFixedClaim;
+      }
+      if (inPeriod(c.DATECHANGE, from, to)) {
+        ++m.mainDeceased;
+        ++m.claims;
+        m.claimAmount += kFixedClaim;
+      }
+    }
+  }
+}
+
+// Children and extended family: a dependant who died in the period is a
+// claim, for the child's own benefit or for the fixed amount.
+template <class R>
+void walkDependants(ReportContext& ctx, ReportProgress& progress, ManagementFigures& m) {
+  FileManager& f = ctx.files.fm<R>();
+  FileUse use(f);
+  auto& r = f.rec<R>();
+  progress.startPass(f.Records());
+  if (f.SetOrder(kPhysicalOrder) != kDone) return;
+  while (f.TryReadNext() == kDone) {
+    progress.advance();
+    if (!(r.ACTIVE == "Deceased") || !inPeriod(r.DATECHANGE, ctx.periodStart, ctx.periodEnd))
+      continue;
+    ++m.dependantsDeceased;
+    ++m.claims;
+    if constexpr (std::is_same_v<R, rec::VelChd>)
+      m.claimAmount += r.C1_BENEFIT;
+    else
+      m.claimAmount += kFixedClaim;
+  }
+}
+
+}  // namespace
+
+ManagementFigures walkManagement(ReportContext& ctx, ReportProgress& progress) {
+  ManagementFigures m;
+  walkTransactions(ctx, progress, m);
+  m.grossProfit = m.premiumsPaid - m.payOver;
+  walkClients(ctx, progress, m);
+  walkDependants<rec::VelChd>(ctx, progress, m);
+  walkDependants<rec::VelExt>(ctx, progress, m);
+  m.nettProfit = m.grossProfit - m.agentCommission - m.collectorCommission;
+  return m;
+}
+
+report::Document managementDocument(ReportContext& ctx, const ManagementFigures& m) {
+  report::Document doc = startDocument(ctx, "MANAGEMENT REPORT", true);
+  doc.headerLines.push_back(businessLine(ctx.files));
+  doc.columns = {{"", 90, report::Align::Left}, {"", 35, report::Align::Right}};
+  doc.addRow({"Premiums Due", money(m.premiumsDue)});
+  doc.addRow({"Premiums Paid", money(m.premiumsPaid)});
+  doc.addRow({"Premium Amount to Pay Over", money(m.payOver)});
+  doc.addRow({"Gross Profit on Premiums", money(m.grossProfit)});
+  doc.addRow({"Agent Commission", money(m.agentCommission)});
+  doc.addRow({"Collector Commission", money(m.collectorCommission)});
+  doc.addRow({"Nett Profit", money(m.nettProfit)});
+  doc.addRow({"Active", count(m.active)});
+  doc.addRow({"Non Active", count(m.nonActive)});
+  doc.addRow({"Main Member Deceased", count(m.mainDeceased)});
+  doc.addRow({"Dependants Deceased", count(m.dependantsDeceased)});
+  doc.addRow({"Claims", count(m.claims)});
+  doc.addRow({"Amount", count(std::llround(m.claimAmount))});
+  doc.addRow({"Became Active during period", count(m.becameActive)});
+  doc.addRow({"Became Non Active during period", count(m.becameNonActive)});
+  return doc;
+}
+
+void printManagementReport(DataFiles& files, ShellUi& ui, const Clock& clock,
+                           ReportOutput& output) {
+  auto period = askPeriod(ui, clock);
+  if (!period) return;
+  ReportContext ctx(files, ui, clock);
+  ctx.periodStart = period->first;
+  ctx.periodEnd = period->second;
+  report::Document doc;
+  {
+    ReportProgress progress(ui, "Printing Management Report, please wait ...");
+    doc = managementDocument(ctx, walkManagement(ctx, progress));
+  }
+  output.present(doc);
+}
+
+}  // namespace vel
