@@ -41,14 +41,14 @@ fs::path folder() {
   return p;
 }
 
-vel::ListSpec clientList() {
-  vel::ListSpec l;
+vel::ListDecl clientList() {
+  vel::ListDecl l;
   l.procedure = "Browse_Client";
   l.file = "VelCli";
-  l.columns = {vel::ColumnSpec{"Client", "CLIENT_ID", "", 10, vel::Align::Left, {}},
-               vel::ColumnSpec{"Surname", "SURNAME", "", 25, vel::Align::Left, {}},
-               vel::ColumnSpec{"First Name", "FIRSTNAME", "", 20, vel::Align::Left, {}},
-               vel::ColumnSpec{"ID Number", "ID_NUMBER", "", 13, vel::Align::Left, {}}};
+  l.columns = {vel::ColumnDecl{"Client", "CLIENT_ID", "", 10, vel::Align::Left, {}},
+               vel::ColumnDecl{"Surname", "SURNAME", "", 25, vel::Align::Left, {}},
+               vel::ColumnDecl{"First Name", "FIRSTNAME", "", 20, vel::Align::Left, {}},
+               vel::ColumnDecl{"ID Number", "ID_NUMBER", "", 13, vel::Align::Left, {}}};
   l.tabs = {{"By Surname", "By_Name", "SURNAME"}};
   return l;
 }
@@ -58,7 +58,7 @@ struct Office {
   vel::ErrorManager errors{ui};
   std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
   vel::DataFiles files{folder().string(), *engine, errors};
-  vel::ListSpec spec = clientList();
+  vel::ListDecl decl = clientList();
   std::string path;
 
   Office() {
@@ -101,7 +101,7 @@ void BM_ListFirstPage_List(benchmark::State& state) {
   for (auto _ : state) {
     vel::FileManager& f = o.files.fm<vel::rec::VelCli>();
     vel::FileUse use(f);
-    vel::ListPager pager(f, o.spec);
+    vel::ListPager pager(f, o.decl);
     pager.setTab(0);
     benchmark::DoNotOptimize(pager.first(kPage));
   }
@@ -111,7 +111,7 @@ void BM_ListLocate_List(benchmark::State& state) {
   Office& o = office();
   vel::FileManager& f = o.files.fm<vel::rec::VelCli>();
   vel::FileUse use(f);
-  vel::ListPager pager(f, o.spec);
+  vel::ListPager pager(f, o.decl);
   for (auto _ : state) benchmark::DoNotOptimize(pager.locate("Zs", kPage));
 }
 
@@ -119,7 +119,7 @@ void BM_ListLastPage_List(benchmark::State& state) {
   Office& o = office();
   vel::FileManager& f = o.files.fm<vel::rec::VelCli>();
   vel::FileUse use(f);
-  vel::ListPager pager(f, o.spec);
+  vel::ListPager pager(f, o.decl);
   for (auto _ : state) benchmark::DoNotOptimize(pager.last(kPage));
 }
 

@@ -2,31 +2,31 @@
 
 namespace vel {
 
-ListSpec& Catalog::add(ListSpec list) {
+ListDecl& Catalog::add(ListDecl list) {
   auto& slot = lists_[list.procedure];
-  slot = std::make_unique<ListSpec>(std::move(list));
+  slot = std::make_unique<ListDecl>(std::move(list));
   return *slot;
 }
 
-FormSpec& Catalog::add(FormSpec form) {
+FormDecl& Catalog::add(FormDecl form) {
   auto& slot = forms_[form.procedure];
-  slot = std::make_unique<FormSpec>(std::move(form));
+  slot = std::make_unique<FormDecl>(std::move(form));
   return *slot;
 }
 
-const ListSpec* Catalog::list(std::string_view procedure) const {
+const ListDecl* Catalog::list(std::string_view procedure) const {
   auto it = lists_.find(procedure);
   return it == lists_.end() ? nullptr : it->second.get();
 }
 
-const FormSpec* Catalog::form(std::string_view procedure) const {
+const FormDecl* Catalog::form(std::string_view procedure) const {
   auto it = forms_.find(procedure);
   return it == forms_.end() ? nullptr : it->second.get();
 }
 
 std::vector<std::string> Catalog::listNames() const {
   std::vector<std::string> out;
-  for (const auto& [name, spec] : lists_) out.push_back(name);
+  for (const auto& [name, decl] : lists_) out.push_back(name);
   return out;
 }
 

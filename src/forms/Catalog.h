@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/FormSpec.h"
-#include "forms/ListSpec.h"
+#include "forms/FormDecl.h"
+#include "forms/ListDecl.h"
 
 namespace vel {
 
@@ -19,17 +19,17 @@ class Catalog {
  public:
   // Adding a name twice replaces the earlier declaration. References given
   // out stay valid for the catalog's life.
-  ListSpec& add(ListSpec list);
-  FormSpec& add(FormSpec form);
+  ListDecl& add(ListDecl list);
+  FormDecl& add(FormDecl form);
 
-  const ListSpec* list(std::string_view procedure) const;
-  const FormSpec* form(std::string_view procedure) const;
+  const ListDecl* list(std::string_view procedure) const;
+  const FormDecl* form(std::string_view procedure) const;
   // The procedure names of every list, in name order.
   std::vector<std::string> listNames() const;
 
  private:
-  std::map<std::string, std::unique_ptr<ListSpec>, std::less<>> lists_;
-  std::map<std::string, std::unique_ptr<FormSpec>, std::less<>> forms_;
+  std::map<std::string, std::unique_ptr<ListDecl>, std::less<>> lists_;
+  std::map<std::string, std::unique_ptr<FormDecl>, std::less<>> forms_;
 };
 
 }  // namespace vel

@@ -13,7 +13,7 @@ std::string trimmed(std::string_view s) {
   return std::string(rtrim(s));
 }
 
-std::string promptName(const EntrySpec& e) {
+std::string promptName(const EntryDecl& e) {
   std::string p = e.prompt;
   std::string out;
   for (char c : p)
@@ -45,7 +45,7 @@ std::string fieldText(const FieldRef& f, std::string_view picture, EntryKind kin
   return trimmed(s);
 }
 
-bool setFieldText(const FieldRef& f, const EntrySpec& entry, std::string_view text,
+bool setFieldText(const FieldRef& f, const EntryDecl& entry, std::string_view text,
                   std::string& problem) {
   const std::string name = promptName(entry);
   if (f.isText()) {

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "dictionary/Layout.h"
-#include "forms/FormSpec.h"
+#include "forms/FormDecl.h"
 
 namespace vel {
 
@@ -24,7 +24,7 @@ std::string fieldText(const FieldRef& f, std::string_view picture, EntryKind kin
 
 // Writes typed text into the field. On a refusal returns false, leaves the
 // field unchanged and sets `problem` to the message to show.
-bool setFieldText(const FieldRef& f, const EntrySpec& entry, std::string_view text,
+bool setFieldText(const FieldRef& f, const EntryDecl& entry, std::string_view text,
                   std::string& problem);
 
 // The title of the box that shows a refusal of setFieldText.

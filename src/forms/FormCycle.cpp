@@ -30,14 +30,14 @@ struct Busy {
 
 }  // namespace
 
-FormCycle::FormCycle(DataFiles& files, Ui& ui, const FormSpec& spec, Request request)
+FormCycle::FormCycle(DataFiles& files, Ui& ui, const FormDecl& decl, Request request)
     : files_(files),
       ui_(ui),
-      spec_(spec),
+      decl_(decl),
       request_(request),
-      entries_(spec.entries()),
-      fm_(&files.fm(spec.file)),
-      rm_(&files.rm(spec.file)) {}
+      entries_(decl.entries()),
+      fm_(&files.fm(decl.file)),
+      rm_(&files.rm(decl.file)) {}
 
 FormCycle::~FormCycle() {
   if (!opened_) return;
@@ -54,15 +54,15 @@ EntryContext FormCycle::context() { return EntryContext{files_, ui_, fm_->buffer
 
 bool FormCycle::open(const std::vector<std::pair<std::string, std::string>>& presets) {
   ErrorManager& errors = *files_.context().errors;
-  if ((request_ == Request::Insert && !spec_.servesInsert) ||
-      (request_ == Request::Change && !spec_.servesChange) ||
-      (request_ == Request::Delete && !spec_.servesDelete)) {
+  if ((request_ == Request::Insert && !decl_.servesInsert) ||
+      (request_ == Request::Change && !decl_.servesChange) ||
+      (request_ == Request::Delete && !decl_.servesDelete)) {
     errors.Throw(request_ == Request::Insert   ? msg::InsertIllegal
                  : request_ == Request::Change ? msg::UpdateIllegal
                                                : msg::DeleteIllegal);
     return false;
   }
-  errors.SetProcedureName(spec_.procedure);
+  errors.SetProcedureName(decl_.procedure);
   opened_ = true;
   if (rm_->Open() != kDone) return false;
   switch (request_) {
@@ -72,9 +72,9 @@ bool FormCycle::open(const std::vector<std::pair<std::string, std::string>>& pre
         if (fm_->ReserveNumber() != kDone) return false;
         reserved_ = true;
       }
-      if (spec_.prime) {
+      if (decl_.prime) {
         EntryContext c = context();
-        spec_.prime(c);
+        decl_.prime(c);
       }
       for (const auto& [name, value] : presets) {
         int f = fm_->layout().fieldIndex(name);
@@ -107,14 +107,14 @@ bool FormCycle::changed() const {
 }
 
 bool FormCycle::accept(int i) {
-  const EntrySpec& e = *entries_[static_cast<std::size_t>(i)];
+  const EntryDecl& e = *entries_[static_cast<std::size_t>(i)];
   if (!e.check || readOnly()) return true;
   EntryContext c = context();
   return e.check(c);
 }
 
 bool FormCycle::recall(int i) {
-  const EntrySpec& e = *entries_[static_cast<std::size_t>(i)];
+  const EntryDecl& e = *entries_[static_cast<std::size_t>(i)];
   if (e.field.empty() || e.readOnly || readOnly() || !recall_) return false;
   int f = fm_->layout().fieldIndex(e.field);
   if (f < 0) return false;
@@ -197,9 +197,9 @@ FormCycle::Outcome FormCycle::saveChange() {
 }
 
 FormCycle::Outcome FormCycle::saveDelete() {
-  if (spec_.beforeDelete) {
+  if (decl_.beforeDelete) {
     EntryContext c = context();
-    if (!spec_.beforeDelete(c)) return Outcome{Outcome::Close};
+    if (!decl_.beforeDelete(c)) return Outcome{Outcome::Close};
   }
   int rc = rm_->Delete(settings().confirmDelete);
   if (rc == kDone) {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "dictionary/Layout.h"
-#include "forms/FormSpec.h"
+#include "forms/FormDecl.h"
 
 namespace vel {
 
@@ -27,7 +27,7 @@ class Ui;
 class FormCycle {
  public:
   // Nothing is opened until open().
-  FormCycle(DataFiles& files, Ui& ui, const FormSpec& spec, Request request);
+  FormCycle(DataFiles& files, Ui& ui, const FormDecl& decl, Request request);
   ~FormCycle();
   FormCycle(const FormCycle&) = delete;
   FormCycle& operator=(const FormCycle&) = delete;
@@ -39,13 +39,13 @@ class FormCycle {
   // `presets` (field, value) fill a new record after priming.
   bool open(const std::vector<std::pair<std::string, std::string>>& presets = {});
 
-  const FormSpec& spec() const { return spec_; }
+  const FormDecl& decl() const { return decl_; }
   Request request() const { return request_; }
-  const std::string& caption() const { return spec_.caption(request_); }
-  const FormSettings& settings() const { return spec_.settings(); }
+  const std::string& caption() const { return decl_.caption(request_); }
+  const FormSettings& settings() const { return decl_.settings(); }
   bool readOnly() const { return request_ == Request::View || request_ == Request::Delete; }
   // The entries in the order OK accepts them (notes included).
-  const std::vector<const EntrySpec*>& entries() const { return entries_; }
+  const std::vector<const EntryDecl*>& entries() const { return entries_; }
   FileManager& file() { return *fm_; }
   void* record();
   FieldRef field(int entry);  // the entry's field (entry must have one)
@@ -87,9 +87,9 @@ class FormCycle {
 
   DataFiles& files_;
   Ui& ui_;
-  const FormSpec& spec_;
+  const FormDecl& decl_;
   Request request_;
-  std::vector<const EntrySpec*> entries_;
+  std::vector<const EntryDecl*> entries_;
   FileManager* fm_;
   RelationManager* rm_;
   std::unique_ptr<RecordBuffer> copy_;    // the record as loaded

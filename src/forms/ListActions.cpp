@@ -7,7 +7,7 @@
 
 namespace vel {
 
-ListActions::ListActions(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& list,
+ListActions::ListActions(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& list,
                          FormRunner runForm)
     : files_(files), ui_(ui), catalog_(catalog), list_(list), runForm_(std::move(runForm)),
       offered_(list.offered(files)) {}
@@ -30,7 +30,7 @@ ListActions::Result ListActions::act(ListAction action, std::string_view positio
     refreshOffered();
     return r;
   }
-  const FormSpec* form = catalog_.form(list_.form);
+  const FormDecl* form = catalog_.form(list_.form);
   if (!form) return r;
   Request req = action == kActInsert   ? Request::Insert
                 : action == kActChange ? Request::Change
@@ -46,7 +46,7 @@ ListActions::Result ListActions::act(ListAction action, std::string_view positio
   return r;
 }
 
-Response runFormWith(DataFiles& files, Ui& ui, const FormSpec& form, Request request,
+Response runFormWith(DataFiles& files, Ui& ui, const FormDecl& form, Request request,
                      const Presets& presets, const std::function<void(FormCycle&)>& steps) {
   FormCycle cycle(files, ui, form, request);
   if (!cycle.open(presets)) return Response::Cancelled;

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "forms/FormSpec.h"
-#include "forms/ListSpec.h"
+#include "forms/FormDecl.h"
+#include "forms/ListDecl.h"
 
 namespace vel {
 
@@ -27,11 +27,11 @@ class Ui;
 // `presets` are field values a new record starts with (the bank whose
 // branches a list shows).
 using Presets = std::vector<std::pair<std::string, std::string>>;
-using FormRunner = std::function<Response(const FormSpec&, Request, const Presets&)>;
+using FormRunner = std::function<Response(const FormDecl&, Request, const Presets&)>;
 
 class ListActions {
  public:
-  ListActions(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& list,
+  ListActions(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& list,
               FormRunner runForm);
 
   // Values every record inserted through this list starts with.
@@ -53,7 +53,7 @@ class ListActions {
   DataFiles& files_;
   Ui& ui_;
   const Catalog& catalog_;
-  const ListSpec& list_;
+  const ListDecl& list_;
   FormRunner runForm_;
   unsigned offered_;
   Presets presets_;
@@ -61,7 +61,7 @@ class ListActions {
 
 // Runs a form with a FormCycle and a scripted sequence of steps; for
 // headless use of a form whose steps are known (tests, tools).
-Response runFormWith(DataFiles& files, Ui& ui, const FormSpec& form, Request request,
+Response runFormWith(DataFiles& files, Ui& ui, const FormDecl& form, Request request,
                      const Presets& presets, const std::function<void(class FormCycle&)>& steps);
 
 }  // namespace vel

@@ -8,10 +8,10 @@
 
 namespace vel {
 
-ListPager::ListPager(FileManager& file, const ListSpec& spec) : fm_(file), spec_(spec) {}
+ListPager::ListPager(FileManager& file, const ListDecl& decl) : fm_(file), decl_(decl) {}
 
 void ListPager::setTab(int tab) {
-  if (tab >= 0 && tab < static_cast<int>(spec_.tabs.size())) tab_ = tab;
+  if (tab >= 0 && tab < static_cast<int>(decl_.tabs.size())) tab_ = tab;
 }
 
 void ListPager::setRange(std::vector<std::pair<std::string, std::string>> fieldValues) {
@@ -23,8 +23,8 @@ void ListPager::setRange(std::vector<std::pair<std::string, std::string>> fieldV
 }
 
 int ListPager::key() const {
-  if (spec_.tabs.empty()) return kPhysicalOrder;
-  const std::string& k = spec_.tabs[static_cast<std::size_t>(tab_)].key;
+  if (decl_.tabs.empty()) return kPhysicalOrder;
+  const std::string& k = decl_.tabs[static_cast<std::size_t>(tab_)].key;
   if (k.empty()) return kPhysicalOrder;
   int i = fm_.layout().keyIndex(k);
   return i < 0 ? kPhysicalOrder : i;
@@ -60,9 +60,9 @@ bool ListPager::inRange() const {
 
 std::vector<std::string> ListPager::cellsOf(const void* rec) const {
   std::vector<std::string> out;
-  out.reserve(spec_.columns.size());
+  out.reserve(decl_.columns.size());
   const Layout& l = fm_.layout();
-  for (const ColumnSpec& c : spec_.columns) {
+  for (const ColumnDecl& c : decl_.columns) {
     if (c.text) {
       out.push_back(c.text(rec));
       continue;
@@ -77,7 +77,7 @@ std::vector<ListRow> ListPager::read(int n, bool forward, bool includeCurrent) {
   std::vector<ListRow> rows;
   auto take = [&] {
     if (!inRange()) return false;
-    if (!spec_.shows || spec_.shows(fm_.buffer()))
+    if (!decl_.shows || decl_.shows(fm_.buffer()))
       rows.push_back(ListRow{fm_.Position(), cellsOf(fm_.buffer())});
     return true;
   };
@@ -129,7 +129,7 @@ std::vector<ListRow> ListPager::before(const ListRow& row, int n) {
 std::vector<ListRow> ListPager::locate(std::string_view text, int n) {
   if (fm_.EnsureOpen()) return {};
   int k = key();
-  const std::string& loc = spec_.tabs.empty() ? std::string() : spec_.tabs[static_cast<std::size_t>(tab_)].locator;
+  const std::string& loc = decl_.tabs.empty() ? std::string() : decl_.tabs[static_cast<std::size_t>(tab_)].locator;
   int f = loc.empty() ? -1 : fm_.layout().fieldIndex(loc);
   if (k < 0 || f < 0) return first(n);
   fm_.ClearBuffer();
@@ -138,7 +138,7 @@ std::vector<ListRow> ListPager::locate(std::string_view text, int n) {
   if (fr.isText()) {
     fr.text() = std::string(text);
   } else {
-    EntrySpec e;
+    EntryDecl e;
     std::string problem;
     if (!setFieldText(fr, e, text, problem)) return first(n);
   }

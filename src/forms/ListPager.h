@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "forms/ListSpec.h"
+#include "forms/ListDecl.h"
 
 namespace vel {
 
@@ -24,9 +24,9 @@ struct ListRow {
 
 class ListPager {
  public:
-  ListPager(FileManager& file, const ListSpec& spec);
+  ListPager(FileManager& file, const ListDecl& decl);
 
-  // The sort tab in use (index into spec.tabs).
+  // The sort tab in use (index into decl.tabs).
   void setTab(int tab);
   int tab() const { return tab_; }
   // Only records whose leading key fields hold these values (the branches
@@ -56,7 +56,7 @@ class ListPager {
   std::vector<ListRow> read(int n, bool forward, bool includeCurrent = false);
 
   FileManager& fm_;
-  const ListSpec& spec_;
+  const ListDecl& decl_;
   int tab_ = 0;
   std::vector<std::pair<int, std::string>> range_;
 };

@@ -8,9 +8,9 @@ namespace vel {
 
 namespace {
 
-ColumnSpec col(std::string heading, std::string field, int width, Align align = Align::Left,
+ColumnDecl col(std::string heading, std::string field, int width, Align align = Align::Left,
                std::string picture = {}) {
-  ColumnSpec c;
+  ColumnDecl c;
   c.heading = std::move(heading);
   c.field = std::move(field);
   c.width = width;
@@ -19,13 +19,13 @@ ColumnSpec col(std::string heading, std::string field, int width, Align align = 
   return c;
 }
 
-ColumnSpec money(std::string heading, std::string field) {
+ColumnDecl money(std::string heading, std::string field) {
   return col(std::move(heading), std::move(field), 10, Align::Right, "n_9.2");
 }
 
 // A column showing "Yes" for a byte switch that is on.
-ColumnSpec yesNo(std::string heading, std::string field, int width) {
-  ColumnSpec c = col(std::move(heading), field, width, Align::Center);
+ColumnDecl yesNo(std::string heading, std::string field, int width) {
+  ColumnDecl c = col(std::move(heading), field, width, Align::Center);
   c.text = [field](const void* rec) {
     const auto& d = *static_cast<const rec::DefPrn*>(rec);
     std::int64_t v = field == "ON_INV"    ? d.ON_INV.value
@@ -37,9 +37,9 @@ ColumnSpec yesNo(std::string heading, std::string field, int width) {
   return c;
 }
 
-EntrySpec entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text,
+EntryDecl entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text,
                 std::string picture = {}) {
-  EntrySpec e;
+  EntryDecl e;
   e.prompt = std::move(prompt);
   e.field = std::move(field);
   e.kind = kind;
@@ -47,11 +47,11 @@ EntrySpec entry(std::string prompt, std::string field, EntryKind kind = EntryKin
   return e;
 }
 
-EntrySpec amount(std::string prompt, std::string field) {
+EntryDecl amount(std::string prompt, std::string field) {
   return entry(std::move(prompt), std::move(field), EntryKind::Number, "n_9.2");
 }
 
-EntrySpec lookup(EntrySpec e, std::string list, std::string from,
+EntryDecl lookup(EntryDecl e, std::string list, std::string from,
                  std::vector<std::string> alsoCopy = {}, std::string rangeField = {}) {
   e.lookup.list = std::move(list);
   e.lookup.fromField = std::move(from);
@@ -60,26 +60,26 @@ EntrySpec lookup(EntrySpec e, std::string list, std::string from,
   return e;
 }
 
-FormSpec form(std::string procedure, std::string file, std::string title,
-              std::vector<EntrySpec> entries) {
-  FormSpec f;
+FormDecl form(std::string procedure, std::string file, std::string title,
+              std::vector<EntryDecl> entries) {
+  FormDecl f;
   f.procedure = std::move(procedure);
   f.file = std::move(file);
   f.title = std::move(title);
-  f.tabs.push_back(TabSpec{"General", std::move(entries)});
+  f.tabs.push_back(TabDecl{"General", std::move(entries)});
   return f;
 }
 
 // "Adding a Agent Record" / "Changing a Agent Record".
-FormSpec& named(FormSpec& f, const std::string& table) {
+FormDecl& named(FormDecl& f, const std::string& table) {
   f.insertCaption = "Adding a " + table + " Record";
   f.changeCaption = "Changing a " + table + " Record";
   return f;
 }
 
-ListSpec list(std::string procedure, std::string title, std::string file,
-              std::vector<ColumnSpec> columns, std::vector<SortTab> tabs, std::string formName) {
-  ListSpec l;
+ListDecl list(std::string procedure, std::string title, std::string file,
+              std::vector<ColumnDecl> columns, std::vector<SortTab> tabs, std::string formName) {
+  ListDecl l;
   l.procedure = std::move(procedure);
   l.title = std::move(title);
   l.file = std::move(file);
@@ -92,7 +92,7 @@ ListSpec list(std::string procedure, std::string title, std::string file,
 // A one-record settings file: a record can be inserted only while there is
 // none, and the one record is never deleted from its list.
 template <class R>
-void singleRecord(ListSpec& l) {
+void singleRecord(ListDecl& l) {
   l.actions = kActInsert | kActChange;
   l.actionsNow = [](DataFiles& files) {
     FileUse use(files.fm<R>());
@@ -102,13 +102,13 @@ void singleRecord(ListSpec& l) {
 
 void addPeople(Catalog& c, const std::string& which, const std::string& file,
                const std::string& title, const std::string& formTitle) {
-  std::vector<ColumnSpec> cols{col("Code", "CODE", 5),          col("Surname", "SURNAME", 20),
+  std::vector<ColumnDecl> cols{col("Code", "CODE", 5),          col("Surname", "SURNAME", 20),
                                col("FirstName", "FNAME", 20),   col("Middle Name", "MIDNAME", 20),
                                col("Tel No", "TELNO", 15),      col("Cell No", "CELLNO", 10)};
   c.add(list("Browse_" + which, title, file, cols,
              {{"By Code", "KeyCode", "CODE"}, {"By Surname", "KeySurname", "SURNAME"}},
              "Update_" + which));
-  FormSpec& f = c.add(form("Update_" + which, file, formTitle,
+  FormDecl& f = c.add(form("Update_" + which, file, formTitle,
                            {entry("Code:", "CODE"), entry("Surname:", "SURNAME"),
                             entry("First Name:", "FNAME"), entry("Middle Name:", "MIDNAME"),
                             entry("Tel No:", "TELNO"), entry("Cell No:", "CELLNO")}));
@@ -117,20 +117,20 @@ void addPeople(Catalog& c, const std::string& which, const std::string& file,
 
 void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
   // Client banks: the bank names with the branches of the highlighted bank.
-  ListSpec& names = c.add(list("Browse_C_Banks", "Browse the Client Banks", "BankName",
+  ListDecl& names = c.add(list("Browse_C_Banks", "Browse the Client Banks", "BankName",
                                {col("Bank Name", "NAME", 30)}, {{"By Name", "By_Name", "NAME"}},
                                "Update_Bank"));
   names.heading = "Bank List";
   names.detail = "Browse_C_Banks_Branches";
   names.detailLink = {{"NAME", "NAME"}};
-  ListSpec& branches = c.add(list("Browse_C_Banks_Branches", "Branch List", "BankList",
+  ListDecl& branches = c.add(list("Browse_C_Banks_Branches", "Branch List", "BankList",
                                   {col("Branch Name", "BRANCH", 30), col("Code", "CODE", 6)},
                                   {{"By Name", "By_Name", "BRANCH"}}, "Update_C_Banks"));
   branches.heading = "Branch List";
   c.add(form("Update_Bank", "BankName", "Update the Master Bank File",
              {entry("Bank Name:", "NAME")}));
 
-  ListSpec& selBank = c.add(list("SelectBank", "Select a Bank", "BankName",
+  ListDecl& selBank = c.add(list("SelectBank", "Select a Bank", "BankName",
                                  {col("Bank Name", "NAME", 30)},
                                  {{"Banks by Name", "By_Name", "NAME"}}, "Update_Bank"));
   (void)selBank;
@@ -139,7 +139,7 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
              {{"Branches by Bank", "By_Name", "BRANCH"}}, "Update_Bank_Branch"));
 
   auto branchEntries = [] {
-    return std::vector<EntrySpec>{
+    return std::vector<EntryDecl>{
         lookup(entry("Name:", "NAME"), "SelectBank", "NAME"),
         lookup(entry("Branch:", "BRANCH"), "SelectBranch", "BRANCH",
                {"CODE", "CONTACT", "PHONE", "ADDRESS"}, "NAME"),
@@ -148,7 +148,7 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
   };
   c.add(form("Update_Bank_Branch", "BankBranch", "Update the Master Bank Branch File",
              branchEntries()));
-  FormSpec& clientBranch =
+  FormDecl& clientBranch =
       c.add(form("Update_C_Banks", "BankList", "Update the Client Banks", branchEntries()));
   // The master branch list is what a client bank's branch is picked from;
   // within it, the branch entry picks nothing of its own.
@@ -160,9 +160,9 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
               col("Type", "TYPE", 15), col("Description", "DESCRIPTION", 30),
               col("Default", "DEFAULT", 7, Align::Center)},
              {{"By Name", "By_Name", "NAME"}}, "Update_Banks"));
-  EntrySpec type = entry("Type", "TYPE", EntryKind::Radio);
+  EntryDecl type = entry("Type", "TYPE", EntryKind::Radio);
   type.choices = {"Cheque", "Savings", "Transmission"};
-  FormSpec& accounts = c.add(form(
+  FormDecl& accounts = c.add(form(
       "Update_Banks", "Banks", "Branch Banks",
       {lookup(entry("Name:", "NAME"), "SelectBank", "NAME"), entry("Branch Code:", "CODE"),
        entry("Account No:", "ACCOUNT"), type, entry("Description:", "DESCRIPTION"),
@@ -173,7 +173,7 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
 }
 
 void addPlans(Catalog& c) {
-  ListSpec& plans = c.add(list("Browse_Plans", "Plans", "Plan",
+  ListDecl& plans = c.add(list("Browse_Plans", "Plans", "Plan",
              {col("Plan", "PLAN", 4), col("Type", "TYPE", 15), money("Cover", "COVER"),
               money("Premium", "PREMIUM"), money("Pay Over", "PAY_OVER"), money("Comm", "COMM")},
              {{"By Plan", "By_Plan", "PLAN"}}, "UpdatePlan"));
@@ -183,14 +183,14 @@ void addPlans(Catalog& c) {
               amount("Premium", "PREMIUM"), amount("Pay Over", "PAY_OVER"),
               amount("Commission", "COMM")}));
 
-  ListSpec& chd = c.add(list("Browse_PlanChd", "Children Plans", "PlanChd",
+  ListDecl& chd = c.add(list("Browse_PlanChd", "Children Plans", "PlanChd",
                              {col("Plan", "PLAN", 4), col("Age Group", "AGEGROUP", 10),
                               col("Type", "TYPE", 15), money("Premium", "PREMIUM"),
                               money("Pay Over", "PAYOVER"), money("Comm", "COMM"),
                               money("Cover", "COVER")},
                              {{"By Plan", "By_Plan", "PLAN"}}, "Update_PlanChd"));
   chd.actions = kActInsert | kActChange | kActDelete | kActView;
-  EntrySpec group = entry("Age Group:", "AGEGROUP", EntryKind::Choice);
+  EntryDecl group = entry("Age Group:", "AGEGROUP", EntryKind::Choice);
   group.choices = {"0 - 11 Mth", "1 - 5", "6 - 13", "14 - 26"};
   c.add(form("Update_PlanChd", "PlanChd", "Child Plan",
              {entry("Plan:", "PLAN"), entry("Type:", "TYPE"), amount("Premium:", "PREMIUM"),
@@ -199,14 +199,14 @@ void addPlans(Catalog& c) {
 }
 
 void addMessages(Catalog& c) {
-  ListSpec& sms = c.add(list("Browse_SMS", "SMS", "SMS_Data",
+  ListDecl& sms = c.add(list("Browse_SMS", "SMS", "SMS_Data",
                              {col("Reason", "REASON", 39), col("Message", "XMESSAGE", 60)},
                              {{"By Reason", "By_Reason", "REASON"}}, "Update_SMS"));
   sms.actions = kActInsert | kActChange | kActDelete | kActView | kActSelect;
   c.add(form("Update_SMS", "SMS_Data", "SMS",
              {entry("Reason:", "REASON"), entry("Message:", "XMESSAGE")}));
 
-  ListSpec& def = c.add(list("Browse_DefPrn", "SMS Setup", "DefPrn",
+  ListDecl& def = c.add(list("Browse_DefPrn", "SMS Setup", "DefPrn",
                              {yesNo("SMS On Invoice", "ON_INV", 14),
                               yesNo("SMS On Payment", "ON_PAY", 14),
                               yesNo("SMS 5 Days Late", "ON_5LATE", 15),
@@ -219,7 +219,7 @@ void addMessages(Catalog& c) {
               entry("Send SMS if 5 days overdue", "ON_5LATE", EntryKind::Check),
               entry("Send SMS if 10 days overdue", "ON_10LATE", EntryKind::Check)}));
 
-  ListSpec& comm = c.add(list("Browse_Comm", "Commission Structure", "CommStr",
+  ListDecl& comm = c.add(list("Browse_Comm", "Commission Structure", "CommStr",
                               {money("Agent", "AGENT"), money("Collector", "COLL")}, {},
                               "Update_CommStr"));
   singleRecord<rec::CommStr>(comm);

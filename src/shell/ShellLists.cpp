@@ -10,8 +10,8 @@ namespace vel {
 
 namespace {
 
-ColumnSpec col(std::string heading, std::string field, int width, Align align = Align::Left) {
-  ColumnSpec c;
+ColumnDecl col(std::string heading, std::string field, int width, Align align = Align::Left) {
+  ColumnDecl c;
   c.heading = std::move(heading);
   c.field = std::move(field);
   c.width = width;
@@ -19,15 +19,15 @@ ColumnSpec col(std::string heading, std::string field, int width, Align align = 
   return c;
 }
 
-EntrySpec entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text) {
-  EntrySpec e;
+EntryDecl entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text) {
+  EntryDecl e;
   e.prompt = std::move(prompt);
   e.field = std::move(field);
   e.kind = kind;
   return e;
 }
 
-EntrySpec note(std::string text) { return entry(std::move(text), {}, EntryKind::Note); }
+EntryDecl note(std::string text) { return entry(std::move(text), {}, EntryKind::Note); }
 
 // At least `n` characters once trailing blanks are gone, or the message.
 EntryCheck atLeastSix(const char* field, const char* message, const char* title) {
@@ -66,7 +66,7 @@ bool usersListHandles(ListAction action, ListContext& ctx) {
 }
 
 void addUsers(Catalog& c) {
-  ListSpec l;
+  ListDecl l;
   l.procedure = "Browse_Users";
   l.title = "Browse the Users File";
   l.file = "Users";
@@ -78,27 +78,27 @@ void addUsers(Catalog& c) {
   l.handles = usersListHandles;
   c.add(std::move(l));
 
-  FormSpec f;
+  FormDecl f;
   f.procedure = "Update_Users";
   f.file = "Users";
   f.title = "Update the Users File";
   f.insertCaption = "Adding a Users Record";
   f.changeCaption = "Changing a Users Record";
-  EntrySpec code = entry("Code", "CODE");
+  EntryDecl code = entry("Code", "CODE");
   code.picture = "n3";
   code.readOnly = true;  // numbered by the file
-  EntrySpec user = entry("User Name", "USERNAME");
+  EntryDecl user = entry("User Name", "USERNAME");
   user.check = atLeastSix("USERNAME", "User Name must have at least 6 characters", "User Name Error");
-  EntrySpec pass = entry("Password", "PASSWORD", EntryKind::Password);
+  EntryDecl pass = entry("Password", "PASSWORD", EntryKind::Password);
   pass.check = atLeastSix("PASSWORD", "Password must be at least 6 characters long", "Password Error");
-  f.tabs.push_back(TabSpec{"General",
+  f.tabs.push_back(TabDecl{"General",
                            {code, entry("Surname", "SURNAME"), entry("First Name", "NAME1"),
                             entry("Middle Name", "NAME2"), user, pass}});
   c.add(std::move(f));
 }
 
 void addBranchDetail(Catalog& c) {
-  ListSpec l;
+  ListDecl l;
   l.procedure = "Browse_BDetail";
   l.title = "Branch Detail";
   l.file = "BDetal";
@@ -122,15 +122,15 @@ void addBranchDetail(Catalog& c) {
   };
   c.add(std::move(l));
 
-  auto red = [](EntrySpec e) {
+  auto red = [](EntryDecl e) {
     e.red = true;
     return e;
   };
-  FormSpec f;
+  FormDecl f;
   f.procedure = "Update_BDetal";
   f.file = "BDetal";
   f.title = "Branch Detail";
-  f.tabs.push_back(TabSpec{
+  f.tabs.push_back(TabDecl{
       "General",
       {red(entry("Business Name", "BUS_NAME")), red(entry("Physical Address", "PHYS1")),
        red(entry("", "PHYS2")), red(entry("Town", "PHYS3")), red(entry("Postal Code", "CODE")),
@@ -147,7 +147,7 @@ void addBranchDetail(Catalog& c) {
 }
 
 void addConfig(Catalog& c) {
-  FormSpec f;
+  FormDecl f;
   f.procedure = "Update_Config";
   f.file = "Config";
   f.title = "Update Config Data";
@@ -155,12 +155,12 @@ void addConfig(Catalog& c) {
   f.servesInsert = false;
   f.servesDelete = false;
   f.okText = "&Accept";
-  EntrySpec vat = entry("Vat Rate", "VATRATE", EntryKind::Number);
+  EntryDecl vat = entry("Vat Rate", "VATRATE", EntryKind::Number);
   vat.picture = "n6.2";
-  EntrySpec security = entry("Security", "SECURITY", EntryKind::Radio);
+  EntryDecl security = entry("Security", "SECURITY", EntryKind::Radio);
   security.choices = {"Yes", "No"};
   security.choiceValues = {1, 0};
-  f.tabs.push_back(TabSpec{"General", {vat, security}});
+  f.tabs.push_back(TabDecl{"General", {vat, security}});
   c.add(std::move(f));
 }
 
@@ -184,7 +184,7 @@ void Update_Config(DataFiles& files, Ui& ui, const Catalog& catalog, const FormR
       return;
     }
   }
-  const FormSpec* form = catalog.form("Update_Config");
+  const FormDecl* form = catalog.form("Update_Config");
   FileManager& config = files.fm<rec::Config>();
   FileUse use(config);
   config.SetOrder(kPhysicalOrder);

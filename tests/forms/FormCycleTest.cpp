@@ -9,8 +9,8 @@
 namespace vel::test {
 namespace {
 
-EntrySpec entry(const char* prompt, const char* field) {
-  EntrySpec e;
+EntryDecl entry(const char* prompt, const char* field) {
+  EntryDecl e;
   e.prompt = prompt;
   e.field = field;
   return e;
@@ -29,16 +29,16 @@ rec::Postal postal(const char* town, const char* suburb) {
   return p;
 }
 
-FormSpec townForm() {  // "Changes will be lost!", confirm delete
-  FormSpec f;
+FormDecl townForm() {  // "Changes will be lost!", confirm delete
+  FormDecl f;
   f.procedure = "Update_Town";
   f.file = "Town";
   f.tabs = {{"General", {entry("Town:", "TOWN")}}};
   return f;
 }
 
-FormSpec postalForm() {  // "Save Record"
-  FormSpec f;
+FormDecl postalForm() {  // "Save Record"
+  FormDecl f;
   f.procedure = "Update_Postal";
   f.file = "Postal";
   f.tabs = {{"General", {entry("Town:", "TOWN"), entry("Suburb:", "SUBURB")}}};
@@ -59,7 +59,7 @@ class FormCycleTest : public FormsFixture {
 
 TEST_F(FormCycleTest, LeavingAChangedRecordAsksTheFormsOwnQuestion) {
   std::string pos = add(town("Mthatha"));
-  FormSpec town = townForm();
+  FormDecl town = townForm();
   current<rec::Town>(pos);
   {
     FormCycle c(files, ui, town, Request::Change);
@@ -79,7 +79,7 @@ TEST_F(FormCycleTest, LeavingAChangedRecordAsksTheFormsOwnQuestion) {
   p.TOWN = "Mthatha";
   p.SUBURB = "Ncambedlana";
   std::string ppos = add(p);
-  FormSpec postal = postalForm();
+  FormDecl postal = postalForm();
   current<rec::Postal>(ppos);
   {
     FormCycle c(files, ui, postal, Request::Change);
@@ -97,7 +97,7 @@ TEST_F(FormCycleTest, LeavingAChangedRecordAsksTheFormsOwnQuestion) {
 
 TEST_F(FormCycleTest, LeavingWithoutAChangeOrInViewAsksNothing) {
   std::string pos = add(town("Mthatha"));
-  FormSpec town = townForm();
+  FormDecl town = townForm();
   for (Request r : {Request::Change, Request::View, Request::Insert}) {
     current<rec::Town>(pos);
     FormCycle c(files, ui, town, r);
@@ -111,7 +111,7 @@ TEST_F(FormCycleTest, LeavingWithoutAChangeOrInViewAsksNothing) {
 }
 
 TEST_F(FormCycleTest, OkStopsAtTheFirstFailingEntryEvenOneNeverVisited) {
-  FormSpec postal = postalForm();
+  FormDecl postal = postalForm();
   int checked = 0;
   postal.tabs[0].entries[1].check = [&](EntryContext& c) {
     ++checked;
@@ -135,7 +135,7 @@ TEST_F(FormCycleTest, OkStopsAtTheFirstFailingEntryEvenOneNeverVisited) {
 
 TEST_F(FormCycleTest, DeleteAsksConfirmDeleteOnlyWhereTheFormSaysSo) {
   std::string pos = add(town("Mthatha"));
-  FormSpec town = townForm();
+  FormDecl town = townForm();
   current<rec::Town>(pos);
   {
     FormCycle c(files, ui, town, Request::Delete);
@@ -162,7 +162,7 @@ TEST_F(FormCycleTest, DeleteAsksConfirmDeleteOnlyWhereTheFormSaysSo) {
   rec::Plan plan;
   plan.PLAN = "A";
   std::string ppos = add(plan);
-  FormSpec planForm;
+  FormDecl planForm;
   planForm.procedure = "UpdatePlan";
   planForm.file = "Plan";
   current<rec::Plan>(ppos);
@@ -176,7 +176,7 @@ TEST_F(FormCycleTest, DeleteAsksConfirmDeleteOnlyWhereTheFormSaysSo) {
 }
 
 TEST_F(FormCycleTest, AnAbandonedInsertGivesItsNumberBack) {
-  FormSpec users;
+  FormDecl users;
   users.procedure = "Update_Users";
   users.file = "Users";
   users.tabs = {{"General", {entry("User Name", "USERNAME")}}};
@@ -203,7 +203,7 @@ TEST_F(FormCycleTest, AnAbandonedInsertGivesItsNumberBack) {
 }
 
 TEST_F(FormCycleTest, RequestsAFormDoesNotServeAreRefusedByNumber) {
-  FormSpec config;
+  FormDecl config;
   config.procedure = "Update_Config";
   config.file = "Config";
   config.servesInsert = false;
@@ -220,7 +220,7 @@ TEST_F(FormCycleTest, RequestsAFormDoesNotServeAreRefusedByNumber) {
 TEST_F(FormCycleTest, AFailedSaveAsksToTryAgain) {
   add(town("Butterworth"));
   std::string pos = add(town("Mthatha"));
-  FormSpec town = townForm();
+  FormDecl town = townForm();
   current<rec::Town>(pos);
   {
     FormCycle c(files, ui, town, Request::Change);
@@ -242,7 +242,7 @@ TEST_F(FormCycleTest, AFailedSaveAsksToTryAgain) {
 
 TEST_F(FormCycleTest, AnotherStationsChangeIsShownAndTheClerksEntriesCanBeRecalled) {
   std::string pos = add(postal("Mthatha", "Ncambedlana"));
-  FormSpec postal = postalForm();
+  FormDecl postal = postalForm();
   current<rec::Postal>(pos);
   FormCycle c(files, ui, postal, Request::Change);
   ASSERT_TRUE(c.open());
@@ -276,7 +276,7 @@ TEST_F(FormCycleTest, AnotherStationsChangeIsShownAndTheClerksEntriesCanBeRecall
 }
 
 TEST_F(FormCycleTest, AFormThatStaysOpenAfterAnAddChangesThatRecordNext) {
-  FormSpec sms;
+  FormDecl sms;
   sms.procedure = "Update_SMS";
   sms.file = "SMS_Data";
   sms.tabs = {{"General", {entry("Reason:", "REASON"), entry("Message:", "XMESSAGE")}}};

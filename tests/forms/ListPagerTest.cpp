@@ -15,11 +15,11 @@ namespace {
 class ListPagerTest : public FormsFixture {
  protected:
   void SetUp() override {
-    spec.procedure = "Browse_Town";
-    spec.file = "Town";
-    spec.columns = {ColumnSpec{"Town", "TOWN", "", 30, Align::Left, {}}};
-    spec.tabs = {{"By Town", "By_Town", "TOWN"}};
-    spec.form = "Update_Town";
+    decl.procedure = "Browse_Town";
+    decl.file = "Town";
+    decl.columns = {ColumnDecl{"Town", "TOWN", "", 30, Align::Left, {}}};
+    decl.tabs = {{"By Town", "By_Town", "TOWN"}};
+    decl.form = "Update_Town";
     FileManager& f = files.fm<rec::Town>();
     FileUse use(f);
     // Town 000 .. Town 249, added in a shuffled order.
@@ -39,13 +39,13 @@ class ListPagerTest : public FormsFixture {
     return out;
   }
 
-  ListSpec spec;
+  ListDecl decl;
 };
 
 TEST_F(ListPagerTest, PagesRunInKeyOrderBothWaysFromAnyRow) {
   FileManager& f = files.fm<rec::Town>();
   FileUse use(f);
-  ListPager pager(f, spec);
+  ListPager pager(f, decl);
   auto first = pager.first(3);
   EXPECT_EQ((std::vector<std::string>{"Town 000", "Town 001", "Town 002"}), names(first));
   auto next = pager.after(first.back(), 2);
@@ -64,17 +64,17 @@ TEST_F(ListPagerTest, PagesRunInKeyOrderBothWaysFromAnyRow) {
 TEST_F(ListPagerTest, HiddenRecordsAndRangesKeepToTheirRows) {
   FileManager& f = files.fm<rec::Town>();
   FileUse use(f);
-  spec.shows = [](const void* r) {
+  decl.shows = [](const void* r) {
     std::string_view t = static_cast<const rec::Town*>(r)->TOWN.str();
     return t.back() != '1';
   };
-  ListPager pager(f, spec);
+  ListPager pager(f, decl);
   EXPECT_EQ((std::vector<std::string>{"Town 000", "Town 002", "Town 003"}), names(pager.first(3)));
 
   // Branches of one bank only.
-  ListSpec branches;
+  ListDecl branches;
   branches.file = "BankList";
-  branches.columns = {ColumnSpec{"Branch", "BRANCH", "", 30, Align::Left, {}}};
+  branches.columns = {ColumnDecl{"Branch", "BRANCH", "", 30, Align::Left, {}}};
   branches.tabs = {{"By Name", "By_Name", "BRANCH"}};
   FileManager& b = files.fm<rec::BankList>();
   FileUse use2(b);
@@ -94,15 +94,15 @@ TEST_F(ListPagerTest, HiddenRecordsAndRangesKeepToTheirRows) {
 
 TEST_F(ListPagerTest, AnInsertThroughTheListComesBackOnTheNewRow) {
   Catalog catalog;
-  catalog.add(spec);
-  FormSpec form;
+  catalog.add(decl);
+  FormDecl form;
   form.procedure = "Update_Town";
   form.file = "Town";
   catalog.add(form);
   FileManager& f = files.fm<rec::Town>();
   FileUse use(f);
   ListActions list(files, ui, catalog, *catalog.list("Browse_Town"),
-                   [&](const FormSpec& fs, Request r, const Presets& p) {
+                   [&](const FormDecl& fs, Request r, const Presets& p) {
                      return runFormWith(files, ui, fs, r, p, [](FormCycle& c) {
                        c.file().rec<rec::Town>().TOWN = "Town 100a";
                        c.ok();
@@ -110,7 +110,7 @@ TEST_F(ListPagerTest, AnInsertThroughTheListComesBackOnTheNewRow) {
                    });
   ListActions::Result res = list.act(kActInsert, {});
   ASSERT_TRUE(res.refresh);
-  ListPager pager(f, spec);
+  ListPager pager(f, decl);
   EXPECT_EQ((std::vector<std::string>{"Town 100a", "Town 101"}), names(pager.from(res.position, 2)));
 }
 

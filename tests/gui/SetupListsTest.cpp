@@ -209,7 +209,7 @@ TEST_F(SetupListsTest, ALookupListReturnsTheHighlightedRecordOnSelectAndNothingO
     f.rec<rec::BankName>().NAME = name;
     ASSERT_EQ(kDone, f.Insert());
   }
-  const ListSpec& spec = *catalog.list("SelectBank");
+  const ListDecl& decl = *catalog.list("SelectBank");
   RecordBuffer picked(files.fm<rec::BankName>().layout());
   {
     Script script;
@@ -219,7 +219,7 @@ TEST_F(SetupListsTest, ALookupListReturnsTheHighlightedRecordOnSelectAndNothingO
       saveScreenshot(*list, "select-list.png");
       press(list, "Select");
     });
-    EXPECT_TRUE(qt::runListWindow(files, ui, catalog, spec, ListMode::Select, frame.get(), &picked));
+    EXPECT_TRUE(qt::runListWindow(files, ui, catalog, decl, ListMode::Select, frame.get(), &picked));
     EXPECT_TRUE(script.done());
   }
   EXPECT_EQ("Capitec", static_cast<rec::BankName*>(picked.get())->NAME.text());
@@ -227,7 +227,7 @@ TEST_F(SetupListsTest, ALookupListReturnsTheHighlightedRecordOnSelectAndNothingO
     Script script;
     script.on("SelectBank", [](QWidget* list) { press(list, "Close"); });
     static_cast<rec::BankName*>(picked.get())->NAME = "unchanged";
-    EXPECT_FALSE(qt::runListWindow(files, ui, catalog, spec, ListMode::Select, frame.get(), &picked));
+    EXPECT_FALSE(qt::runListWindow(files, ui, catalog, decl, ListMode::Select, frame.get(), &picked));
   }
   EXPECT_EQ("unchanged", static_cast<rec::BankName*>(picked.get())->NAME.text());
 }

@@ -22,7 +22,7 @@ class UsersAndSettingsTest : public ShellFixture {
   // Runs a form the way a window would: `steps` fills the record and presses
   // buttons; returns the response.
   FormRunner runner(std::function<void(FormCycle&)> steps) {
-    return [this, steps](const FormSpec& f, Request r, const Presets& p) {
+    return [this, steps](const FormDecl& f, Request r, const Presets& p) {
       ++formsOpened;
       return runFormWith(files, ui, f, r, p, steps);
     };
@@ -50,10 +50,10 @@ class UsersAndSettingsTest : public ShellFixture {
   }
 
   std::vector<std::string> listed(const char* list) {
-    const ListSpec& spec = *catalog.list(list);
-    FileManager& fm = files.fm(spec.file);
+    const ListDecl& decl = *catalog.list(list);
+    FileManager& fm = files.fm(decl.file);
     FileUse use(fm);
-    ListPager pager(fm, spec);
+    ListPager pager(fm, decl);
     std::vector<std::string> out;
     for (const ListRow& r : pager.first(50)) out.push_back(r.cells.at(1));
     return out;
@@ -158,12 +158,12 @@ TEST_F(UsersAndSettingsTest, ConfigurationOpensOnlyOnceAUserExistsAndKeepsSecuri
 }
 
 TEST_F(UsersAndSettingsTest, BranchDetailOffersInsertOnlyWhenEmptyAndNeverDelete) {
-  const ListSpec& spec = *catalog.list("Browse_BDetail");
-  EXPECT_EQ(unsigned(kActInsert | kActChange), spec.offered(files));
+  const ListDecl& decl = *catalog.list("Browse_BDetail");
+  EXPECT_EQ(unsigned(kActInsert | kActChange), decl.offered(files));
   installBranchDetail();
-  EXPECT_EQ(unsigned(kActChange), spec.offered(files));
+  EXPECT_EQ(unsigned(kActChange), decl.offered(files));
 
-  ListActions list(files, ui, catalog, spec, runner([](FormCycle& c) { c.ok(); }));
+  ListActions list(files, ui, catalog, decl, runner([](FormCycle& c) { c.ok(); }));
   FileManager& fm = files.fm<rec::BDetal>();
   FileUse use(fm);
   fm.SetOrder(kPhysicalOrder);

@@ -31,7 +31,7 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-int choiceIndex(const EntrySpec& e, const FieldRef& f) {
+int choiceIndex(const EntryDecl& e, const FieldRef& f) {
   for (int k = 0; k < static_cast<int>(e.choices.size()); ++k) {
     if (f.isText()) {
       if (rtrim(f.text()) == e.choices[static_cast<std::size_t>(k)]) return k;
@@ -46,7 +46,7 @@ int choiceIndex(const EntrySpec& e, const FieldRef& f) {
   return f.isText() ? -1 : static_cast<int>(e.choices.size()) - 1;
 }
 
-void setChoice(const EntrySpec& e, const FieldRef& f, int k) {
+void setChoice(const EntryDecl& e, const FieldRef& f, int k) {
   if (k < 0) return;
   if (f.isText()) {
     f.text() = e.choices[static_cast<std::size_t>(k)];
@@ -61,12 +61,12 @@ void setChoice(const EntrySpec& e, const FieldRef& f, int k) {
 FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog& catalog,
                        QWidget* parent)
     : QDialog(parent), cycle_(cycle), files_(files), ui_(ui), catalog_(catalog) {
-  const FormSpec& spec = cycle.spec();
-  setObjectName(q(spec.procedure));
+  const FormDecl& decl = cycle.decl();
+  setObjectName(q(decl.procedure));
   setWindowTitle(q(cycle.caption()));
   auto* outer = new QVBoxLayout(this);
-  if (!spec.title.empty()) {
-    auto* heading = new QLabel(q(spec.title), this);
+  if (!decl.title.empty()) {
+    auto* heading = new QLabel(q(decl.title), this);
     QFont f = heading->font();
     f.setBold(true);
     heading->setFont(f);
@@ -75,10 +75,10 @@ FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog
   auto* tabs = new QTabWidget(this);
   outer->addWidget(tabs);
   int i = 0;
-  for (const TabSpec& t : spec.tabs) {
+  for (const TabDecl& t : decl.tabs) {
     auto* page = new QWidget(tabs);
     auto* form = new QFormLayout(page);
-    for (const EntrySpec& e : t.entries) {
+    for (const EntryDecl& e : t.entries) {
       QWidget* w = makeEntry(i, e, page);
       widgets_.push_back(w);
       if (e.kind == EntryKind::Note) {
@@ -110,13 +110,13 @@ FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog
     tabs->addTab(page, q(t.name));
   }
   auto* buttons = new QDialogButtonBox(this);
-  ok_ = buttons->addButton(q(spec.okText), QDialogButtonBox::AcceptRole);
+  ok_ = buttons->addButton(q(decl.okText), QDialogButtonBox::AcceptRole);
   ok_->setObjectName("OK");
-  ok_->setToolTip(q(spec.okTip));
+  ok_->setToolTip(q(decl.okTip));
   ok_->setDefault(true);
-  cancel_ = buttons->addButton(q(spec.cancelText), QDialogButtonBox::RejectRole);
+  cancel_ = buttons->addButton(q(decl.cancelText), QDialogButtonBox::RejectRole);
   cancel_->setObjectName("Cancel");
-  cancel_->setToolTip(q(spec.cancelTip));
+  cancel_->setToolTip(q(decl.cancelTip));
   connect(ok_, &QPushButton::clicked, this, &FormWindow::okPressed);
   connect(cancel_, &QPushButton::clicked, this, &FormWindow::reject);
   outer->addWidget(buttons);
@@ -130,7 +130,7 @@ FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog
   QTimer::singleShot(0, this, [this] { focusEntry(0); });
 }
 
-QWidget* FormWindow::makeEntry(int i, const EntrySpec& e, QWidget* page) {
+QWidget* FormWindow::makeEntry(int i, const EntryDecl& e, QWidget* page) {
   bool ro = cycle_.readOnly() || e.readOnly;
   QString name = q(e.field.empty() ? "note" + std::to_string(i) : e.field);
   switch (e.kind) {
@@ -189,7 +189,7 @@ QWidget* FormWindow::makeEntry(int i, const EntrySpec& e, QWidget* page) {
 }
 
 void FormWindow::show(int i) {
-  const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+  const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
   if (e.field.empty()) return;
   FieldRef f = cycle_.field(i);
   QWidget* w = widgets_[static_cast<std::size_t>(i)];
@@ -218,7 +218,7 @@ void FormWindow::showAll() {
 }
 
 bool FormWindow::take(int i) {
-  const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+  const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
   if (e.field.empty() || e.readOnly || cycle_.readOnly()) return true;
   FieldRef f = cycle_.field(i);
   QWidget* w = widgets_[static_cast<std::size_t>(i)];
@@ -311,7 +311,7 @@ void FormWindow::reject() {
   // without the question.
   for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
     std::string problem;
-    const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+    const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
     if (e.field.empty() || cycle_.readOnly()) continue;
     if (e.kind == EntryKind::Text || e.kind == EntryKind::Password || e.kind == EntryKind::Number ||
         e.kind == EntryKind::Day) {
@@ -351,8 +351,8 @@ void FormWindow::recallPressed() {
 }
 
 void FormWindow::lookupPressed(int i) {
-  const EntrySpec& e = *cycle_.entries()[static_cast<std::size_t>(i)];
-  const ListSpec* list = catalog_.list(e.lookup.list);
+  const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
+  const ListDecl* list = catalog_.list(e.lookup.list);
   if (!list) return;
   take(i);
   Presets range;
@@ -395,7 +395,7 @@ void FormWindow::pickDate(int i) {
   completed(i);
 }
 
-Response runFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const FormSpec& form,
+Response runFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const FormDecl& form,
                        Request request, const Presets& presets, QWidget* parent) {
   FormCycle cycle(files, ui, form, request);
   if (!cycle.open(presets)) return Response::Cancelled;

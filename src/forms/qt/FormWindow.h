@@ -1,4 +1,4 @@
-// The generic update form: renders any FormSpec over a FormCycle.
+// The generic update form: renders any FormDecl over a FormCycle.
 //
 // Each entry becomes a widget beside its prompt; completing an entry writes
 // its text into the record and runs the entry's check; OK, Cancel, closing
@@ -40,7 +40,7 @@ class FormWindow : public QDialog {
   void closeEvent(class QCloseEvent* e) override;
 
  private:
-  QWidget* makeEntry(int i, const EntrySpec& e, QWidget* page);
+  QWidget* makeEntry(int i, const EntryDecl& e, QWidget* page);
   void show(int i);          // the record's value into entry i
   void showAll();
   bool take(int i);          // entry i's text into the record; false when refused
@@ -65,7 +65,7 @@ class FormWindow : public QDialog {
 
 // Opens the form for `request` on the current record of its file, modally,
 // and returns its response.
-Response runFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const FormSpec& form,
+Response runFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const FormDecl& form,
                        Request request, const Presets& presets, QWidget* parent);
 
 }  // namespace vel::qt

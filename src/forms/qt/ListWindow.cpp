@@ -44,14 +44,14 @@ const char* popupText(ListAction a) {
 
 // ---------------------------------------------------------------- ListModel
 
-ListModel::ListModel(ListPager& pager, const ListSpec& spec, QObject* parent)
-    : QAbstractTableModel(parent), pager_(pager), spec_(spec) {}
+ListModel::ListModel(ListPager& pager, const ListDecl& decl, QObject* parent)
+    : QAbstractTableModel(parent), pager_(pager), decl_(decl) {}
 
-int ListModel::columnCount(const QModelIndex&) const { return static_cast<int>(spec_.columns.size()); }
+int ListModel::columnCount(const QModelIndex&) const { return static_cast<int>(decl_.columns.size()); }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const ColumnSpec& c = spec_.columns[static_cast<std::size_t>(index.column())];
+  const ColumnDecl& c = decl_.columns[static_cast<std::size_t>(index.column())];
   if (role == Qt::DisplayRole)
     return q(rows_[static_cast<std::size_t>(index.row())].cells[static_cast<std::size_t>(index.column())]);
   if (role == Qt::TextAlignmentRole) {
@@ -63,7 +63,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ListModel::headerData(int section, Qt::Orientation o, int role) const {
   if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  return q(spec_.columns[static_cast<std::size_t>(section)].heading);
+  return q(decl_.columns[static_cast<std::size_t>(section)].heading);
 }
 
 const ListRow* ListModel::row(int r) const {
@@ -120,27 +120,27 @@ bool ListModel::loadBefore() {
 
 // ---------------------------------------------------------------- ListPanel
 
-ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
                      ListMode mode, QWidget* parent)
     : QWidget(parent),
       files_(files),
       ui_(ui),
       catalog_(catalog),
-      spec_(spec),
+      decl_(decl),
       mode_(mode),
-      use_(std::make_unique<FileUse>(files.fm(spec.file))),
-      pager_(files.fm(spec.file), spec),
-      actions_(files, ui, catalog, spec,
-               [this](const FormSpec& f, Request r, const Presets& p) {
+      use_(std::make_unique<FileUse>(files.fm(decl.file))),
+      pager_(files.fm(decl.file), decl),
+      actions_(files, ui, catalog, decl,
+               [this](const FormDecl& f, Request r, const Presets& p) {
                  return runFormWindow(files_, ui_, catalog_, f, r, p, this);
                }) {
-  setObjectName(q(spec.procedure));
+  setObjectName(q(decl.procedure));
   auto* lay = new QVBoxLayout(this);
   lay->setContentsMargins(0, 0, 0, 0);
-  if (!spec.heading.empty()) lay->addWidget(new QLabel(q(spec.heading), this));
-  if (!spec.tabs.empty()) {
+  if (!decl.heading.empty()) lay->addWidget(new QLabel(q(decl.heading), this));
+  if (!decl.tabs.empty()) {
     tabs_ = new QTabBar(this);
-    for (const SortTab& t : spec.tabs) tabs_->addTab(q(t.name));
+    for (const SortTab& t : decl.tabs) tabs_->addTab(q(t.name));
     connect(tabs_, &QTabBar::currentChanged, this, &ListPanel::setTab);
     lay->addWidget(tabs_);
     locator_ = new QLineEdit(this);
@@ -150,7 +150,7 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
     locator_->installEventFilter(this);
     lay->addWidget(locator_);
   }
-  model_ = new ListModel(pager_, spec, this);
+  model_ = new ListModel(pager_, decl, this);
   table_ = new QTableView(this);
   table_->setObjectName("List");
   table_->setModel(model_);
@@ -163,8 +163,8 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
   table_->installEventFilter(this);
   int em = table_->fontMetrics().horizontalAdvance('M');
   int total = 0;
-  for (int c = 0; c < static_cast<int>(spec.columns.size()); ++c) {
-    int w = std::clamp(spec.columns[static_cast<std::size_t>(c)].width, 4, 40) * em * 3 / 4 + 12;
+  for (int c = 0; c < static_cast<int>(decl.columns.size()); ++c) {
+    int w = std::clamp(decl.columns[static_cast<std::size_t>(c)].width, 4, 40) * em * 3 / 4 + 12;
     table_->setColumnWidth(c, w);
     total += w;
   }
@@ -178,15 +178,15 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
     else act(kActChange);
   });
   lay->addWidget(table_, 1);
-  if (!spec.legend.empty()) {
-    auto* legend = new QLabel(q(spec.legend), this);
+  if (!decl.legend.empty()) {
+    auto* legend = new QLabel(q(decl.legend), this);
     legend->setObjectName("Legend");
     lay->addWidget(legend);
   }
 
   auto* row = new QHBoxLayout;
   auto addButton = [&](ListAction a, const std::string& text, const char* tip) {
-    if (!(spec.actions & a)) return;
+    if (!(decl.actions & a)) return;
     auto* b = new QPushButton(q(text), this);
     b->setObjectName(QString(popupText(a)).remove(QChar('&')));  // "Insert", "Change", ...
     b->setToolTip(tip);
@@ -194,9 +194,9 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
     buttons_.emplace_back(a, b);
     row->addWidget(b);
   };
-  addButton(kActInsert, spec.insertText, "Insert a Record");
-  addButton(kActChange, spec.changeText, "Change the Record");
-  addButton(kActDelete, spec.deleteText, "Delete the Record");
+  addButton(kActInsert, decl.insertText, "Insert a Record");
+  addButton(kActChange, decl.changeText, "Change the Record");
+  addButton(kActDelete, decl.deleteText, "Delete the Record");
   row->addStretch();
   lay->addLayout(row);
   updateButtons();
@@ -229,7 +229,7 @@ const ListRow* ListPanel::current() const {
 bool ListPanel::currentRecord(RecordBuffer& out) {
   const ListRow* r = current();
   if (!r || !pager_.fetch(*r)) return false;
-  FileManager& fm = files_.fm(spec_.file);
+  FileManager& fm = files_.fm(decl_.file);
   fm.layout().copy(out.get(), fm.buffer());
   return true;
 }
@@ -328,7 +328,7 @@ void ListPanel::showPopup(const QPoint& at) {
   QMenu menu(this);
   unsigned offered = actions_.offered();
   for (ListAction a : kOrder) {
-    bool has = a == kActSelect ? (mode_ == ListMode::Select && (spec_.actions & kActSelect))
+    bool has = a == kActSelect ? (mode_ == ListMode::Select && (decl_.actions & kActSelect))
                                : (offered & a) != 0;
     if (!has || (mode_ == ListMode::View && a != kActSelect)) continue;
     QAction* item = menu.addAction(popupText(a));
@@ -367,16 +367,16 @@ bool ListPanel::eventFilter(QObject* o, QEvent* e) {
 
 // --------------------------------------------------------------- ListWindow
 
-ListWindow::ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+ListWindow::ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
                        ListMode mode, QWidget* parent)
-    : QDialog(parent), files_(files), spec_(spec) {
-  setObjectName(q(spec.procedure));
-  setWindowTitle(q(spec.title));
+    : QDialog(parent), files_(files), decl_(decl) {
+  setObjectName(q(decl.procedure));
+  setWindowTitle(q(decl.title));
   auto* outer = new QVBoxLayout(this);
   auto* lists = new QHBoxLayout;
-  main_ = new ListPanel(files, ui, catalog, spec, mode, this);
+  main_ = new ListPanel(files, ui, catalog, decl, mode, this);
   lists->addWidget(main_, 1);
-  if (const ListSpec* d = spec.detail.empty() ? nullptr : catalog.list(spec.detail)) {
+  if (const ListDecl* d = decl.detail.empty() ? nullptr : catalog.list(decl.detail)) {
     detail_ = new ListPanel(files, ui, catalog, *d, mode == ListMode::Select ? ListMode::Maintain : mode, this);
     lists->addWidget(detail_, 1);
     connect(main_, &ListPanel::currentChanged, this, &ListWindow::linkDetail);
@@ -385,14 +385,14 @@ ListWindow::ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const L
   outer->addLayout(lists, 1);
   auto* row = new QHBoxLayout;
   row->addStretch();
-  if (mode == ListMode::Select && (spec.actions & kActSelect)) {
-    select_ = new QPushButton(q(spec.selectText), this);
+  if (mode == ListMode::Select && (decl.actions & kActSelect)) {
+    select_ = new QPushButton(q(decl.selectText), this);
     select_->setObjectName("Select");
     select_->setDefault(true);
     connect(select_, &QPushButton::clicked, this, &QDialog::accept);
     row->addWidget(select_);
   }
-  close_ = new QPushButton(q(spec.closeText), this);
+  close_ = new QPushButton(q(decl.closeText), this);
   close_->setObjectName("Close");
   close_->setToolTip("Close Window");
   close_->setAutoDefault(false);
@@ -408,9 +408,9 @@ ListWindow::ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const L
 void ListWindow::linkDetail() {
   if (!detail_) return;
   Presets range;
-  RecordBuffer rec(files_.fm(spec_.file).layout());
+  RecordBuffer rec(files_.fm(decl_.file).layout());
   bool have = main_->currentRecord(rec);
-  for (const auto& [mine, theirs] : spec_.detailLink) {
+  for (const auto& [mine, theirs] : decl_.detailLink) {
     int f = rec.layout().fieldIndex(mine);
     range.emplace_back(theirs, have && f >= 0 ? std::string(rtrim(rec.field(f).text())) : std::string("\x01"));
   }
@@ -418,9 +418,9 @@ void ListWindow::linkDetail() {
   detail_->first();
 }
 
-bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
                    ListMode mode, QWidget* parent, RecordBuffer* picked, const Presets& range) {
-  ListWindow w(files, ui, catalog, spec, mode, parent);
+  ListWindow w(files, ui, catalog, decl, mode, parent);
   if (!range.empty()) {
     w.panel()->setRange(range);
     w.panel()->first();

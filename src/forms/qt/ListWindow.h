@@ -1,4 +1,4 @@
-// The generic list: renders any ListSpec, a page of rows at a time.
+// The generic list: renders any ListDecl, a page of rows at a time.
 //
 // A ListPanel is one list (tabs, locator, table, its update buttons); a
 // ListWindow holds one panel, or two side by side when the list has a detail
@@ -33,7 +33,7 @@ namespace vel::qt {
 class ListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  ListModel(ListPager& pager, const ListSpec& spec, QObject* parent = nullptr);
+  ListModel(ListPager& pager, const ListDecl& decl, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& = {}) const override { return static_cast<int>(rows_.size()); }
   int columnCount(const QModelIndex& = {}) const override;
@@ -54,7 +54,7 @@ class ListModel : public QAbstractTableModel {
 
  private:
   ListPager& pager_;
-  const ListSpec& spec_;
+  const ListDecl& decl_;
   std::vector<ListRow> rows_;
   bool atStart_ = true, atEnd_ = true;
   int lastAdded_ = 0;
@@ -63,11 +63,11 @@ class ListModel : public QAbstractTableModel {
 class ListPanel : public QWidget {
   Q_OBJECT
  public:
-  ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec, ListMode mode,
+  ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl, ListMode mode,
             QWidget* parent = nullptr);
   ~ListPanel() override;
 
-  const ListSpec& spec() const { return spec_; }
+  const ListDecl& decl() const { return decl_; }
   QTableView* table() const { return table_; }
   QLineEdit* locator() const { return locator_; }
   ListModel* model() const { return model_; }
@@ -100,7 +100,7 @@ class ListPanel : public QWidget {
   DataFiles& files_;
   Ui& ui_;
   const Catalog& catalog_;
-  const ListSpec& spec_;
+  const ListDecl& decl_;
   ListMode mode_;
   std::unique_ptr<FileUse> use_;
   ListPager pager_;
@@ -116,7 +116,7 @@ class ListPanel : public QWidget {
 class ListWindow : public QDialog {
   Q_OBJECT
  public:
-  ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec, ListMode mode,
+  ListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl, ListMode mode,
              QWidget* parent = nullptr);
 
   ListPanel* panel() const { return main_; }
@@ -128,7 +128,7 @@ class ListWindow : public QDialog {
   void linkDetail();
 
   DataFiles& files_;
-  const ListSpec& spec_;
+  const ListDecl& decl_;
   ListPanel* main_;
   ListPanel* detail_ = nullptr;
   QPushButton* select_ = nullptr;
@@ -138,7 +138,7 @@ class ListWindow : public QDialog {
 // Opens a list modally. In select mode, returns true when "&Select" was
 // pressed, with the highlighted record copied into `picked`; closing returns
 // false and leaves `picked` as it was. `range` limits the rows shown.
-bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListSpec& spec,
+bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
                    ListMode mode, QWidget* parent, RecordBuffer* picked = nullptr,
                    const Presets& range = {});
 

@@ -34,10 +34,10 @@ class ListPickers : public ReportPickers {
 
  private:
   std::optional<std::string> pick(const char* list, const char* field) {
-    const ListSpec* spec = catalog_.list(list);
-    if (!spec) return std::nullopt;
-    RecordBuffer picked(files_.fm(spec->file).layout());
-    if (!runListWindow(files_, ui_, catalog_, *spec, ListMode::Select, parent_, &picked))
+    const ListDecl* decl = catalog_.list(list);
+    if (!decl) return std::nullopt;
+    RecordBuffer picked(files_.fm(decl->file).layout());
+    if (!runListWindow(files_, ui_, catalog_, *decl, ListMode::Select, parent_, &picked))
       return std::nullopt;
     return std::string(rtrim(picked.field(picked.layout().fieldIndex(field)).text()));
   }
@@ -61,12 +61,12 @@ void registerSetupProcedures(ProcedureTable& procedures, DataFiles& files, Shell
                              const Catalog& catalog, const Clock& clock, QWidget* parent) {
   for (const std::string& name : catalog.listNames()) {
     procedures.add(name, [&files, &ui, &catalog, parent, name] {
-      if (const ListSpec* l = catalog.list(name))
+      if (const ListDecl* l = catalog.list(name))
         runListWindow(files, ui, catalog, *l, ListMode::Maintain, parent);
     });
   }
   procedures.add("Update_Config", [&files, &ui, &catalog, parent] {
-    Update_Config(files, ui, catalog, [&](const FormSpec& f, Request r, const Presets& p) {
+    Update_Config(files, ui, catalog, [&](const FormDecl& f, Request r, const Presets& p) {
       return runFormWindow(files, ui, catalog, f, r, p, parent);
     });
   });

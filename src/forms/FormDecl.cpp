@@ -1,8 +1,8 @@
-#include "forms/FormSpec.h"
+#include "forms/FormDecl.h"
 
 namespace vel {
 
-const std::string& FormSpec::caption(Request r) const {
+const std::string& FormDecl::caption(Request r) const {
   switch (r) {
     case Request::Insert: return insertCaption;
     case Request::Change: return changeCaption;
@@ -12,10 +12,10 @@ const std::string& FormSpec::caption(Request r) const {
   return viewCaption;
 }
 
-std::vector<const EntrySpec*> FormSpec::entries() const {
-  std::vector<const EntrySpec*> out;
-  for (const TabSpec& t : tabs)
-    for (const EntrySpec& e : t.entries) out.push_back(&e);
+std::vector<const EntryDecl*> FormDecl::entries() const {
+  std::vector<const EntryDecl*> out;
+  for (const TabDecl& t : tabs)
+    for (const EntryDecl& e : t.entries) out.push_back(&e);
   return out;
 }
 

@@ -52,7 +52,7 @@ struct Lookup {
   std::string rangeField;
 };
 
-struct EntrySpec {
+struct EntryDecl {
   std::string prompt;
   std::string field;    // field of the form's file; empty for a note
   EntryKind kind = EntryKind::Text;
@@ -68,12 +68,12 @@ struct EntrySpec {
   std::string tip;
 };
 
-struct TabSpec {
+struct TabDecl {
   std::string name;
-  std::vector<EntrySpec> entries;
+  std::vector<EntryDecl> entries;
 };
 
-struct FormSpec {
+struct FormDecl {
   std::string procedure;  // "Update_Town": also names its settings
   std::string file;       // label of the form's file
   std::string title;      // heading over the entries ("Form Town")
@@ -81,7 +81,7 @@ struct FormSpec {
   std::string changeCaption = "Record Will Be Changed";
   std::string deleteCaption = "Record Will Be Deleted";
   std::string viewCaption = "View Record";
-  std::vector<TabSpec> tabs;
+  std::vector<TabDecl> tabs;
   bool servesInsert = true, servesChange = true, servesDelete = true;
   std::string okText = "&OK", cancelText = "&Cancel";
   std::string okTip = "Accept data and close the window", cancelTip = "Cancel operation";
@@ -93,7 +93,7 @@ struct FormSpec {
   const FormSettings& settings() const { return formSettings(procedure); }
   const std::string& caption(Request r) const;
   // Entries in the order OK accepts them: tab by tab, top to bottom.
-  std::vector<const EntrySpec*> entries() const;
+  std::vector<const EntryDecl*> entries() const;
 };
 
 }  // namespace vel

@@ -27,7 +27,7 @@ enum ListAction : unsigned {
 
 enum class Align { Left, Right, Center };
 
-struct ColumnSpec {
+struct ColumnDecl {
   std::string heading;
   std::string field;    // field shown
   std::string picture;  // empty: the field's plain text
@@ -57,11 +57,11 @@ enum class ListMode {
   View,      // the update buttons are not connected
 };
 
-struct ListSpec {
+struct ListDecl {
   std::string procedure;  // "Browse_Town"
   std::string title;
   std::string file;       // label of the list's file
-  std::vector<ColumnSpec> columns;
+  std::vector<ColumnDecl> columns;
   std::vector<SortTab> tabs;
   unsigned actions = kActInsert | kActChange | kActDelete | kActView | kActSelect;
   std::string form;       // procedure name of the update form
