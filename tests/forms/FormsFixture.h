@@ -10,6 +10,7 @@
 #include "errors/ErrorManager.h"
 #include "recordstore/DataFiles.h"
 #include "support/ScriptedUi.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
 
 namespace vel::test {
@@ -20,12 +21,7 @@ class FormsFixture : public ::testing::Test {
 
   template <class R>
   std::vector<R> all() {
-    FileManager& f = files.fm<R>();
-    FileUse use(f);
-    std::vector<R> out;
-    f.SetOrder(kPhysicalOrder);
-    while (f.TryReadNext() == kDone) out.push_back(f.rec<R>());
-    return out;
+    return readAll<R>(files);
   }
 
   // Adds a record through the record store and returns its position.

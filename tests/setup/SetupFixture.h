@@ -12,6 +12,7 @@
 #include "errors/ErrorManager.h"
 #include "recordstore/DataFiles.h"
 #include "support/ScriptedUi.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
 
 namespace vel::test {
@@ -98,12 +99,7 @@ class SetupFixture : public ::testing::Test {
 
   template <class R>
   std::vector<R> all() {
-    FileManager& f = files.fm<R>();
-    FileUse use(f);
-    std::vector<R> out;
-    f.SetOrder(kPhysicalOrder);
-    while (f.TryReadNext() == kDone) out.push_back(f.rec<R>());
-    return out;
+    return readAll<R>(files);
   }
 
   TempDir dir;

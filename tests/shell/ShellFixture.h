@@ -21,6 +21,7 @@
 #include "shell/ShellUi.h"
 #include "shell/Startup.h"
 #include "support/ScriptedUi.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
 
 namespace vel::test {
@@ -121,12 +122,7 @@ class ShellFixture : public ::testing::Test {
 
   template <class R>
   std::vector<R> all() {
-    FileManager& f = files.fm<R>();
-    FileUse use(f);
-    std::vector<R> out;
-    f.SetOrder(kPhysicalOrder);
-    while (f.TryReadNext() == kDone) out.push_back(f.rec<R>());
-    return out;
+    return readAll<R>(files);
   }
 
   TempDir dir;

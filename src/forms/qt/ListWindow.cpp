@@ -247,7 +247,6 @@ void ListPanel::act(ListAction a) {
   }
   const ListRow* r = current();
   std::string pos = r ? r->position : std::string();
-  std::string top = model_->row(table_->rowAt(0)) ? model_->row(table_->rowAt(0))->position : pos;
   ListActions::Result res = actions_.act(a, pos);
   updateButtons();
   if (res.refresh) refresh(res.position.empty() ? pos : res.position);
@@ -307,8 +306,7 @@ void ListPanel::locate(const QString& text) {
 void ListPanel::setTab(int tab) {
   pager_.setTab(tab);
   if (locator_) locator_->clear();
-  const ListRow* r = current();
-  refresh(r ? std::string() : std::string());
+  first();
 }
 
 void ListPanel::scrolled(int value) {
