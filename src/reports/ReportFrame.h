@@ -85,6 +85,7 @@ struct ReportContext {
   Moment started;  // report date and time, printed in every footer
   std::int32_t periodStart = 0, periodEnd = 0;
   std::optional<std::string> route, agent, collector;
+  std::int32_t actionDate = 0;  // the three-month report's "Action Date"
 };
 
 // The progress of one report: the "Generating Report" window with its
