@@ -11,6 +11,13 @@
 //   velmora-admin files DIR
 //       open every record file of DIR (creating the missing ones) and list
 //       label, disk name, record bytes and record count
+//   velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]
+//                        [--agent A] [--collector C] [--action D] --pdf FILE
+//       print one report to a PDF file without a window, for scheduled use;
+//       the data folder is DIR or the working folder; dates are dd/mm/yyyy
+//       or yyyy-mm-dd, the period defaults to the first of the month through
+//       today; `velmora-admin report list` names the reports and what each
+//       needs
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -27,7 +34,11 @@
 #include "errors/ErrorManager.h"
 #include "maintenance/DemoOffice.h"
 #include "platform/Clock.h"
+#include "common/Dates.h"
+#include "common/Picture.h"
 #include "recordstore/DataFiles.h"
+#include "reports/ReportCatalog.h"
+#include "reports/qt/PagePainter.h"
 #include "shell/FirstRun.h"
 
 namespace {
@@ -55,7 +66,10 @@ int usage() {
   std::cerr << "usage: velmora-admin init DIR --name NAME --branch ID [--address LINE]...\n"
                "                           [--vat RATE] [--login USER PASSWORD]\n"
                "       velmora-admin seed-demo DIR [--clients N]\n"
-               "       velmora-admin files DIR\n";
+               "       velmora-admin files DIR\n"
+               "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
+               "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
+               "       velmora-admin report list\n";
   return 1;
 }
 
@@ -254,11 +268,100 @@ int files(const std::string& dir) {
   return failed || f.ui.shown ? 2 : 0;
 }
 
+// A date as the clerk writes it (dd/mm/yyyy) or as a scheduler does
+// (yyyy-mm-dd).
+std::optional<std::int32_t> parseDay(std::string_view text) {
+  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+    std::string d = std::string(text.substr(8, 2)) + "/" + std::string(text.substr(5, 2)) + "/" +
+                    std::string(text.substr(0, 4));
+    return vel::Picture::parse("d06").deformatDate(d);
+  }
+  auto d = vel::Picture::parse("d06").deformatDate(text);
+  if (d && *d == 0) return std::nullopt;
+  return d;
+}
+
+// Whether a record with this code stands in the file under this key.
+bool exists(vel::DataFiles& data, const char* label, const char* key, const char* field,
+            const std::string& value) {
+  vel::FileManager& fm = data.fm(label);
+  vel::FileUse use(fm);
+  fm.ClearBuffer();
+  fm.field(field).text() = value;
+  return fm.TryGetByKey(fm.keyIndex(key)) == vel::kDone;
+}
+
+int listReports() {
+  for (const vel::ReportEntry& e : vel::reportEntries()) {
+    std::cout << e.name;
+    if (e.period) std::cout << " [--from D --to D]";
+    if (e.route) std::cout << " --route R";
+    if (e.agent) std::cout << " --agent A";
+    if (e.collector) std::cout << " --collector C";
+    if (e.actionDate) std::cout << " [--action D]";
+    std::cout << "\n";
+  }
+  return 0;
+}
+
+int report(std::string_view name, const std::vector<std::string_view>& args) {
+  if (name == "list") return args.empty() ? listReports() : usage();
+  const vel::ReportEntry* entry = vel::findReport(name);
+  if (!entry) return fail("there is no report " + std::string(name) + " (velmora-admin report list)");
+  std::string dir = ".", pdf, route, agent, collector;
+  vel::SystemClock clock;
+  const std::int32_t today = clock.today();
+  const vel::Ymd t = vel::ymdFromDate(today);
+  std::int32_t from = vel::dateFromYmd(t.year, t.month, 1), to = today, action = today;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view a = args[i];
+    if (i + 1 >= args.size()) return usage();
+    std::string_view v = args[++i];
+    if (a == "--dir") dir = v;
+    else if (a == "--pdf") pdf = v;
+    else if (a == "--route") route = v;
+    else if (a == "--agent") agent = v;
+    else if (a == "--collector") collector = v;
+    else if (a == "--from" || a == "--to" || a == "--action") {
+      auto d = parseDay(v);
+      if (!d) return fail(std::string(a) + " takes a date written dd/mm/yyyy or yyyy-mm-dd, not " + std::string(v));
+      (a == "--from" ? from : a == "--to" ? to : action) = *d;
+    } else {
+      return usage();
+    }
+  }
+  if (pdf.empty()) return fail("report " + entry->name + " needs --pdf FILE");
+  if (from > to) return fail("the period starts after it ends");
+  if (entry->route && route.empty()) return fail("report " + entry->name + " needs --route R");
+  if (entry->agent && agent.empty()) return fail("report " + entry->name + " needs --agent A");
+  if (entry->collector && collector.empty())
+    return fail("report " + entry->name + " needs --collector C");
+  if (!std::filesystem::is_directory(dir)) return fail("there is no data folder " + dir);
+  Folder f(dir);
+  if (!route.empty() && !exists(f.data, "Route", "By_Route", "ROUTE", route))
+    return fail("there is no route " + route);
+  if (!agent.empty() && !exists(f.data, "Agent", "KeyCode", "CODE", agent))
+    return fail("there is no agent " + agent);
+  if (!collector.empty() && !exists(f.data, "Collect", "KeyCode", "CODE", collector))
+    return fail("there is no collector " + collector);
+  vel::ReportContext ctx(f.data, f.ui, clock);
+  ctx.periodStart = from;
+  ctx.periodEnd = to;
+  ctx.actionDate = action;
+  if (!route.empty()) ctx.route = route;
+  if (!agent.empty()) ctx.agent = agent;
+  if (!collector.empty()) ctx.collector = collector;
+  vel::report::Document doc = vel::runReport(*entry, ctx);
+  if (!vel::qt::renderPdf(doc, pdf)) return fail("the PDF file " + pdf + " could not be written");
+  return f.ui.shown ? 2 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
+  if (cmd == "report") return report(argv[2], std::vector<std::string_view>(argv + 3, argv + argc));
   const std::string dir = argv[2];
   std::vector<std::string_view> rest(argv + 3, argv + argc);
   if (cmd == "init") return init(dir, rest);

@@ -1,0 +1,30 @@
+// Every report by a short name, with the selections it needs: what the
+// headless tool prints to PDF ("velmora-admin report NAME ...") and what a
+// scheduler may run without a window.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reports/ReportFrame.h"
+
+namespace vel {
+
+struct ReportEntry {
+  std::string name;     // "management"
+  std::string subject;  // the progress window's line
+  bool period = false, route = false, agent = false, collector = false, actionDate = false;
+  std::function<report::Document(ReportContext&, ReportProgress&)> make;
+};
+
+// The reports, in menu order.
+const std::vector<ReportEntry>& reportEntries();
+const ReportEntry* findReport(std::string_view name);
+
+// Runs a report on a context whose selections are set: the progress window,
+// the walk, the document.
+report::Document runReport(const ReportEntry& entry, ReportContext& ctx);
+
+}  // namespace vel
