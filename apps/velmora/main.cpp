@@ -11,6 +11,7 @@
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
 #include "forms/Catalog.h"
+#include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
 #include "shell/Procedures.h"
 #include "shell/Startup.h"
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
   // Every list and form, and the menu's procedures that open them.
   vel::Catalog catalog;
   vel::qt::buildCatalog(catalog);
-  vel::qt::registerSetupProcedures(procedures, files, ui, catalog, clock, &frame);
+  vel::qt::registerSetupProcedures(procedures, files, ui, catalog, &frame);
+  vel::qt::registerReportProcedures(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

@@ -15,10 +15,12 @@
 #include <functional>
 #include <map>
 
+#include "gui/GuiScript.h"
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
 #include "forms/qt/ListWindow.h"
 #include "platform/SettingsFile.h"
+#include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
 #include "shell/Procedures.h"
 #include "shell/ShellFixture.h"
@@ -30,48 +32,6 @@ namespace {
 void saveScreenshot(QWidget& w, const QString& name) {
   QDir().mkpath(VEL_SCREENSHOT_DIR);
   w.grab().save(QString(VEL_SCREENSHOT_DIR) + "/" + name);
-}
-
-// Steps run one by one, each when the modal window it names is on top.
-class Script {
- public:
-  using Step = std::function<void(QWidget*)>;
-  Script() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      QWidget* w = QApplication::activeModalWidget();
-      if (!w) return;
-      // A window's step runs only in that window's own event loop: a window
-      // closed a moment ago leaves its loop running until it returns, while
-      // the window under it is already active.
-      int level = QThread::currentThread()->loopLevel();
-      auto seen = levels_.try_emplace(w, level).first->second;
-      if (seen != level) return;
-      if (steps_.empty() || w->objectName() != steps_.front().first) return;
-      Step s = steps_.front().second;
-      steps_.pop_front();
-      s(w);
-    });
-    timer_.start(5);
-  }
-  Script& on(const std::string& window, Step s) {
-    steps_.emplace_back(QString::fromStdString(window), std::move(s));
-    return *this;
-  }
-  bool done() const { return steps_.empty(); }
-  std::size_t left() const { return steps_.size(); }
-
- private:
-  QTimer timer_;
-  std::map<QWidget*, int> levels_;
-  std::deque<std::pair<QString, Step>> steps_;
-};
-
-// Presses a button once the current event has finished (a modal window it
-// opens then runs its own loop outside the script's step).
-void press(QWidget* window, const char* button) {
-  auto* b = window->findChild<QPushButton*>(button);
-  ASSERT_NE(nullptr, b) << button;
-  QMetaObject::invokeMethod(b, &QPushButton::click, Qt::QueuedConnection);
 }
 
 void type(QWidget* form, const std::string& field, const QString& text) {
@@ -109,7 +69,8 @@ class SetupListsTest : public ShellFixture {
     EXPECT_EQ(Startup::Outcome::Running, startup_->initialise());
     auto frame = std::make_unique<qt::MainFrame>(*startup_, ui, procedures, settings);
     qt::buildCatalog(catalog);
-    qt::registerSetupProcedures(procedures, files, ui, catalog, clock, frame.get());
+    qt::registerSetupProcedures(procedures, files, ui, catalog, frame.get());
+    qt::registerReportProcedures(procedures, files, ui, catalog, clock, frame.get());
     frame->show();
     EXPECT_EQ(Startup::Outcome::Running, frame->openFrame());
     return frame;

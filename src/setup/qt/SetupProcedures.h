@@ -5,7 +5,6 @@ class QWidget;
 
 namespace vel {
 class Catalog;
-class Clock;
 class DataFiles;
 class ProcedureTable;
 class ShellUi;
@@ -17,9 +16,9 @@ namespace vel::qt {
 void buildCatalog(Catalog& catalog);
 
 // Registers every list of the catalog under its own name (opened as a
-// maintenance list over `parent`), "&Configure System", the Setup utilities
-// and the reports built so far (shown in the print preview).
+// maintenance list over `parent`), "&Configure System" and the Setup
+// utilities.
 void registerSetupProcedures(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
-                             const Catalog& catalog, const Clock& clock, QWidget* parent);
+                             const Catalog& catalog, QWidget* parent);
 
 }  // namespace vel::qt

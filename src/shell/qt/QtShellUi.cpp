@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/qt/GuiThread.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ProgressWindow.h"
 #include "shell/qt/ChangePasswordWindow.h"
@@ -37,8 +38,11 @@ void QtShellUi::runFirstRun(FirstRunForm& form) {
 }
 
 void QtShellUi::runDateRange(DateRangeForm& form) {
-  DateRangeWindow w(form, parent_);
-  w.exec();
+  // Reports on a thread of their own ask for their period too.
+  onGuiThread([&] {
+    DateRangeWindow w(form, parent_);
+    w.exec();
+  });
 }
 
 void QtShellUi::runChangePassword(ChangePasswordForm& form) {
