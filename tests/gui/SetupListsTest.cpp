@@ -4,6 +4,7 @@
 // the list and form windows go to the build folder.
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -112,8 +113,47 @@ TEST_F(SetupListsTest, EverySetupAndSettingsItemOfTheMenuHasItsProcedure) {
        {"Browse_Agent", "Browse_BDetail", "Browse_B_Banks", "Browse_C_Banks", "Browse_Collector",
         "Browse_Comm", "Browse_DefPrn", "Browse_Holidays", "Browse_PlanChd", "Browse_Plans",
         "Browse_Post", "Browse_Route", "Browse_SMS", "Browse_Town", "Browse_Users",
-        "Change_Password", "Update_Agents", "Update_Commission", "Update_Config"})
+        "Change_Password", "Update_Agents", "Update_Commission", "Update_Config",
+        "Print_Management", "Print_Not_Paid", "Print_Not_Paid_3", "Print_New_Route",
+        "Print_New_Agent", "Print_New_Agent_Totals", "Print_Active", "Print_Non_Active",
+        "Print_Collector_Rounds", "Print_Name_Address", "Print_Issued_Receipts",
+        "Print_Route_Names", "Print_Route_Addresses", "Print_Hamper_List", "Print_Dual_Cards"})
     EXPECT_NE(nullptr, procedures.find(name)) << name;
+  // The ageing and premiums-paid reports walk on threads of their own.
+  EXPECT_NE(nullptr, procedures.findThreaded("Print_Ageing"));
+  EXPECT_NE(nullptr, procedures.findThreaded("Print_Premiums_Paid"));
+}
+
+TEST_F(SetupListsTest, TheAgeingReportWalksBesideTheFrameAndPreviewsOnTheFramesThread) {
+  auto frame = openFrame();
+  {
+    FileManager& f = files.fm<rec::Route>();
+    FileUse use(f);
+    f.ClearBuffer();
+    f.rec<rec::Route>().ROUTE = "Tembisa";
+    ASSERT_EQ(kDone, f.Insert());
+  }
+  Script script;
+  script.on("Browse_Route", [](QWidget* w) { press(w, "Select"); });
+  bool previewed = false;
+  script.on("PrintPreview", [&](QWidget* w) {
+    previewed = QThread::currentThread() == QApplication::instance()->thread();
+    QTimer::singleShot(50, w, [w] {
+      saveScreenshot(*w, "ageing-preview.png");
+      w->close();
+    });
+  });
+  frame->choose("ADMINISTRATIONVELMORAPRINTAGEING");
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (script.done() && frame->runningThreads() == 0) loop.quit();
+  });
+  poll.start(10);
+  QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+  loop.exec();
+  EXPECT_TRUE(script.done()) << script.left();
+  EXPECT_TRUE(previewed);
 }
 
 TEST_F(SetupListsTest, EachSetupListInsertsChangesAndDeletesThroughItsWindows) {

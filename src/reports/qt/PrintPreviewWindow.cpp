@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "reports/qt/PagePainter.h"
@@ -162,7 +163,10 @@ void PrintPreviewWindow::toTop() {
 
 void PrintPreviewWindow::resizeEvent(QResizeEvent* e) {
   QDialog::resizeEvent(e);
-  if (zoom() == QLatin1String("No Zoom") || zoom() == QLatin1String("Page Width")) render();
+  // The scroll area takes its new size when the layout runs, after this
+  // event: fit the page once it has.
+  if (zoom() == QLatin1String("No Zoom") || zoom() == QLatin1String("Page Width"))
+    QTimer::singleShot(0, this, [this] { render(); });
 }
 
 void PrintPreviewWindow::askJump() {

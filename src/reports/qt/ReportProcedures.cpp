@@ -4,8 +4,13 @@
 #include <memory>
 #include <optional>
 
+#include "reports/AgeingReport.h"
 #include "reports/ClientLists.h"
+#include "reports/CollectionCards.h"
+#include "reports/IssuedReceipts.h"
 #include "reports/ManagementReport.h"
+#include "reports/MemberReports.h"
+#include "reports/PaymentReports.h"
 #include "reports/qt/PrintPreviewWindow.h"
 #include "reports/qt/ReportPickersQt.h"
 #include "shell/Procedures.h"
@@ -71,8 +76,22 @@ void registerReportProcedures(ProcedureTable& procedures, DataFiles& files, Shel
   Reports r{procedures, files, ui, catalog, clock, parent};
   r.add("Print_Management", [](DataFiles& f, ShellUi& u, const Clock& c, ReportPickers&,
                                ReportOutput& o) { printManagementReport(f, u, c, o); });
+  r.addThreaded("Print_Ageing", printAgeing);
+  r.addThreaded("Print_Premiums_Paid", printPremiumsPaid);
+  r.add("Print_Not_Paid", printPremiumsNotPaid);
+  r.add("Print_Not_Paid_3", printPremiumsNotPaid3);
+  r.add("Print_New_Route", printNewPoliciesPerRoute);
+  r.add("Print_New_Agent", printNewPoliciesPerAgent);
+  r.add("Print_New_Agent_Totals", printNewPoliciesPerAgentTotals);
   r.add("Print_Active", printActiveClientList);
   r.add("Print_Non_Active", printNonActiveClientList);
+  r.add("Print_Collector_Rounds", printCollectorList);
+  r.add("Print_Name_Address", printNameAndAddressList);
+  r.add("Print_Issued_Receipts", printIssuedReceipts);
+  r.add("Print_Route_Names", printRouteList);
+  r.add("Print_Route_Addresses", printRouteList);
+  r.add("Print_Hamper_List", printHamperClientList);
+  r.add("Print_Dual_Cards", printCollectionCards);
 }
 
 }  // namespace vel::qt
