@@ -321,7 +321,7 @@ void printNameAndAddressList(DataFiles& files, ShellUi& ui, const Clock& clock,
 void printRouteList(DataFiles& files, ShellUi& ui, const Clock& clock, ReportPickers& pickers,
                     ReportOutput& output) {
   run(files, ui, clock, output, "Printing Route, please wait ...", routeList,
-      [&](ReportContext& ctx) { return askCode(ctx.route, pickers.pickRoute()); });
+      [&](ReportContext& ctx) { return askCode(ctx.route, pickers.pickRouteInWindow()); });
 }
 
 void printHamperClientList(DataFiles& files, ShellUi& ui, const Clock& clock,

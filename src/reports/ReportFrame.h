@@ -31,6 +31,9 @@ class ReportPickers {
   virtual ~ReportPickers() = default;
   // The route browse in select mode; the chosen ROUTE.
   virtual std::optional<std::string> pickRoute() = 0;
+  // The small "Routes" window with its "..." lookup (the route list asks
+  // this way); by default the route browse.
+  virtual std::optional<std::string> pickRouteInWindow() { return pickRoute(); }
   // The "Agent" selection window (see AgentSelectForm); the chosen agent CODE.
   virtual std::optional<std::string> pickAgent() = 0;
   // The "Collector" selection window; the chosen collector CODE.

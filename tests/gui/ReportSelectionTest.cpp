@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 
 #include <atomic>
 #include <thread>
@@ -69,6 +70,31 @@ TEST_F(ReportSelectionTest, TheActionDateWindowReturnsTheDayChosen) {
     press(w, "OK");
   });
   EXPECT_EQ(std::optional<std::int32_t>(day(2026, 11, 30)), pickers.pickActionDate(day(2026, 12, 8)));
+}
+
+TEST_F(ReportSelectionTest, TheRoutesWindowTakesItsRouteFromTheLookupAndEndsWithNone) {
+  {
+    FileManager& f = files.fm<rec::Route>();
+    FileUse use(f);
+    f.ClearBuffer();
+    f.rec<rec::Route>().ROUTE = "Tembisa";
+    ASSERT_EQ(kDone, f.Insert());
+  }
+  qt::QtReportPickers pickers(files, ui, catalog, nullptr);
+  {
+    Script script;
+    script.on("Routes", [](QWidget* w) {
+      QMetaObject::invokeMethod(w->findChild<QToolButton*>("ROUTE_lookup"), &QToolButton::click,
+                                Qt::QueuedConnection);
+    });
+    script.on("Browse_Route", [](QWidget* w) { press(w, "Select"); });
+    script.on("Routes", [](QWidget* w) { press(w, "OK"); });
+    EXPECT_EQ(std::optional<std::string>("Tembisa"), pickers.pickRouteInWindow());
+    EXPECT_TRUE(script.done()) << script.left();
+  }
+  Script script;
+  script.on("Routes", [](QWidget* w) { press(w, "OK"); });
+  EXPECT_EQ(std::nullopt, pickers.pickRouteInWindow());
 }
 
 TEST_F(ReportSelectionTest, AReportOnItsOwnThreadPicksItsRouteThroughTheFramesThread) {

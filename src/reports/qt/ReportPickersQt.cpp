@@ -98,6 +98,52 @@ ActionDateWindow::ActionDateWindow(std::int32_t initial, QWidget* parent) : QDia
 
 std::int32_t ActionDateWindow::day() const { return dayFromQDate(date_->date()); }
 
+RoutesWindow::RoutesWindow(DataFiles& files, Ui& ui, const Catalog& catalog, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName("Routes");
+  setWindowTitle("Routes");
+  auto* lay = new QVBoxLayout(this);
+  auto* fl = new QFormLayout;
+  auto* row = new QHBoxLayout;
+  route_ = new QLineEdit(this);
+  route_->setObjectName("ROUTE");
+  route_->setMaxLength(20);
+  row->addWidget(route_, 1);
+  auto* b = new QToolButton(this);
+  b->setText("...");
+  b->setObjectName("ROUTE_lookup");
+  connect(b, &QToolButton::clicked, this, [this, &files, &ui, &catalog] {
+    if (auto r = pickFrom(files, ui, catalog, "Browse_Route", "ROUTE", this))
+      route_->setText(QString::fromStdString(*r));
+  });
+  row->addWidget(b);
+  fl->addRow("Route:", row);
+  lay->addLayout(fl);
+  auto* buttons = new QDialogButtonBox(this);
+  auto* ok = buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
+  ok->setObjectName("OK");
+  ok->setDefault(true);
+  buttons->addButton("&Cancel", QDialogButtonBox::RejectRole)->setObjectName("Cancel");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  lay->addWidget(buttons);
+}
+
+std::optional<std::string> RoutesWindow::route() const {
+  std::string r = route_->text().trimmed().toStdString();
+  if (r.empty()) return std::nullopt;
+  return r;
+}
+
+std::optional<std::string> QtReportPickers::pickRouteInWindow() {
+  std::optional<std::string> out;
+  onGuiThread([&] {
+    RoutesWindow w(files_, ui_, catalog_, parent_);
+    if (w.exec() == QDialog::Accepted) out = w.route();
+  });
+  return out;
+}
+
 std::optional<std::string> QtReportPickers::pickRoute() {
   std::optional<std::string> out;
   onGuiThread([&] { out = pickFrom(files_, ui_, catalog_, "Browse_Route", "ROUTE", parent_); });

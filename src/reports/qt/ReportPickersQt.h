@@ -49,11 +49,25 @@ class ActionDateWindow : public QDialog {
   QDateEdit* date_;
 };
 
+// "Routes": a route entry with a "..." lookup into the route list, "&OK"
+// and "&Cancel"; OK with no route closes with nothing chosen.
+class RoutesWindow : public QDialog {
+  Q_OBJECT
+ public:
+  RoutesWindow(DataFiles& files, Ui& ui, const Catalog& catalog, QWidget* parent = nullptr);
+  std::optional<std::string> route() const;
+  QLineEdit* routeEntry() const { return route_; }
+
+ private:
+  QLineEdit* route_;
+};
+
 class QtReportPickers : public ReportPickers {
  public:
   QtReportPickers(DataFiles& files, Ui& ui, const Catalog& catalog, QWidget* parent)
       : files_(files), ui_(ui), catalog_(catalog), parent_(parent) {}
   std::optional<std::string> pickRoute() override;
+  std::optional<std::string> pickRouteInWindow() override;
   std::optional<std::string> pickAgent() override;
   std::optional<std::string> pickCollector() override;
   std::optional<std::int32_t> pickActionDate(std::int32_t initial) override;
