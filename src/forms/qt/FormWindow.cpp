@@ -262,12 +262,14 @@ void FormWindow::completed(int i) {
 void FormWindow::focusEntry(int i) {
   if (i < 0 || i >= static_cast<int>(widgets_.size())) return;
   QWidget* w = widgets_[static_cast<std::size_t>(i)];
-  // Bring its tab forward first.
-  for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-    if (auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr)) {
-      tabs->setCurrentWidget(p);
+  // Bring its tab forward first: a tab's page sits in the tab widget's
+  // page stack.
+  for (QWidget* page = w->parentWidget(); page && page->parentWidget(); page = page->parentWidget()) {
+    if (auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget())) {
+      tabs->setCurrentWidget(page);
       break;
     }
+  }
   w->setFocus();
   if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
 }

@@ -44,7 +44,9 @@ class ListModel : public QAbstractTableModel {
   void reset(std::vector<ListRow> rows);
   // One more page after the last row (before the first); false at the end.
   bool loadAfter();
-  bool loadBefore();  // returns how many rows came in through added()
+  bool loadBefore();
+  // After loadBefore: the rows that came in at the top. After loadAfter: 0,
+  // or minus the rows dropped at the top to keep the window's size.
   int lastAdded() const { return lastAdded_; }
   bool atStart() const { return atStart_; }
   bool atEnd() const { return atEnd_; }
