@@ -76,12 +76,7 @@ void printAgeing(DataFiles& files, ShellUi& ui, const Clock& clock, ReportPicker
   if (!route) return;
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
-  report::Document doc;
-  {
-    ReportProgress progress(ui, "Printing Ageing, please wait ...");
-    doc = ageingReport(ctx, progress);
-  }
-  output.present(doc);
+  output.present(buildReport(ctx, "Printing Ageing, please wait ...", ageingReport));
 }
 
 }  // namespace vel

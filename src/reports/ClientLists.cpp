@@ -40,12 +40,7 @@ void runRouteList(DataFiles& files, Ui& ui, const Clock& clock, ReportPickers& p
   if (!route) return;
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
-  report::Document doc;
-  {
-    ReportProgress progress(ui, subject);
-    doc = build(ctx, progress);
-  }
-  output.present(doc);
+  output.present(buildReport(ctx, subject, build));
 }
 
 }  // namespace

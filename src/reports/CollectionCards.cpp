@@ -271,16 +271,8 @@ report::Document collectionCards(ReportContext& ctx, ReportProgress& progress) {
 void printCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
                           ReportPickers& /*pickers*/, ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
-  auto period = askPeriod(ui, clock);
-  if (!period) return;
-  ctx.periodStart = period->first;
-  ctx.periodEnd = period->second;
-  report::Document doc;
-  {
-    ReportProgress progress(ui, "Printing Collection Cards, please wait ...");
-    doc = collectionCards(ctx, progress);
-  }
-  output.present(doc);
+  if (!askPeriodInto(ctx, ui, clock)) return;
+  output.present(buildReport(ctx, "Printing Collection Cards, please wait ...", collectionCards));
 }
 
 }  // namespace vel

@@ -51,12 +51,7 @@ void printIssuedReceipts(DataFiles& files, ShellUi& ui, const Clock& clock,
   if (!agent) return;
   ReportContext ctx(files, ui, clock);
   ctx.agent = std::move(agent);
-  report::Document doc;
-  {
-    ReportProgress progress(ui, "Printing Issued Receipts, please wait ...");
-    doc = issuedReceipts(ctx, progress);
-  }
-  output.present(doc);
+  output.present(buildReport(ctx, "Printing Issued Receipts, please wait ...", issuedReceipts));
 }
 
 }  // namespace vel

@@ -147,17 +147,12 @@ report::Document managementDocument(ReportContext& ctx, const ManagementFigures&
 
 void printManagementReport(DataFiles& files, ShellUi& ui, const Clock& clock,
                            ReportOutput& output) {
-  auto period = askPeriod(ui, clock);
-  if (!period) return;
   ReportContext ctx(files, ui, clock);
-  ctx.periodStart = period->first;
-  ctx.periodEnd = period->second;
-  report::Document doc;
-  {
-    ReportProgress progress(ui, "Printing Management Report, please wait ...");
-    doc = managementDocument(ctx, walkManagement(ctx, progress));
-  }
-  output.present(doc);
+  if (!askPeriodInto(ctx, ui, clock)) return;
+  output.present(buildReport(ctx, "Printing Management Report, please wait ...",
+                             [](ReportContext& c, ReportProgress& p) {
+                               return managementDocument(c, walkManagement(c, p));
+                             }));
 }
 
 }  // namespace vel

@@ -167,20 +167,7 @@ void run(DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output
          const char* subject, report::Document (*build)(ReportContext&, ReportProgress&), Ask ask) {
   ReportContext ctx(files, ui, clock);
   if (!ask(ctx)) return;
-  report::Document doc;
-  {
-    ReportProgress progress(ui, subject);
-    doc = build(ctx, progress);
-  }
-  output.present(doc);
-}
-
-bool askPeriodInto(ReportContext& ctx, ShellUi& ui, const Clock& clock) {
-  auto period = askPeriod(ui, clock);
-  if (!period) return false;
-  ctx.periodStart = period->first;
-  ctx.periodEnd = period->second;
-  return true;
+  output.present(buildReport(ctx, subject, build));
 }
 
 bool askCode(std::optional<std::string>& into, std::optional<std::string> chosen) {

@@ -99,28 +99,14 @@ struct PaidClient {
   std::string surname, firstName;
 };
 
-// The progress window around the walk, then the document to the output.
-void runReport(ReportContext& ctx, ReportOutput& output, const char* subject,
-               report::Document (*build)(ReportContext&, ReportProgress&)) {
-  report::Document doc;
-  {
-    ReportProgress progress(ctx.ui, subject);
-    doc = build(ctx, progress);
-  }
-  output.present(doc);
-}
-
 // Route first, then the period; nothing when either was cancelled.
 std::optional<ReportContext> askRouteAndPeriod(DataFiles& files, ShellUi& ui, const Clock& clock,
                                                ReportPickers& pickers) {
   std::optional<std::string> route = pickers.pickRoute();
   if (!route) return std::nullopt;
-  auto period = askPeriod(ui, clock);
-  if (!period) return std::nullopt;
   std::optional<ReportContext> ctx(std::in_place, files, ui, clock);
   ctx->route = std::move(route);
-  ctx->periodStart = period->first;
-  ctx->periodEnd = period->second;
+  if (!askPeriodInto(*ctx, ui, clock)) return std::nullopt;
   return ctx;
 }
 
@@ -197,8 +183,7 @@ void printPremiumsNotPaid(DataFiles& files, ShellUi& ui, const Clock& clock,
                           ReportPickers& pickers, ReportOutput& output) {
   std::optional<ReportContext> ctx = askRouteAndPeriod(files, ui, clock, pickers);
   if (!ctx) return;
-  runReport(*ctx, output, "Printing Premiums Not Paid, please wait ...",
-            premiumsNotPaid);
+  output.present(buildReport(*ctx, "Printing Premiums Not Paid, please wait ...", premiumsNotPaid));
 }
 
 void printPremiumsNotPaid3(DataFiles& files, ShellUi& ui, const Clock& clock,
@@ -210,16 +195,14 @@ void printPremiumsNotPaid3(DataFiles& files, ShellUi& ui, const Clock& clock,
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
   ctx.actionDate = *action;
-  runReport(ctx, output,
-            "Printing Premiums Not Paid for 3 Months, please wait ...", premiumsNotPaid3);
+  output.present(buildReport(ctx, "Printing Premiums Not Paid for 3 Months, please wait ...", premiumsNotPaid3));
 }
 
 void printPremiumsPaid(DataFiles& files, ShellUi& ui, const Clock& clock, ReportPickers& pickers,
                        ReportOutput& output) {
   std::optional<ReportContext> ctx = askRouteAndPeriod(files, ui, clock, pickers);
   if (!ctx) return;
-  runReport(*ctx, output, "Printing Premiums Paid, please wait ...",
-            premiumsPaid);
+  output.present(buildReport(*ctx, "Printing Premiums Paid, please wait ...", premiumsPaid));
 }
 
 }  // namespace vel

@@ -12,76 +12,52 @@ namespace vel {
 
 namespace {
 
-ReportEntry entry(std::string name, std::string subject,
-                  std::function<report::Document(ReportContext&, ReportProgress&)> make) {
+// What a report asks before it walks.
+enum Needs : unsigned { kNone = 0, kPeriod = 1, kRoute = 2, kAgent = 4, kCollector = 8, kAction = 16 };
+
+ReportEntry entry(std::string name, std::string subject, ReportBuild make, unsigned needs) {
   ReportEntry e;
   e.name = std::move(name);
   e.subject = std::move(subject);
   e.make = std::move(make);
+  e.period = needs & kPeriod;
+  e.route = needs & kRoute;
+  e.agent = needs & kAgent;
+  e.collector = needs & kCollector;
+  e.actionDate = needs & kAction;
   return e;
 }
 
+report::Document management(ReportContext& ctx, ReportProgress& p) {
+  return managementDocument(ctx, walkManagement(ctx, p));
+}
+
 std::vector<ReportEntry> build() {
-  std::vector<ReportEntry> v;
-  ReportEntry m = entry("management", "Printing Management Report, please wait ...",
-                        [](ReportContext& ctx, ReportProgress& p) {
-                          return managementDocument(ctx, walkManagement(ctx, p));
-                        });
-  m.period = true;
-  v.push_back(m);
-  ReportEntry ageing = entry("ageing", "Printing Ageing, please wait ...", ageingReport);
-  ageing.route = true;
-  v.push_back(ageing);
-  ReportEntry paid = entry("premiums-paid", "Printing Premiums Paid, please wait ...", premiumsPaid);
-  paid.route = paid.period = true;
-  v.push_back(paid);
-  ReportEntry notPaid =
-      entry("not-paid", "Printing Premiums Not Paid, please wait ...", premiumsNotPaid);
-  notPaid.route = notPaid.period = true;
-  v.push_back(notPaid);
-  ReportEntry notPaid3 =
-      entry("not-paid-3", "Printing Premiums Not Paid, please wait ...", premiumsNotPaid3);
-  notPaid3.route = notPaid3.actionDate = true;
-  v.push_back(notPaid3);
-  ReportEntry newRoute =
-      entry("new-route", "Printing New Policies, please wait ...", newPoliciesPerRoute);
-  newRoute.route = newRoute.period = true;
-  v.push_back(newRoute);
-  ReportEntry newAgent =
-      entry("new-agent", "Printing New Policies, please wait ...", newPoliciesPerAgent);
-  newAgent.agent = newAgent.period = true;
-  v.push_back(newAgent);
-  ReportEntry newAgentTotals =
-      entry("new-agent-totals", "Printing New Policies, please wait ...", newPoliciesPerAgentTotals);
-  newAgentTotals.agent = newAgentTotals.period = true;
-  v.push_back(newAgentTotals);
-  ReportEntry a = entry("active", "Printing Active Clients, please wait ...", activeClientList);
-  a.route = true;
-  v.push_back(a);
-  ReportEntry n =
-      entry("non-active", "Printing Non Active Clients, please wait ...", nonActiveClientList);
-  n.route = true;
-  v.push_back(n);
-  ReportEntry collector =
-      entry("collector", "Printing Collector List, please wait ...", collectorList);
-  collector.collector = true;
-  v.push_back(collector);
-  v.push_back(entry("name-address", "Printing Names and Addresses, please wait ...",
-                    nameAndAddressList));
-  ReportEntry issued =
-      entry("issued-receipts", "Printing Issued Receipts, please wait ...", issuedReceipts);
-  issued.agent = true;
-  v.push_back(issued);
-  ReportEntry route = entry("route", "Printing Route, please wait ...", routeList);
-  route.route = true;
-  v.push_back(route);
-  ReportEntry hamper = entry("hamper", "Printing Hamper Clients, please wait ...", hamperClientList);
-  hamper.route = true;
-  v.push_back(hamper);
-  ReportEntry cards = entry("cards", "Printing Collection Cards, please wait ...", collectionCards);
-  cards.period = true;
-  v.push_back(cards);
-  return v;
+  const char* newPolicies = "Printing New Policies, please wait ...";
+  return {
+      entry("management", "Printing Management Report, please wait ...", management, kPeriod),
+      entry("ageing", "Printing Ageing, please wait ...", ageingReport, kRoute),
+      entry("premiums-paid", "Printing Premiums Paid, please wait ...", premiumsPaid,
+            kRoute | kPeriod),
+      entry("not-paid", "Printing Premiums Not Paid, please wait ...", premiumsNotPaid,
+            kRoute | kPeriod),
+      entry("not-paid-3", "Printing Premiums Not Paid for 3 Months, please wait ...",
+            premiumsNotPaid3, kRoute | kAction),
+      entry("new-route", newPolicies, newPoliciesPerRoute, kRoute | kPeriod),
+      entry("new-agent", newPolicies, newPoliciesPerAgent, kAgent | kPeriod),
+      entry("new-agent-totals", newPolicies, newPoliciesPerAgentTotals, kAgent | kPeriod),
+      entry("active", "Printing Active Clients, please wait ...", activeClientList, kRoute),
+      entry("non-active", "Printing Non Active Clients, please wait ...", nonActiveClientList,
+            kRoute),
+      entry("collector", "Printing Collector List, please wait ...", collectorList, kCollector),
+      entry("name-address", "Printing Names and Addresses, please wait ...", nameAndAddressList,
+            kNone),
+      entry("issued-receipts", "Printing Issued Receipts, please wait ...", issuedReceipts,
+            kAgent),
+      entry("route", "Printing Route, please wait ...", routeList, kRoute),
+      entry("hamper", "Printing Hamper Clients, please wait ...", hamperClientList, kRoute),
+      entry("cards", "Printing Collection Cards, please wait ...", collectionCards, kPeriod),
+  };
 }
 
 }  // namespace
@@ -98,8 +74,7 @@ const ReportEntry* findReport(std::string_view name) {
 }
 
 report::Document runReport(const ReportEntry& entry, ReportContext& ctx) {
-  ReportProgress progress(ctx.ui, entry.subject);
-  return entry.make(ctx, progress);
+  return buildReport(ctx, entry.subject, entry.make);
 }
 
 }  // namespace vel

@@ -16,7 +16,7 @@ struct ReportEntry {
   std::string name;     // "management"
   std::string subject;  // the progress window's line
   bool period = false, route = false, agent = false, collector = false, actionDate = false;
-  std::function<report::Document(ReportContext&, ReportProgress&)> make;
+  ReportBuild make;
 };
 
 // The reports, in menu order.

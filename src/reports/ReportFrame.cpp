@@ -94,6 +94,19 @@ std::optional<std::pair<std::int32_t, std::int32_t>> askPeriod(ShellUi& ui, cons
   return std::make_pair(globals().PERIOD_START.load(), globals().PERIOD_END.load());
 }
 
+bool askPeriodInto(ReportContext& ctx, ShellUi& ui, const Clock& clock) {
+  auto period = askPeriod(ui, clock);
+  if (!period) return false;
+  ctx.periodStart = period->first;
+  ctx.periodEnd = period->second;
+  return true;
+}
+
+report::Document buildReport(ReportContext& ctx, std::string_view subject, const ReportBuild& build) {
+  ReportProgress progress(ctx.ui, subject);
+  return build(ctx, progress);
+}
+
 std::string periodText(std::int32_t start, std::int32_t end) {
   return "Period: " + formatPicture("d06", start) + " to " + formatPicture("d06", end);
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,6 +117,17 @@ void setDefaultPeriod(const Clock& clock);
 // Sets the default period and asks for it with the date-range prompt; the
 // chosen period, or nothing when the user cancelled.
 std::optional<std::pair<std::int32_t, std::int32_t>> askPeriod(ShellUi& ui, const Clock& clock);
+
+// Asks the period as askPeriod does and puts it into the context; false when
+// the user cancelled.
+bool askPeriodInto(ReportContext& ctx, ShellUi& ui, const Clock& clock);
+
+// A report's walk: fills a document from the context's files.
+using ReportBuild = std::function<report::Document(ReportContext&, ReportProgress&)>;
+
+// Runs `build` with the "Generating Report" window showing `subject`; the
+// window closes before the finished document is returned.
+report::Document buildReport(ReportContext& ctx, std::string_view subject, const ReportBuild& build);
 
 // "Period: 01/03/2026 to 15/03/2026".
 std::string periodText(std::int32_t start, std::int32_t end);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/PdfText.h"
 #include "reports/CollectionCards.h"
 #include "reports/MemberFixture.h"
 #include "reports/MemberReports.h"
@@ -11,17 +12,6 @@
 
 namespace vel::test {
 namespace {
-
-std::string pdfText(const std::string& path) {
-  std::string out;
-  FILE* p = popen(("pdftotext -layout '" + path + "' - 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
 
 bool has(const std::string& text, const std::string& what) {
   return text.find(what) != std::string::npos;

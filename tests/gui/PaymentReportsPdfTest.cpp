@@ -2,23 +2,13 @@
 #include <cstdio>
 #include <string>
 
+#include "support/PdfText.h"
 #include "reports/PaymentFixture.h"
 #include "reports/PaymentReports.h"
 #include "reports/qt/PagePainter.h"
 
 namespace vel::test {
 namespace {
-
-std::string pdfToText(const std::string& path) {
-  std::string out;
-  FILE* p = popen(("pdftotext -layout '" + path + "' - 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
 
 class PaymentReportsPdf : public PaymentFixture {};
 
@@ -37,7 +27,7 @@ TEST_F(PaymentReportsPdf, PremiumsPaidReadsBackWithTitleRowAndTotals) {
 
   const std::string path = dir.file("premiums-paid.pdf");
   ASSERT_TRUE(qt::renderPdf(doc, path));
-  const std::string text = pdfToText(path);
+  const std::string text = pdfText(path);
   EXPECT_NE(std::string::npos, text.find("PREMIUMS PAID")) << text;
   EXPECT_NE(std::string::npos, text.find("Route: Soweto North")) << text;
   EXPECT_NE(std::string::npos, text.find("Period: 01/03/2026 to 15/03/2026")) << text;

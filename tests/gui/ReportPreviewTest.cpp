@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/PdfText.h"
 #include "reports/ManagementReport.h"
 #include "reports/ReportFixture.h"
 #include "reports/qt/PagePainter.h"
@@ -15,18 +16,6 @@
 
 namespace vel::test {
 namespace {
-
-// The text of a PDF file, pages separated by form feeds.
-std::string pdfText(const std::string& path) {
-  std::string out;
-  FILE* p = popen(("pdftotext -layout '" + path + "' - 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
 
 int pagesIn(const std::string& text) {
   int n = 0;
