@@ -17,12 +17,12 @@
 #include <atomic>
 #include <thread>
 
+#include "gui/FrameFixture.h"
 #include "platform/SettingsFile.h"
 #include "platform/qt/MessageBox.h"
 #include "shell/FrameText.h"
 #include "shell/MenuTable.h"
 #include "shell/Procedures.h"
-#include "shell/ShellFixture.h"
 #include "shell/qt/DateRangeWindow.h"
 #include "shell/qt/LoginWindow.h"
 #include "shell/qt/MainFrame.h"
@@ -130,24 +130,7 @@ const std::vector<std::string> kMenuTree = {
     "  Copy Policy Holders to Hamper ITEM10",
 };
 
-class FrameTest : public ShellFixture {
- protected:
-  // A started frame on a folder that has its configuration.
-  std::unique_ptr<qt::MainFrame> openFrame() {
-    installConfig(day(2026, 12, 8));
-    installBranchDetail();
-    startup_ = station(day(2026, 12, 8));
-    EXPECT_EQ(Startup::Outcome::Running, startup_->initialise());
-    auto frame = std::make_unique<qt::MainFrame>(*startup_, ui, procedures, settings);
-    frame->show();
-    EXPECT_EQ(Startup::Outcome::Running, frame->openFrame());
-    return frame;
-  }
-
-  ProcedureTable procedures;
-  SettingsFile settings;
-  std::unique_ptr<Startup> startup_;
-};
+class FrameTest : public FrameFixture {};
 
 TEST_F(FrameTest, MenuTreeIsTheSystemsMenuInOrder) {
   auto frame = openFrame();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 
+#include "gui/FrameFixture.h"
 #include "gui/GuiScript.h"
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
@@ -61,19 +62,14 @@ struct SetupCase {
   int column;  // the list column that shows the field
 };
 
-class SetupListsTest : public ShellFixture {
+// A started frame whose menu opens every list, form and report.
+class SetupListsTest : public FrameFixture {
  protected:
   std::unique_ptr<qt::MainFrame> openFrame() {
-    installConfig(day(2026, 12, 8));
-    installBranchDetail();
-    startup_ = station(day(2026, 12, 8));
-    EXPECT_EQ(Startup::Outcome::Running, startup_->initialise());
-    auto frame = std::make_unique<qt::MainFrame>(*startup_, ui, procedures, settings);
+    auto frame = FrameFixture::openFrame();
     qt::buildCatalog(catalog);
     qt::registerSetupProcedures(procedures, files, ui, catalog, frame.get());
     qt::registerReportProcedures(procedures, files, ui, catalog, clock, frame.get());
-    frame->show();
-    EXPECT_EQ(Startup::Outcome::Running, frame->openFrame());
     return frame;
   }
 
@@ -84,9 +80,6 @@ class SetupListsTest : public ShellFixture {
   }
 
   Catalog catalog;
-  ProcedureTable procedures;
-  SettingsFile settings;
-  std::unique_ptr<Startup> startup_;
 };
 
 const SetupCase kCases[] = {
