@@ -218,8 +218,9 @@ bool FormCycle::abandon() {
   return true;
 }
 
-FormCycle::Outcome FormCycle::leave() {
-  bool asks = (request_ == Request::Insert || request_ == Request::Change) && changed();
+FormCycle::Outcome FormCycle::leave(bool typedChanges) {
+  bool asks = (request_ == Request::Insert || request_ == Request::Change) &&
+              (typedChanges || changed());
   if (asks) {
     ErrorManager& errors = *files_.context().errors;
     if (settings().cancel == CancelQuestion::SaveRecord) {

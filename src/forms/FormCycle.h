@@ -65,8 +65,10 @@ class FormCycle {
   // False: its check refused it and the focus stays on it.
   bool accept(int i);
   Outcome ok();
-  // The Cancel button, or the window closed.
-  Outcome leave();
+  // The Cancel button, or the window closed. `typedChanges`: the window
+  // holds typed text it could not put into the record, which counts as a
+  // change.
+  Outcome leave(bool typedChanges = false);
   // The recall key on entry `i`: its value from before the change comes
   // back. False when the entry has nothing to recall.
   bool recall(int i);

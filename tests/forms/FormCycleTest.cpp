@@ -110,6 +110,17 @@ TEST_F(FormCycleTest, LeavingWithoutAChangeOrInViewAsksNothing) {
   EXPECT_EQ(1u, all<rec::Town>().size());
 }
 
+TEST_F(FormCycleTest, TypedTextTheRecordCouldNotTakeStillAsksBeforeLeaving) {
+  std::string pos = add(town("Mthatha"));
+  FormDecl t = townForm();
+  current<rec::Town>(pos);
+  FormCycle c(files, ui, t, Request::Change);
+  ASSERT_TRUE(c.open());
+  ui.expect("Changes will be lost!", kNo);
+  EXPECT_EQ(FormCycle::Outcome::Focus, c.leave(true).action);
+  EXPECT_EQ(FormCycle::Outcome::Close, c.leave(false).action);
+}
+
 TEST_F(FormCycleTest, OkStopsAtTheFirstFailingEntryEvenOneNeverVisited) {
   FormDecl postal = postalForm();
   int checked = 0;

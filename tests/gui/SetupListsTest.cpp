@@ -261,6 +261,38 @@ TEST_F(SetupListsTest, ABankNameShowsItsBranchesBesideIt) {
   EXPECT_TRUE(script.done());
 }
 
+TEST_F(SetupListsTest, AnAmountThatCannotBeReadIsRefusedAndNeverDroppedSilently) {
+  auto frame = openFrame();
+  Script script;
+  script.on("Browse_Plans", [](QWidget* list) { press(list, "Insert"); });
+  script.on("UpdatePlan", [&](QWidget* form) {
+    type(form, "PLAN", "E");
+    type(form, "PREMIUM", "12,50");
+    // OK refuses the amount and keeps the form open.
+    ui.boxes.expect("Invalid Entry", kOk);
+    press(form, "OK");
+  });
+  script.on("UpdatePlan", [&](QWidget* form) {
+    // Cancel with the unreadable amount still typed asks first; staying
+    // puts the focus on the first entry, and leaving the amount refuses it
+    // again.
+    ui.boxes.expect("Changes will be lost!", kNo);
+    ui.boxes.expect("Invalid Entry", kOk);
+    press(form, "Cancel");
+  });
+  script.on("UpdatePlan", [&](QWidget* form) {
+    ui.boxes.expect("Changes will be lost!", kYes);
+    press(form, "Cancel");
+  });
+  script.on("Browse_Plans", [](QWidget* list) {
+    EXPECT_EQ(0, rows(list));
+    press(list, "Close");
+  });
+  frame->choose("ITEM2");
+  EXPECT_TRUE(script.done()) << script.left();
+  EXPECT_EQ(0, records("Plan"));
+}
+
 TEST_F(SetupListsTest, TheUsersFormShowsItsCaptionAndRefusesAShortUserName) {
   auto frame = openFrame();
   globals().USER_CODE = 1;

@@ -309,24 +309,21 @@ void FormWindow::okPressed() {
 void FormWindow::reject() {
   if (busy_ || closing_) return;
   busy_ = true;
-  // Typed text that cannot be read counts as a change: it is never lost
-  // without the question.
+  // What is typed goes into the record without refusal boxes; typed text
+  // that cannot be read counts as a change, so it is never lost without
+  // the cancel question.
+  bool unread = false;
   for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
-    std::string problem;
     const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
-    if (e.field.empty() || cycle_.readOnly()) continue;
-    if (e.kind == EntryKind::Text || e.kind == EntryKind::Password || e.kind == EntryKind::Number ||
-        e.kind == EntryKind::Day) {
-      RecordBuffer scratch(cycle_.file().layout());
-      cycle_.file().layout().copy(scratch.get(), cycle_.record());
-      FieldRef f = scratch.field(cycle_.file().layout().fieldIndex(e.field));
-      if (setFieldText(f, e, static_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])->text().toStdString(), problem))
-        cycle_.field(i).assign(f);
+    if (e.field.empty() || e.readOnly || cycle_.readOnly()) continue;
+    if (auto* edit = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])) {
+      std::string problem;  // setFieldText leaves the field as it was on a refusal
+      if (!setFieldText(cycle_.field(i), e, edit->text().toStdString(), problem)) unread = true;
     } else {
       take(i);
     }
   }
-  FormCycle::Outcome o = cycle_.leave();
+  FormCycle::Outcome o = cycle_.leave(unread);
   busy_ = false;
   apply(o);
 }
