@@ -1,6 +1,8 @@
 #include "forms/ListPager.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 
 #include "errors/ErrorManager.h"
 #include "forms/EntryText.h"
@@ -8,10 +10,100 @@
 
 namespace vel {
 
+namespace {
+
+// A key text read as a number between two ends, for the scroll bar: the
+// characters after the prefix both ends share are the digits of a
+// mixed-radix fraction, each place counted in the kind of character the ends
+// hold there (digits 0-9, letters A-Z without case, or any printable
+// character). "Town 0000" to "Town 1998" then spreads evenly over its
+// numbers and "Abrahams" to "Zwane" over the alphabet.
+class TextScale {
+ public:
+  TextScale(std::string_view lo, std::string_view hi) : lo_(lo) {
+    std::size_t p = 0;
+    while (p < lo.size() && p < hi.size() && fold(lo[p]) == fold(hi[p])) ++p;
+    prefix_ = p;
+    double w = 1;
+    for (int i = 0; i < kPlaces; ++i) {
+      std::size_t at = p + static_cast<std::size_t>(i);
+      Kind a = at < lo.size() ? kindOf(lo[at]) : Kind::None;
+      Kind b = at < hi.size() ? kindOf(hi[at]) : Kind::None;
+      Kind k = a == Kind::None ? b : b == Kind::None ? a : a == b ? a : Kind::Other;
+      if (k == Kind::None) k = Kind::Other;
+      kinds_[i] = k;
+      w /= radix(k);
+      weight_[i] = w;
+    }
+    low_ = value(lo);
+    span_ = value(hi) - low_;
+  }
+
+  double fraction(std::string_view s) const {
+    if (span_ <= 0) return 0;
+    return std::clamp((value(s) - low_) / span_, 0.0, 1.0);
+  }
+
+  std::string at(double f) const {
+    double target = low_ + std::clamp(f, 0.0, 1.0) * span_;
+    std::string out(lo_.substr(0, prefix_));
+    for (int i = 0; i < kPlaces; ++i) {
+      int d = std::clamp(static_cast<int>(std::floor(target / weight_[i] + 1e-9)), 0,
+                         radix(kinds_[i]) - 1);
+      target -= d * weight_[i];
+      out += charOf(d, kinds_[i]);
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+  }
+
+ private:
+  enum class Kind { None, Digit, Letter, Other };
+  static constexpr int kPlaces = 8;
+
+  static unsigned char fold(char c) {
+    return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  static Kind kindOf(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::isdigit(u) ? Kind::Digit : std::isalpha(u) ? Kind::Letter : Kind::Other;
+  }
+  static int radix(Kind k) { return k == Kind::Digit ? 10 : k == Kind::Letter ? 26 : 95; }
+  static int digitOf(char c, Kind k) {
+    int u = fold(c);
+    switch (k) {
+      case Kind::Digit: return std::clamp(u - '0', 0, 9);
+      case Kind::Letter: return std::clamp(u - 'A', 0, 25);
+      default: return std::clamp(u - ' ', 0, 94);
+    }
+  }
+  static char charOf(int d, Kind k) {
+    return static_cast<char>(k == Kind::Digit ? '0' + d : k == Kind::Letter ? 'A' + d : ' ' + d);
+  }
+  double value(std::string_view s) const {
+    double v = 0;
+    for (int i = 0; i < kPlaces; ++i) {
+      std::size_t at = prefix_ + static_cast<std::size_t>(i);
+      if (at >= s.size()) break;
+      v += digitOf(s[at], kinds_[i]) * weight_[i];
+    }
+    return v;
+  }
+
+  std::string_view lo_;
+  std::size_t prefix_ = 0;
+  Kind kinds_[kPlaces] = {};
+  double weight_[kPlaces] = {};
+  double low_ = 0, span_ = 0;
+};
+
+}  // namespace
+
 ListPager::ListPager(FileManager& file, const ListDecl& decl) : fm_(file), decl_(decl) {}
 
 void ListPager::setTab(int tab) {
   if (tab >= 0 && tab < static_cast<int>(decl_.tabs.size())) tab_ = tab;
+  ends_.clear();
 }
 
 void ListPager::setRange(std::vector<std::pair<std::string, std::string>> fieldValues) {
@@ -20,6 +112,7 @@ void ListPager::setRange(std::vector<std::pair<std::string, std::string>> fieldV
     int f = fm_.layout().fieldIndex(name);
     if (f >= 0) range_.emplace_back(f, std::move(value));
   }
+  ends_.clear();
 }
 
 int ListPager::key() const {
@@ -138,9 +231,12 @@ std::vector<ListRow> ListPager::locate(std::string_view text, int n) {
   if (fr.isText()) {
     fr.text() = std::string(text);
   } else {
+    // Typed as the list shows it: a date as dd/mm/yyyy.
     EntryDecl e;
+    for (const ColumnDecl& c : decl_.columns)
+      if (c.field == loc && !c.text) e.picture = c.picture;
     std::string problem;
-    if (!setFieldText(fr, e, text, problem)) return first(n);
+    if (!setFieldText(fr, e, text, problem)) return {};
   }
   fm_.SetOrderAt(k);
   std::vector<ListRow> rows = read(n, true);
@@ -154,6 +250,123 @@ std::vector<ListRow> ListPager::from(std::string_view position, int n) {
   // arrival order): read on in the list's own order from its key values.
   int k = key();
   if (k < 0) return read(n, true, true);
+  if (fm_.SetOrderAt(k) != kDone) return first(n);
+  std::vector<ListRow> rows = read(n, true);
+  return rows.empty() ? last(n) : rows;
+}
+
+std::int64_t ListPager::count() {
+  if (fm_.EnsureOpen()) return 0;
+  if (range_.empty()) return fm_.Records();
+  // A range (one bank's branches) is counted; such ranges are short, and
+  // the count stops at a limit beyond which the bar is as good as exact.
+  constexpr std::int64_t kLimit = 200000;
+  fm_.ClearBuffer();
+  applyRange(false);
+  if (fm_.SetOrderAt(key()) != kDone) return 0;
+  std::int64_t n = 0;
+  while (n < kLimit && fm_.TryReadNext() == kDone && inRange()) ++n;
+  return n;
+}
+
+std::vector<ListPager::KeyPart> ListPager::keyParts() {
+  std::vector<KeyPart> out;
+  int k = key();
+  if (k < 0) return out;
+  for (int c : fm_.layout().keys()[static_cast<std::size_t>(k)].components) {
+    FieldRef f = fm_.field(c);
+    KeyPart p;
+    if (f.isText()) {
+      p.text = true;
+      p.s = std::string(rtrim(f.text()));
+    } else {
+      p.d = f.isReal() ? f.real() : static_cast<double>(f.whole());
+    }
+    out.push_back(std::move(p));
+  }
+  return out;
+}
+
+bool ListPager::measureEnds() {
+  if (!ends_.empty()) return true;
+  if (key() < 0) return false;
+  std::vector<ListRow> a = first(1), b = last(1);
+  if (a.empty() || b.empty() || !fetch(a.front())) return false;
+  std::vector<KeyPart> lo = keyParts();
+  if (!fetch(b.front())) return false;
+  ends_ = {std::move(lo), keyParts()};
+  return true;
+}
+
+namespace {
+
+// The first key component in which the first and last records differ: the
+// one a place in the list is measured by.
+template <class Parts>
+std::size_t differing(const Parts& lo, const Parts& hi) {
+  std::size_t j = 0;
+  for (; j < lo.size(); ++j) {
+    bool same = lo[j].text ? std::equal(lo[j].s.begin(), lo[j].s.end(), hi[j].s.begin(), hi[j].s.end(),
+                                        [](char x, char y) {
+                                          return std::toupper(static_cast<unsigned char>(x)) ==
+                                                 std::toupper(static_cast<unsigned char>(y));
+                                        })
+                           : lo[j].d == hi[j].d;
+    if (!same) break;
+  }
+  return j;
+}
+
+}  // namespace
+
+double ListPager::place(const ListRow& row) {
+  if (!measureEnds() || !fetch(row)) return -1;
+  const auto& lo = ends_[0];
+  const auto& hi = ends_[1];
+  std::size_t j = differing(lo, hi);
+  if (j >= lo.size()) return 0;  // one run of equal keys
+  std::vector<KeyPart> mine = keyParts();
+  if (mine.size() != lo.size()) return -1;
+  // Components before j are equal at both ends, so equal in every row.
+  if (lo[j].text) return TextScale(lo[j].s, hi[j].s).fraction(mine[j].s);
+  double span = hi[j].d - lo[j].d;
+  return span > 0 ? std::clamp((mine[j].d - lo[j].d) / span, 0.0, 1.0) : 0;
+}
+
+std::vector<ListRow> ListPager::at(double fraction, int n) {
+  fraction = std::clamp(fraction, 0.0, 1.0);
+  if (!measureEnds()) {
+    // Record order: step over the records before that place, up to a limit.
+    std::int64_t skip = static_cast<std::int64_t>(fraction * static_cast<double>(count()));
+    std::vector<ListRow> rows = first(1);
+    if (rows.empty()) return rows;
+    for (std::int64_t i = 1; i < std::min<std::int64_t>(skip, 50000); ++i)
+      if (fm_.TryReadNext() != kDone) break;
+    rows = read(n, true, true);
+    return rows.empty() ? last(n) : rows;
+  }
+  const auto& lo = ends_[0];
+  const auto& hi = ends_[1];
+  std::size_t j = differing(lo, hi);
+  if (j >= lo.size()) return first(n);
+  int k = key();
+  const auto& comps = fm_.layout().keys()[static_cast<std::size_t>(k)].components;
+  fm_.ClearBuffer();
+  applyRange(false);
+  for (std::size_t c = 0; c <= j; ++c) {
+    FieldRef f = fm_.field(comps[c]);
+    const KeyPart& a = lo[c];
+    if (a.text) {
+      std::string v = c < j ? a.s : TextScale(a.s, hi[c].s).at(fraction);
+      if (v.size() > static_cast<std::size_t>(f.desc().width))
+        v.resize(static_cast<std::size_t>(f.desc().width));
+      f.text() = v;
+    } else {
+      double v = c < j ? a.d : a.d + fraction * (hi[c].d - a.d);
+      if (f.isReal()) f.real() = v;
+      else f.whole() = static_cast<std::int64_t>(std::floor(v));
+    }
+  }
   if (fm_.SetOrderAt(k) != kDone) return first(n);
   std::vector<ListRow> rows = read(n, true);
   return rows.empty() ? last(n) : rows;

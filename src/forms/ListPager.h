@@ -39,10 +39,26 @@ class ListPager {
   std::vector<ListRow> after(const ListRow& row, int n);
   std::vector<ListRow> before(const ListRow& row, int n);
   // Rows from the first record at or after the locator text in the tab's
-  // locator field (letter case ignored, as keys are).
+  // locator field (letter case ignored, as keys are). A number or a date is
+  // read as the list's column shows it; text that cannot be read as the
+  // field's value (a date half typed) gives no rows, so the list stays put.
   std::vector<ListRow> locate(std::string_view text, int n);
   // Rows from the record at `position` (or the nearest after it).
   std::vector<ListRow> from(std::string_view position, int n);
+
+  // How many records the list shows, for the scroll bar: the file's count
+  // (records a list hides are counted too), or within a range, counted.
+  std::int64_t count();
+  // Where a row stands in the list, from 0 (first) to 1 (last), estimated
+  // from its key values between those of the first and last records. No
+  // step reads more than a record or two, whatever the file's size.
+  double place(const ListRow& row);
+  // Rows from about `fraction` of the way through the list (the inverse of
+  // place()).
+  std::vector<ListRow> at(double fraction, int n);
+  // Forgets the first and last key values place() and at() measure from
+  // (after the list's records changed).
+  void forgetEnds() { ends_.clear(); }
 
   // The row's record into the file's buffer.
   bool fetch(const ListRow& row);
@@ -54,6 +70,17 @@ class ListPager {
   void applyRange(bool highest);
   bool inRange() const;
   std::vector<ListRow> read(int n, bool forward, bool includeCurrent = false);
+  // A key component's value in the buffer: text, or a number.
+  struct KeyPart {
+    bool text = false;
+    std::string s;
+    double d = 0;
+  };
+  std::vector<KeyPart> keyParts();
+  bool measureEnds();
+
+  // Key values of the first and last records (empty: not measured).
+  std::vector<std::vector<KeyPart>> ends_;
 
   FileManager& fm_;
   const ListDecl& decl_;

@@ -177,6 +177,7 @@ void addPlans(Catalog& c) {
              {col("Plan", "PLAN", 4), col("Type", "TYPE", 15), money("Cover", "COVER"),
               money("Premium", "PREMIUM"), money("Pay Over", "PAY_OVER"), money("Comm", "COMM")},
              {{"By Plan", "By_Plan", "PLAN"}}, "UpdatePlan"));
+  plans.closeText = "&Close";
   plans.legend = "Plan A  18 - 64     Plan B  65 - 74     Plan C  75 - 85     Plan D  85 Plus";
   c.add(form("UpdatePlan", "Plan", "Plans",
              {entry("Plan", "PLAN"), entry("Type", "TYPE"), amount("Cover", "COVER"),

@@ -13,6 +13,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <cmath>
+#include <limits>
+#include <optional>
+
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
 #include "recordstore/DataFiles.h"
@@ -39,6 +43,17 @@ const char* popupText(ListAction a) {
   }
   return "";
 }
+
+// The table of a list. Its own scroll bar is hidden (it would only cover the
+// rows held); the geometry update is opened so that the panel can set the
+// table's scroll range at once when rows come in above the screen.
+class ListTable : public QTableView {
+ public:
+  using QTableView::QTableView;
+  using QTableView::updateGeometries;
+};
+
+ListTable* tableOf(QTableView* t) { return static_cast<ListTable*>(t); }
 
 }  // namespace
 
@@ -70,9 +85,13 @@ const ListRow* ListModel::row(int r) const {
   return r >= 0 && r < rowCount() ? &rows_[static_cast<std::size_t>(r)] : nullptr;
 }
 
-void ListModel::reset(std::vector<ListRow> rows) {
+void ListModel::reset(std::vector<ListRow> rows, bool atStart, bool atEnd, std::int64_t topRank) {
   beginResetModel();
   rows_ = std::move(rows);
+  atStart_ = atStart;
+  atEnd_ = atEnd;
+  topRank_ = atStart ? 0 : std::max<std::int64_t>(0, topRank);
+  lastAdded_ = 0;
   endResetModel();
 }
 
@@ -92,6 +111,7 @@ bool ListModel::loadAfter() {
     rows_.erase(rows_.begin(), rows_.begin() + excess);
     endRemoveRows();
     atStart_ = false;
+    topRank_ += excess;
     lastAdded_ = -excess;  // rows dropped at the top
   }
   return true;
@@ -102,12 +122,16 @@ bool ListModel::loadBefore() {
   if (rows_.empty() || atStart_) return false;
   std::vector<ListRow> more = pager_.before(rows_.front(), kPage);
   if (static_cast<int>(more.size()) < kPage) atStart_ = true;
-  if (more.empty()) return false;
+  if (more.empty()) {
+    topRank_ = 0;
+    return false;
+  }
   int n = static_cast<int>(more.size());
   beginInsertRows({}, 0, n - 1);
   rows_.insert(rows_.begin(), std::make_move_iterator(more.rbegin()), std::make_move_iterator(more.rend()));
   endInsertRows();
   lastAdded_ = n;
+  topRank_ = atStart_ ? 0 : std::max<std::int64_t>(0, topRank_ - n);
   int excess = rowCount() - kMaxRows;
   if (excess > 0) {
     beginRemoveRows({}, rowCount() - excess, rowCount() - 1);
@@ -151,7 +175,8 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
     lay->addWidget(locator_);
   }
   model_ = new ListModel(pager_, decl, this);
-  table_ = new QTableView(this);
+  table_ = new ListTable(this);
+  table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table_->setObjectName("List");
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -173,11 +198,15 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
   table_->setMinimumHeight(table_->verticalHeader()->defaultSectionSize() * 14);
   connect(table_, &QTableView::customContextMenuRequested, this, &ListPanel::showPopup);
   connect(table_->verticalScrollBar(), &QScrollBar::valueChanged, this, &ListPanel::scrolled);
-  connect(table_, &QTableView::doubleClicked, this, [this] {
-    if (mode_ == ListMode::Select) emit selectRequested();
-    else act(kActChange);
-  });
-  lay->addWidget(table_, 1);
+  connect(table_, &QTableView::doubleClicked, this, &ListPanel::natural);
+  bar_ = new QScrollBar(Qt::Vertical, this);
+  bar_->setObjectName("Position");
+  connect(bar_, &QScrollBar::actionTriggered, this, &ListPanel::barAction);
+  auto* body = new QHBoxLayout;
+  body->setSpacing(0);
+  body->addWidget(table_, 1);
+  body->addWidget(bar_);
+  lay->addLayout(body, 1);
   if (!decl.legend.empty()) {
     auto* legend = new QLabel(q(decl.legend), this);
     legend->setObjectName("Legend");
@@ -190,6 +219,8 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
     auto* b = new QPushButton(q(text), this);
     b->setObjectName(QString(popupText(a)).remove(QChar('&')));  // "Insert", "Change", ...
     b->setToolTip(tip);
+    // Enter belongs to the list (its natural action), never to a button.
+    b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, a] { act(a); });
     buttons_.emplace_back(a, b);
     row->addWidget(b);
@@ -202,6 +233,7 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
   updateButtons();
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this] { emit currentChanged(); });
+  total_ = pager_.count();
   first();
 }
 
@@ -237,55 +269,107 @@ bool ListPanel::currentRecord(RecordBuffer& out) {
 void ListPanel::setRange(Presets range) {
   pager_.setRange(range);
   actions_.setPresets(std::move(range));
+  total_ = pager_.count();
 }
 
 void ListPanel::act(ListAction a) {
-  if (mode_ == ListMode::View && a != kActSelect) return;
+  if (mode_ == ListMode::View && a != kActSelect && a != kActView) return;
   if (a == kActSelect) {
     if (mode_ == ListMode::Select) emit selectRequested();
     return;
   }
   const ListRow* r = current();
-  std::string pos = r ? r->position : std::string();
+  std::optional<ListRow> row = r ? std::optional<ListRow>(*r) : std::nullopt;
+  std::string pos = row ? row->position : std::string();
   ListActions::Result res = actions_.act(a, pos);
   updateButtons();
-  if (res.refresh) refresh(res.position.empty() ? pos : res.position);
+  if (!res.refresh) return;
+  if (a == kActDelete && row && res.position.empty() && !pager_.fetch(*row)) {
+    // The record is gone: stand on the one that followed it.
+    total_ = pager_.count();
+    pager_.forgetEnds();
+    std::vector<ListRow> rows = pager_.after(*row, ListModel::kPage);
+    if (rows.empty()) {
+      last();
+      return;
+    }
+    std::int64_t rank = estimate(rows.front());
+    bool end = static_cast<int>(rows.size()) < ListModel::kPage;
+    show(std::move(rows), false, end, rank, 0, QAbstractItemView::PositionAtCenter);
+    return;
+  }
+  refresh(res.position.empty() ? pos : res.position);
+}
+
+void ListPanel::natural() {
+  if (mode_ == ListMode::Select) {
+    emit selectRequested();
+    return;
+  }
+  if (!current()) return;
+  unsigned offered = actions_.offered();
+  if (mode_ != ListMode::View && (offered & kActChange)) act(kActChange);
+  else if (offered & kActView) act(kActView);
 }
 
 void ListPanel::refresh(const std::string& position) {
-  loading_ = true;
-  std::vector<ListRow> rows = pager_.from(position, ListModel::kPage);
-  bool fromStart = position.empty();
-  // The record may be gone (deleted): show from the start then.
-  model_->reset(std::move(rows));
-  if (model_->rowCount() == 0 && !fromStart) model_->reset(pager_.first(ListModel::kPage));
-  loading_ = false;
-  // Rows before the shown one come in as the user scrolls up.
-  if (model_->rowCount() > 0) {
-    model_->loadBefore();
-    int at = std::max(0, model_->lastAdded());
-    table_->selectRow(at);
-    table_->scrollTo(model_->index(at, 0), QAbstractItemView::PositionAtTop);
+  total_ = pager_.count();
+  pager_.forgetEnds();
+  if (position.empty()) {
+    first();
+    return;
   }
+  std::vector<ListRow> rows = pager_.from(position, ListModel::kPage);
+  if (rows.empty()) {
+    first();
+    return;
+  }
+  std::int64_t rank = estimate(rows.front());
+  bool end = static_cast<int>(rows.size()) < ListModel::kPage;
+  // The changed row in the middle of the screen, its neighbours round it.
+  show(std::move(rows), false, end, rank, 0, QAbstractItemView::PositionAtCenter);
+}
+
+std::int64_t ListPanel::estimate(const ListRow& row) {
+  double f = pager_.place(row);
+  if (f < 0 || total_ <= 1) return 0;
+  return static_cast<std::int64_t>(std::llround(f * static_cast<double>(total_ - 1)));
+}
+
+int ListPanel::visibleRows() const {
+  int h = std::max(1, table_->verticalHeader()->defaultSectionSize());
+  return std::max(1, table_->viewport()->height() / h);
+}
+
+void ListPanel::show(std::vector<ListRow> rows, bool atStart, bool atEnd, std::int64_t topRank,
+                     int row, int hint) {
+  auto h = static_cast<QAbstractItemView::ScrollHint>(hint);
+  loading_ = true;
+  model_->reset(std::move(rows), atStart, atEnd, topRank);
+  tableOf(table_)->updateGeometries();
+  if (model_->rowCount()) {
+    row = std::clamp(row, 0, model_->rowCount() - 1);
+    table_->selectRow(row);
+    table_->scrollTo(model_->index(row, 0), h);
+  }
+  loading_ = false;
+  fill();
+  if (model_->rowCount()) table_->scrollTo(table_->currentIndex(), h);
+  syncBar();
   emit currentChanged();
 }
 
 void ListPanel::first() {
-  loading_ = true;
-  model_->reset(pager_.first(ListModel::kPage));
-  loading_ = false;
-  if (model_->rowCount()) table_->selectRow(0);
-  table_->scrollToTop();
-  emit currentChanged();
+  std::vector<ListRow> rows = pager_.first(ListModel::kPage);
+  bool end = static_cast<int>(rows.size()) < ListModel::kPage;
+  show(std::move(rows), true, end, 0, 0, QAbstractItemView::PositionAtTop);
 }
 
 void ListPanel::last() {
-  loading_ = true;
-  model_->reset(pager_.last(ListModel::kPage));
-  loading_ = false;
-  if (model_->rowCount()) table_->selectRow(model_->rowCount() - 1);
-  table_->scrollToBottom();
-  emit currentChanged();
+  std::vector<ListRow> rows = pager_.last(ListModel::kPage);
+  int n = static_cast<int>(rows.size());
+  show(std::move(rows), n < ListModel::kPage, true, total_ - n, n - 1,
+       QAbstractItemView::PositionAtBottom);
 }
 
 void ListPanel::locate(const QString& text) {
@@ -293,14 +377,11 @@ void ListPanel::locate(const QString& text) {
     first();
     return;
   }
-  loading_ = true;
-  model_->reset(pager_.locate(text.toStdString(), ListModel::kPage));
-  loading_ = false;
-  if (model_->rowCount()) {
-    table_->selectRow(0);
-    table_->scrollToTop();
-  }
-  emit currentChanged();
+  std::vector<ListRow> rows = pager_.locate(text.toStdString(), ListModel::kPage);
+  if (rows.empty()) return;  // not readable yet (a date half typed): stay put
+  std::int64_t rank = estimate(rows.front());
+  bool end = static_cast<int>(rows.size()) < ListModel::kPage;
+  show(std::move(rows), false, end, rank, 0, QAbstractItemView::PositionAtTop);
 }
 
 void ListPanel::setTab(int tab) {
@@ -309,17 +390,85 @@ void ListPanel::setTab(int tab) {
   first();
 }
 
-void ListPanel::scrolled(int value) {
+void ListPanel::scrolled() {
   if (loading_) return;
-  QScrollBar* bar = table_->verticalScrollBar();
+  fill();
+  syncBar();
+}
+
+void ListPanel::fill() {
+  if (loading_) return;
   loading_ = true;
-  if (value >= bar->maximum() - 1 && !model_->atEnd()) {
-    model_->loadAfter();
-    if (model_->lastAdded() < 0) bar->setValue(bar->value() + model_->lastAdded());
-  } else if (value <= bar->minimum() && !model_->atStart()) {
-    if (model_->loadBefore()) bar->setValue(bar->value() + model_->lastAdded());
+  QScrollBar* v = table_->verticalScrollBar();
+  const int margin = std::max(ListModel::kPage / 2, visibleRows());
+  for (int guard = 0; guard < 8; ++guard) {
+    int top = v->value();
+    int bottom = top + visibleRows();
+    if (top < margin && !model_->atStart()) {
+      if (!model_->loadBefore()) continue;
+      tableOf(table_)->updateGeometries();
+      v->setValue(top + model_->lastAdded());
+    } else if (bottom > model_->rowCount() - margin && !model_->atEnd()) {
+      if (!model_->loadAfter()) continue;
+      tableOf(table_)->updateGeometries();
+      if (model_->lastAdded() < 0) v->setValue(top + model_->lastAdded());
+    } else {
+      break;
+    }
   }
   loading_ = false;
+}
+
+void ListPanel::syncBar() {
+  std::int64_t rows = model_->rowCount();
+  // Where the rows held are known to start or end the list, that corrects
+  // the estimate.
+  if (model_->atStart() && model_->atEnd()) total_ = rows;
+  if (total_ < rows) total_ = rows;
+  if (model_->atEnd() && !model_->atStart()) model_->setTopRank(total_ - rows);
+  else if (!model_->atStart() && model_->topRank() + rows > total_) model_->setTopRank(total_ - rows);
+  int vis = visibleRows();
+  std::int64_t max = std::max<std::int64_t>(0, total_ - vis);
+  std::int64_t rank = model_->topRank() + table_->verticalScrollBar()->value();
+  bool was = loading_;
+  loading_ = true;
+  bar_->setRange(0, static_cast<int>(std::min<std::int64_t>(max, std::numeric_limits<int>::max())));
+  bar_->setPageStep(vis);
+  bar_->setSingleStep(1);
+  bar_->setValue(static_cast<int>(std::clamp<std::int64_t>(rank, 0, bar_->maximum())));
+  bar_->setVisible(max > 0);
+  loading_ = was;
+}
+
+void ListPanel::barAction(int action) {
+  if (loading_) return;
+  QScrollBar* v = table_->verticalScrollBar();
+  int vis = visibleRows();
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: v->setValue(v->value() + 1); break;
+    case QAbstractSlider::SliderSingleStepSub: v->setValue(v->value() - 1); break;
+    case QAbstractSlider::SliderPageStepAdd: v->setValue(v->value() + vis); break;
+    case QAbstractSlider::SliderPageStepSub: v->setValue(v->value() - vis); break;
+    case QAbstractSlider::SliderToMinimum: first(); break;
+    case QAbstractSlider::SliderToMaximum: last(); break;
+    case QAbstractSlider::SliderMove: jumpTo(bar_->sliderPosition()); break;
+    default: break;
+  }
+}
+
+void ListPanel::jumpTo(std::int64_t rank) {
+  if (rank <= 0) {
+    first();
+    return;
+  }
+  if (rank >= bar_->maximum()) {
+    last();
+    return;
+  }
+  double f = total_ > 1 ? static_cast<double>(rank) / static_cast<double>(total_ - 1) : 0;
+  std::vector<ListRow> rows = pager_.at(f, ListModel::kPage);
+  bool end = static_cast<int>(rows.size()) < ListModel::kPage;
+  show(std::move(rows), false, end, rank, 0, QAbstractItemView::PositionAtTop);
 }
 
 void ListPanel::showPopup(const QPoint& at) {
@@ -336,6 +485,10 @@ void ListPanel::showPopup(const QPoint& at) {
 }
 
 bool ListPanel::eventFilter(QObject* o, QEvent* e) {
+  if (o == table_ && e->type() == QEvent::Resize) {
+    // The screen holds more or fewer rows once the resize is done.
+    QMetaObject::invokeMethod(this, [this] { scrolled(); }, Qt::QueuedConnection);
+  }
   if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(o, e);
   auto* k = static_cast<QKeyEvent*>(e);
   bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
@@ -353,7 +506,7 @@ bool ListPanel::eventFilter(QObject* o, QEvent* e) {
   if (k->key() == Qt::Key_Delete && o == table_) { act(kActDelete); return true; }
   if (enter && (k->modifiers() & Qt::ControlModifier)) { act(kActChange); return true; }
   if (enter && (k->modifiers() & Qt::ShiftModifier)) { act(kActView); return true; }
-  if (enter && mode_ == ListMode::Select) { emit selectRequested(); return true; }
+  if (enter) { natural(); return true; }
   if (o == table_ && (k->key() == Qt::Key_Home) ) { first(); return true; }
   if (o == table_ && (k->key() == Qt::Key_End)) { last(); return true; }
   if (o == table_ && k->key() == Qt::Key_Menu) {

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,7 @@
 
 class QLineEdit;
 class QPushButton;
+class QScrollBar;
 class QTabBar;
 class QTableView;
 
@@ -28,8 +30,10 @@ class Ui;
 
 namespace vel::qt {
 
-// The rows on screen and a page or two around them. Reading goes by key from
-// the first or last row held, so the model never holds the file.
+// The rows on screen and a few pages around them. Reading goes by key from
+// the first or last row held, so the model never holds the file. The model
+// knows whether its first (last) row is the list's first (last) and, for the
+// scroll bar, about where its first row stands in the list.
 class ListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
@@ -41,7 +45,9 @@ class ListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
   const ListRow* row(int r) const;
-  void reset(std::vector<ListRow> rows);
+  // New rows: whether they start (end) the list, and the place of the first
+  // row in the list (0 for the first record).
+  void reset(std::vector<ListRow> rows, bool atStart, bool atEnd, std::int64_t topRank);
   // One more page after the last row (before the first); false at the end.
   bool loadAfter();
   bool loadBefore();
@@ -50,15 +56,18 @@ class ListModel : public QAbstractTableModel {
   int lastAdded() const { return lastAdded_; }
   bool atStart() const { return atStart_; }
   bool atEnd() const { return atEnd_; }
+  std::int64_t topRank() const { return topRank_; }
+  void setTopRank(std::int64_t r) { topRank_ = r < 0 ? 0 : r; }
 
   static constexpr int kPage = 60;
-  static constexpr int kMaxRows = 4 * kPage;
+  static constexpr int kMaxRows = 5 * kPage;
 
  private:
   ListPager& pager_;
   const ListDecl& decl_;
   std::vector<ListRow> rows_;
   bool atStart_ = true, atEnd_ = true;
+  std::int64_t topRank_ = 0;
   int lastAdded_ = 0;
 };
 
@@ -86,6 +95,7 @@ class ListPanel : public QWidget {
   void last();
   void locate(const QString& text);
   void setTab(int tab);
+  int tab() const { return pager_.tab(); }
 
  signals:
   void currentChanged();
@@ -96,8 +106,24 @@ class ListPanel : public QWidget {
 
  private:
   void showPopup(const QPoint& at);
-  void scrolled(int value);
+  void scrolled();
   void updateButtons();
+  // The list's natural action on Enter or a double click: Select in a
+  // lookup, else Change, or View where the list has no Change.
+  void natural();
+  // Shows new rows with `row` highlighted, placed as `hint` says, and reads
+  // the pages around it.
+  void show(std::vector<ListRow> rows, bool atStart, bool atEnd, std::int64_t topRank, int row,
+            int hint);
+  // Reads a page before (after) the rows held while the screen comes within
+  // half a page of either end of them.
+  void fill();
+  // Sets the position bar from the rows on screen.
+  void syncBar();
+  void barAction(int action);
+  void jumpTo(std::int64_t rank);
+  std::int64_t estimate(const ListRow& row);
+  int visibleRows() const;
 
   DataFiles& files_;
   Ui& ui_;
@@ -111,6 +137,10 @@ class ListPanel : public QWidget {
   QTabBar* tabs_ = nullptr;
   QLineEdit* locator_ = nullptr;
   QTableView* table_;
+  // Where the screen stands in the whole list (the table's own bar only
+  // covers the rows held).
+  QScrollBar* bar_;
+  std::int64_t total_ = 0;  // records in the list, for the bar
   std::vector<std::pair<ListAction, QPushButton*>> buttons_;
   bool loading_ = false;
 };
