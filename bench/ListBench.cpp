@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "ListOffice.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "forms/ListPager.h"
@@ -29,72 +30,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr int kClients = 1'000'000;
-constexpr int kPage = 60;
-
-fs::path folder() {
-  const char* dir = std::getenv("VEL_BENCH_DIR");
-  fs::path p = (dir && *dir ? fs::path(dir) : fs::path("/tmp/velbench")) / "list";
-  fs::create_directories(p);
-  return p;
-}
-
-vel::ListDecl clientList() {
-  vel::ListDecl l;
-  l.procedure = "Browse_Client";
-  l.file = "VelCli";
-  l.columns = {vel::ColumnDecl{"Client", "CLIENT_ID", "", 10, vel::Align::Left, {}},
-               vel::ColumnDecl{"Surname", "SURNAME", "", 25, vel::Align::Left, {}},
-               vel::ColumnDecl{"First Name", "FIRSTNAME", "", 20, vel::Align::Left, {}},
-               vel::ColumnDecl{"ID Number", "ID_NUMBER", "", 13, vel::Align::Left, {}}};
-  l.tabs = {{"By Surname", "By_Name", "SURNAME"}};
-  return l;
-}
-
-struct Office {
-  vel::SilentUi ui;
-  vel::ErrorManager errors{ui};
-  std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
-  vel::DataFiles files{folder().string(), *engine, errors};
-  vel::ListDecl decl = clientList();
-  std::string path;
-
-  Office() {
-    vel::FileManager& f = files.fm<vel::rec::VelCli>();
-    f.Open();
-    std::int64_t have = f.Records();
-    path = f.path();
-    f.Close();
-    if (have != kClients) build(have);
-  }
-
-  // Fills the file with SQL in one transaction: three-letter surnames spread
-  // over the alphabet, a seven-digit client number and an identity number.
-  void build(std::int64_t have) {
-    std::fprintf(stderr, "building %d clients in %s (had %lld)...\n", kClients, path.c_str(),
-                 static_cast<long long>(have));
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    const std::string sql =
-        "DELETE FROM rec;"
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
-        std::to_string(kClients) +
-        ") INSERT INTO rec(CLIENT_ID, SURNAME, INITIALS, FIRSTNAME, ID_NUMBER, NUMBER) "
-        "SELECT printf('%07d', i), char(65 + (i*7919) % 26) || char(97 + (i*104729) % 26) || "
-        "char(97 + (i*1299709) % 26) || 'ana', 'A', 'Thandi', printf('%013d', i*7), i FROM n;";
-    char* err = nullptr;
-    sqlite3_exec(db, ("BEGIN;" + sql + "COMMIT;").c_str(), nullptr, nullptr, &err);
-    if (err) std::fprintf(stderr, "%s\n", err);
-    sqlite3_close(db);
-  }
-};
-
-Office& office() {
-  static Office o;
-  return o;
-}
+using velbench::Office;
+using velbench::office;
+constexpr int kPage = velbench::kListPage;
 
 void BM_ListFirstPage_List(benchmark::State& state) {
   Office& o = office();

@@ -3,6 +3,7 @@
 // the row an insert through the list comes back on.
 #include "forms/ListPager.h"
 
+#include "common/Dates.h"
 #include "dictionary/SetupFiles.h"
 #include "forms/Catalog.h"
 #include "forms/FormCycle.h"
@@ -90,6 +91,62 @@ TEST_F(ListPagerTest, HiddenRecordsAndRangesKeepToTheirRows) {
   EXPECT_EQ((std::vector<std::string>{"Butterworth", "Mthatha"}), names(bp.first(10)));
   EXPECT_EQ((std::vector<std::string>{"Butterworth", "Mthatha"}), names(bp.last(10)));
   EXPECT_EQ((std::vector<std::string>{"Mthatha"}), names(bp.locate("M", 10)));
+  // The count for the scroll bar keeps to the range too.
+  EXPECT_EQ(2, bp.count());
+  EXPECT_EQ(4, ListPager(b, branches).count());
+}
+
+// The scroll bar's estimate: a row's place from its key values, and rows
+// from a place, over text of digits, text of letters and number keys.
+TEST_F(ListPagerTest, PlacesInTheListAreEstimatedFromKeysBothWays) {
+  FileManager& f = files.fm<rec::Town>();
+  FileUse use(f);
+  ListPager pager(f, decl);
+  auto row = [&](const char* town) { return pager.locate(town, 1).at(0); };
+  EXPECT_DOUBLE_EQ(0, pager.place(row("Town 000")));
+  EXPECT_DOUBLE_EQ(1, pager.place(row("Town 249")));
+  EXPECT_NEAR(0.5, pager.place(row("Town 125")), 0.01);
+  EXPECT_EQ("Town 000", names(pager.at(0, 1)).at(0));
+  EXPECT_EQ("Town 249", names(pager.at(1, 1)).at(0));
+  std::string mid = names(pager.at(0.4, 1)).at(0);
+  EXPECT_TRUE(mid >= "Town 095" && mid <= "Town 105") << mid;
+
+  // Surnames spread over the alphabet, whatever their letter case.
+  ListDecl people = decl;
+  people.file = "Agent";
+  people.columns = {ColumnDecl{"Surname", "SURNAME", "", 30, Align::Left, {}}};
+  people.tabs = {{"By Surname", "KeySurname", "SURNAME"}};
+  FileManager& a = files.fm<rec::Agent>();
+  FileUse useAgents(a);
+  for (const char* s : {"Abrahams", "dlamini", "Mokoena", "Naidoo", "Zwane"}) {
+    a.ClearBuffer();
+    a.rec<rec::Agent>().SURNAME = s;
+    ASSERT_EQ(kDone, a.Insert());
+  }
+  ListPager ap(a, people);
+  ASSERT_EQ("Mokoena", names(ap.locate("Mok", 1)).at(0));
+  EXPECT_NEAR(0.48, ap.place(ap.locate("Mok", 1).at(0)), 0.05);
+  EXPECT_EQ("dlamini", names(ap.at(0.1, 1)).at(0));
+  EXPECT_EQ("Naidoo", names(ap.at(0.49, 1)).at(0));
+
+  // A date key: days between the first and last.
+  ListDecl days = decl;
+  days.file = "Holiday";
+  days.columns = {ColumnDecl{"Date", "DATE", "d06", 10, Align::Left, {}}};
+  days.tabs = {{"By Date", "By_Date", "DATE"}};
+  FileManager& h = files.fm<rec::Holiday>();
+  FileUse useDays(h);
+  for (int m : {1, 4, 7, 10, 12}) {
+    h.ClearBuffer();
+    h.rec<rec::Holiday>().DATE = dateFromYmd(2026, m, 1);
+    ASSERT_EQ(kDone, h.Insert());
+  }
+  ListPager hp(h, days);
+  EXPECT_NEAR(181.0 / 334, hp.place(hp.locate("01/07/2026", 1).at(0)), 0.01);
+  EXPECT_EQ("01/10/2026", names(hp.at(0.6, 1)).at(0));
+  // A date still being typed is no date: no rows, the list stays put.
+  EXPECT_TRUE(hp.locate("01/07/20", 5).empty());
+  EXPECT_EQ("01/04/2026", names(hp.locate("2/2/2026", 1)).at(0));
 }
 
 TEST_F(ListPagerTest, AnInsertThroughTheListComesBackOnTheNewRow) {

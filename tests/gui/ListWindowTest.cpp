@@ -4,6 +4,7 @@
 // stands on the record with its neighbours and still scrolls both ways; Enter
 // does the list's natural action.
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -227,6 +228,8 @@ TEST_F(ListWindowTest, EndHomeAndTheLocatorLandAndScrollOnBothSides) {
   EXPECT_EQ("Town 1000", currentText(p));
   double at = double(b->value()) / b->maximum();
   EXPECT_NEAR(0.5, at, 0.1);
+  QDir().mkpath(VEL_SCREENSHOT_DIR);
+  w->grab().save(QString(VEL_SCREENSHOT_DIR) + "/list-window-middle.png");
   walk(p, rank, 0, [&] { key(p, Qt::Key_PageUp); });
   p->locator()->clear();
   QTest::keyClicks(p->locator(), "Town 14");
