@@ -269,6 +269,19 @@ TEST_F(ListWindowTest, DraggingTheBarGoesToThatPartOfTheFileAndScrollsOnFromTher
   int next = onScreen(p, rank).front();
   EXPECT_GT(next, top);
   EXPECT_LE(next, top + static_cast<int>(onScreen(p, rank).size()));
+  // The wheel over the bar scrolls a few rows on, as over the list: the
+  // highlight stays on its record.
+  p->table()->selectRow(p->table()->rowAt(0) + 4);
+  std::string highlighted = currentText(p);
+  next = onScreen(p, rank).front();
+  QPointF at = b->rect().center();
+  QWheelEvent turn(at, b->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(b, &turn);
+  int after = onScreen(p, rank).front();
+  EXPECT_GT(after, next);
+  EXPECT_LE(after, next + 5);
+  EXPECT_EQ(highlighted, currentText(p));
 }
 
 TEST_F(ListWindowTest, AfterInsertChangeAndDeleteTheRowStandsAmongItsNeighbours) {

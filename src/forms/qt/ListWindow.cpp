@@ -202,6 +202,7 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
   bar_ = new QScrollBar(Qt::Vertical, this);
   bar_->setObjectName("Position");
   connect(bar_, &QScrollBar::actionTriggered, this, &ListPanel::barAction);
+  bar_->installEventFilter(this);
   auto* body = new QHBoxLayout;
   body->setSpacing(0);
   body->addWidget(table_, 1);
@@ -488,6 +489,11 @@ bool ListPanel::eventFilter(QObject* o, QEvent* e) {
   if (o == table_ && e->type() == QEvent::Resize) {
     // The screen holds more or fewer rows once the resize is done.
     QMetaObject::invokeMethod(this, [this] { scrolled(); }, Qt::QueuedConnection);
+  }
+  if (o == bar_ && e->type() == QEvent::Wheel) {
+    // The wheel over the bar scrolls rows, as over the list, not a jump.
+    QCoreApplication::sendEvent(table_->verticalScrollBar(), e);
+    return true;
   }
   if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(o, e);
   auto* k = static_cast<QKeyEvent*>(e);
