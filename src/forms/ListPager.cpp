@@ -258,9 +258,10 @@ std::vector<ListRow> ListPager::from(std::string_view position, int n) {
 std::int64_t ListPager::count() {
   if (fm_.EnsureOpen()) return 0;
   if (range_.empty()) return fm_.Records();
-  // A range (one bank's branches) is counted; such ranges are short, and
-  // the count stops at a limit beyond which the bar is as good as exact.
-  constexpr std::int64_t kLimit = 200000;
+  // A range (one bank's branches) is counted each time the list beside it
+  // moves, so the count stops at a limit: such ranges are short, and past it
+  // the bar still comes right at either end of the range.
+  constexpr std::int64_t kLimit = 20000;
   fm_.ClearBuffer();
   applyRange(false);
   if (fm_.SetOrderAt(key()) != kDone) return 0;
