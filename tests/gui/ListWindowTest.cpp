@@ -124,7 +124,9 @@ class ListWindowTest : public FormsFixture {
       ASSERT_FALSE(s.empty());
       for (std::size_t k = 0; k < s.size(); ++k) {
         ASSERT_GE(s[k], 0) << "a row that is not in the file";
-        if (k) ASSERT_EQ(s[k - 1] + 1, s[k]) << "rows missing or twice on one screen";
+        if (k) {
+          ASSERT_EQ(s[k - 1] + 1, s[k]) << "rows missing or twice on one screen";
+        }
         seen[static_cast<std::size_t>(s[k])] = true;
       }
       if (!before.empty()) {

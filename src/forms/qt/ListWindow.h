@@ -1,5 +1,11 @@
 // The generic list: renders any ListDecl, a page of rows at a time.
 //
+// The table holds a few pages around the screen and reads on by key as the
+// clerk scrolls; beside it a position bar shows, and sets when dragged,
+// about where in the whole list the screen stands (exact at either end,
+// estimated from key values in between, so a million records cost no more
+// than a hundred).
+//
 // A ListPanel is one list (tabs, locator, table, its update buttons); a
 // ListWindow holds one panel, or two side by side when the list has a detail
 // list (a bank's branches), and the Select and Close buttons.
