@@ -2,6 +2,7 @@
 // starts, Tab past a date's calendar button, the recall keys, and "Save
 // Record" refusing a date that cannot be read.
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -68,6 +69,8 @@ TEST_F(FormKeyboardTest, TheFocusStartsOnTheFirstEntryThatCanBeTyped) {
 TEST_F(FormKeyboardTest, TabGoesFromADateToTheNextEntryNotToItsCalendarButton) {
   open("Update_Holidays", Request::Insert);
   ASSERT_EQ("DATE", focused().toStdString());
+  QDir().mkpath(VEL_SCREENSHOT_DIR);
+  window->grab().save(QString(VEL_SCREENSHOT_DIR) + "/Update_Holidays.png");
   QTest::keyClicks(edit("DATE"), "25/12/2026");
   QTest::keyClick(edit("DATE"), Qt::Key_Tab);
   EXPECT_EQ("DESCRIPTION", focused().toStdString());
