@@ -234,19 +234,27 @@ std::optional<double> Picture::deformatNumber(std::string_view text) const {
     if (!takeSign()) return std::nullopt;
   }
 
+  // A decimal comma ("12,50") reads as the point. It is taken only where it
+  // cannot be a thousands separator: no point beside it and no more digits
+  // after it than the picture has decimals ("1,250" is refused, not guessed).
   std::string number;
-  bool point = false, digit = false;
+  bool point = false, comma = false, digit = false;
+  int afterComma = 0;
   for (const char c : t) {
     if (isDigit(c)) {
       digit = true;
-    } else if (c == '.' && !point) {
+      if (comma) ++afterComma;
+      number += c;
+    } else if ((c == '.' || c == ',') && !point) {
       point = true;
+      comma = c == ',';
+      number += '.';
     } else {
       return std::nullopt;
     }
-    number += c;
   }
   if (!digit) return std::nullopt;
+  if (comma && (afterComma == 0 || afterComma > decimals_)) return std::nullopt;
   if (number.front() == '.') number.insert(number.begin(), '0');
   if (number.back() == '.') number.pop_back();
 
@@ -259,6 +267,33 @@ std::optional<double> Picture::deformatNumber(std::string_view text) const {
   std::from_chars(rounded.data(), rounded.data() + rounded.size(), value);
   if (negative && value != 0) value = -value;
   return value;
+}
+
+namespace {
+
+// Nines: `whole` of them, then a point and `decimals` more.
+double nines(int whole, int decimals) {
+  if (whole < 1) return 0;
+  std::string s(static_cast<std::size_t>(whole), '9');
+  if (decimals > 0) s += "." + std::string(static_cast<std::size_t>(decimals), '9');
+  double v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return v;
+}
+
+}  // namespace
+
+int Picture::wholeDigits() const {
+  return width_ - static_cast<int>(currency_.size()) - (decimals_ > 0 ? decimals_ + 1 : 0);
+}
+
+double Picture::largest() const {
+  return kind_ == Kind::Number ? nines(wholeDigits(), decimals_) : 0;
+}
+
+double Picture::smallest() const {
+  // The minus sign takes one place of the width.
+  return kind_ == Kind::Number ? -nines(wholeDigits() - 1, decimals_) : 0;
 }
 
 std::optional<std::int32_t> Picture::deformatDate(std::string_view text) const {

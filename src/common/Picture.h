@@ -58,9 +58,16 @@ class Picture {
   // padded to their width (numbers on the left, others on the right).
   std::string formatText(std::string_view text) const;
 
+  // The largest and smallest values a number picture shows within its width
+  // (999999.99 and -99999.99 for n_9.2); 0 for other pictures.
+  double largest() const;
+  double smallest() const;
+
   // Reads text typed or shown in a number picture: optional blanks, an
   // optional currency text of the picture, an optional leading minus or plus,
-  // digits with at most one decimal point. The number is rounded to the
+  // digits with at most one decimal point or decimal comma ("12,50"); a comma
+  // needs one to `decimals` digits after it, so that a thousands separator
+  // ("1,250") is refused rather than misread. The number is rounded to the
   // picture's decimals. Blank text reads as 0 (the blank-when-zero display).
   // Anything else, or a picture that is not a number picture, gives nullopt.
   std::optional<double> deformatNumber(std::string_view text) const;
@@ -75,6 +82,7 @@ class Picture {
 
  private:
   std::string formatNumberText(bool negative, std::string digits) const;
+  int wholeDigits() const;  // places left for digits before the point
   std::string formatDate(std::int64_t day) const;
   std::string formatTime(std::int64_t time) const;
 

@@ -22,6 +22,23 @@ std::string promptName(const EntryDecl& e) {
   return out.empty() ? e.field : out;
 }
 
+// Text written the way a date is ("31/02/2026": day, month, four-digit
+// year, one separator twice), whether or not that day exists.
+bool writtenAsDate(std::string_view text) {
+  std::string t = trimmed(text);
+  std::size_t i = 0;
+  auto digits = [&](std::size_t least, std::size_t most) {
+    std::size_t start = i;
+    while (i < t.size() && i - start < most && t[i] >= '0' && t[i] <= '9') ++i;
+    return i - start >= least;
+  };
+  if (!digits(1, 2) || i >= t.size()) return false;
+  char sep = t[i++];
+  if (sep != '/' && sep != '-' && sep != '.') return false;
+  if (!digits(1, 2) || i >= t.size() || t[i++] != sep) return false;
+  return digits(4, 4) && i == t.size();
+}
+
 }  // namespace
 
 std::string pictureFor(const FieldRef& f, std::string_view picture, EntryKind kind) {
@@ -61,7 +78,10 @@ bool setFieldText(const FieldRef& f, const EntryDecl& entry, std::string_view te
   if (p.kind() == Picture::Kind::Day) {
     auto d = p.deformatDate(text);
     if (!d) {
-      problem = name + " must be a date written as dd/mm/yyyy";
+      // A date written correctly that is not on the calendar says so; other
+      // text is told how a date is written.
+      problem = writtenAsDate(text) ? trimmed(text) + " is not a date"
+                                    : name + " must be a date written as dd/mm/yyyy";
       return false;
     }
     f.whole() = *d;
@@ -71,12 +91,16 @@ bool setFieldText(const FieldRef& f, const EntryDecl& entry, std::string_view te
     auto v = p.valid() ? p.deformatNumber(text) : std::nullopt;
     if (!v) {
       problem = name + " must be a number";
+      if (p.valid() && p.decimals() > 0) problem += " such as 1250.50 or 1250,50";
       return false;
     }
     // The picture's width bounds what the field may hold, as it bounds what
-    // the window shows.
+    // the window shows; the refusal names the limit.
     if (p.valid() && static_cast<int>(p.format(*v).size()) > p.width()) {
-      problem = name + " is too large";
+      problem =
+          *v > 0
+              ? name + " is too large: the largest allowed is " + trimmed(p.format(p.largest()))
+              : name + " is too small: the smallest allowed is " + trimmed(p.format(p.smallest()));
       return false;
     }
     f.real() = *v;

@@ -23,7 +23,9 @@ std::string pictureFor(const FieldRef& f, std::string_view picture, EntryKind ki
 std::string fieldText(const FieldRef& f, std::string_view picture, EntryKind kind = EntryKind::Text);
 
 // Writes typed text into the field. On a refusal returns false, leaves the
-// field unchanged and sets `problem` to the message to show.
+// field unchanged and sets `problem` to the message to show: "31/02/2026 is
+// not a date", "Premium is too large: the largest allowed is 999999.99".
+// Amounts take a decimal comma ("12,50") as well as a point.
 bool setFieldText(const FieldRef& f, const EntryDecl& entry, std::string_view text,
                   std::string& problem);
 

@@ -1,6 +1,7 @@
 #include "forms/FormCycle.h"
 
 #include "errors/ErrorManager.h"
+#include "forms/EntryText.h"
 #include "recordstore/DataFiles.h"
 
 namespace vel {
@@ -100,10 +101,43 @@ void FormCycle::remember() {
   copy_ = std::make_unique<RecordBuffer>(fm_->layout());
   fm_->layout().copy(copy_->get(), fm_->buffer());
   recall_ = std::make_unique<RecordBuffer>(*copy_);
+  unread_.clear();
 }
 
 bool FormCycle::changed() const {
-  return copy_ && !sameRecord(fm_->layout(), copy_->get(), fm_->buffer());
+  return !unread_.empty() || (copy_ && !sameRecord(fm_->layout(), copy_->get(), fm_->buffer()));
+}
+
+int FormCycle::firstEditable() const {
+  if (readOnly()) return 0;
+  for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+    const EntryDecl& e = *entries_[static_cast<std::size_t>(i)];
+    if (!e.field.empty() && !e.readOnly && e.kind != EntryKind::Note) return i;
+  }
+  return 0;
+}
+
+bool FormCycle::enter(int i, std::string_view text) {
+  const EntryDecl& e = *entries_[static_cast<std::size_t>(i)];
+  if (e.field.empty() || e.readOnly || readOnly()) return true;
+  std::string problem;
+  if (setFieldText(field(i), e, text, problem)) {
+    unread_.erase(i);
+    return true;
+  }
+  unread_[i] = std::string(text);
+  ui_.message(problem, kEntryErrorTitle, Icon::Exclamation, kOk, kOk);
+  return false;
+}
+
+void FormCycle::hold(int i, std::string_view text) {
+  const EntryDecl& e = *entries_[static_cast<std::size_t>(i)];
+  if (e.field.empty() || e.readOnly || readOnly()) return;
+  std::string problem;
+  if (setFieldText(field(i), e, text, problem))
+    unread_.erase(i);
+  else
+    unread_[i] = std::string(text);
 }
 
 bool FormCycle::accept(int i) {
@@ -123,7 +157,7 @@ bool FormCycle::recall(int i) {
 }
 
 FormCycle::Outcome FormCycle::firstEntry(bool redisplay) const {
-  return Outcome{Outcome::Focus, 0, redisplay};
+  return Outcome{Outcome::Focus, firstEditable(), redisplay};
 }
 
 FormCycle::Outcome FormCycle::ok() {
@@ -132,10 +166,16 @@ FormCycle::Outcome FormCycle::ok() {
     return Outcome{Outcome::Close};
   }
   if (request_ != Request::Delete) {
-    // Every entry is accepted in turn, visited or not; the first refusal
-    // keeps the focus and nothing is saved.
-    for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
+    // Every entry is accepted in turn, visited or not: typed text is read
+    // again (its box shown when it still cannot be read), then the entry's
+    // check runs. The first refusal keeps the focus and nothing is saved.
+    for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+      if (auto it = unread_.find(i); it != unread_.end()) {
+        const std::string typed = it->second;
+        if (!enter(i, typed)) return Outcome{Outcome::Focus, i};
+      }
       if (!accept(i)) return Outcome{Outcome::Focus, i};
+    }
   }
   return save();
 }
@@ -218,9 +258,8 @@ bool FormCycle::abandon() {
   return true;
 }
 
-FormCycle::Outcome FormCycle::leave(bool typedChanges) {
-  bool asks = (request_ == Request::Insert || request_ == Request::Change) &&
-              (typedChanges || changed());
+FormCycle::Outcome FormCycle::leave() {
+  bool asks = (request_ == Request::Insert || request_ == Request::Change) && changed();
   if (asks) {
     ErrorManager& errors = *files_.context().errors;
     if (settings().cancel == CancelQuestion::SaveRecord) {

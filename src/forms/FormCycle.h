@@ -9,8 +9,10 @@
 // does what the returned Outcome says.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -61,20 +63,31 @@ class FormCycle {
     bool redisplay = false;
   };
 
+  // The text the clerk typed into entry `i`, read into its field. False: the
+  // text cannot be read (a date that is not on the calendar, an amount too
+  // large); the box saying why has been shown, the field keeps its value and
+  // the entry holds the text as typed until it is entered again.
+  bool enter(int i, std::string_view text);
+  // As enter(), without the box: text that cannot be read is only held. It
+  // counts as a change on leaving, and OK (or "Save Record" -> Yes) refuses
+  // it with its box before anything is saved.
+  void hold(int i, std::string_view text);
+
   // The user completed entry `i` (its value is already in the record).
   // False: its check refused it and the focus stays on it.
   bool accept(int i);
   Outcome ok();
-  // The Cancel button, or the window closed. `typedChanges`: the window
-  // holds typed text it could not put into the record, which counts as a
-  // change.
-  Outcome leave(bool typedChanges = false);
+  // The Cancel button, or the window closed.
+  Outcome leave();
   // The recall key on entry `i`: its value from before the change comes
   // back. False when the entry has nothing to recall.
   bool recall(int i);
 
-  // Whether the record differs from the copy taken when it was loaded.
+  // Whether the record differs from the copy taken when it was loaded, or an
+  // entry holds typed text the record could not take.
   bool changed() const;
+  // The entry the focus starts on: the first one the clerk can type in.
+  int firstEditable() const;
   Response response() const { return response_; }
 
  private:
@@ -96,6 +109,7 @@ class FormCycle {
   RelationManager* rm_;
   std::unique_ptr<RecordBuffer> copy_;    // the record as loaded
   std::unique_ptr<RecordBuffer> recall_;  // the values the recall key brings back
+  std::map<int, std::string> unread_;     // entry -> typed text the record could not take
   Response response_ = Response::Cancelled;
   bool opened_ = false;
   bool reserved_ = false;

@@ -406,14 +406,45 @@ void FileManager::SetValidator(std::function<int(const void*)> check) {
   state().validator = std::move(check);
 }
 
-// Description of the first unique key on which the buffer clashes with a
-// record other than the one at `except` (its name when the description is blank).
+namespace {
+
+// A field's name as a clerk reads it: "TOWN" -> "Town", "CLIENT_ID" ->
+// "Client ID" (words of one or two letters stay in capitals).
+std::string readableFieldName(std::string_view name) {
+  std::string out;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find('_', start);
+    if (end == std::string_view::npos) end = name.size();
+    std::string_view word = name.substr(start, end - start);
+    if (!word.empty()) {
+      if (!out.empty()) out += ' ';
+      for (std::size_t i = 0; i < word.size(); ++i) {
+        char c = word[i];
+        if (i > 0 && word.size() > 2 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        out += c;
+      }
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+// The fields of the first unique key on which the buffer clashes with a
+// record other than the one at `except`, as the clerk knows them ("Town";
+// "Name, Branch, Code"), never the key's internal name.
 std::string FileManager::clashingKey(ThreadState& st, const std::string& except) {
   for (int k = 0; k < static_cast<int>(layout().keys().size()); ++k) {
     bool clash = false;
     if (st.file->duplicateOn(k, st.buf.get(), except, clash) == ecode::kNone && clash) {
-      std::string name = KeyDescription(k);
-      return rtrim(name).empty() ? layout().keys()[static_cast<std::size_t>(k)].name : name;
+      std::string names;
+      for (int f : layout().keys()[static_cast<std::size_t>(k)].components) {
+        if (!names.empty()) names += ", ";
+        names += readableFieldName(layout().fields()[static_cast<std::size_t>(f)].name);
+      }
+      return names;
     }
   }
   return {};

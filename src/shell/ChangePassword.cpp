@@ -4,6 +4,7 @@
 #include "errors/ErrorManager.h"
 #include "recordstore/DataFiles.h"
 #include "shell/Globals.h"
+#include "shell/ShellLists.h"
 #include "shell/ShellUi.h"
 
 namespace vel {
@@ -76,6 +77,11 @@ ChangePasswordForm::Step ChangePasswordForm::newCompleted() {
     ui_.message("You must change the password", "Password Error", Icon::Hand, kOk, kOk);
     return Step::FocusNew;
   }
+  // The file keeps each password once; the refusal does not say whose it is.
+  if (readUser() == Read::Found && passwordTaken(files_.fm<rec::Users>(), new_)) {
+    ui_.message(kPasswordTakenText, "Password Error", Icon::Hand, kOk, kOk);
+    return Step::FocusNew;
+  }
   return Step::Stay;
 }
 
@@ -103,11 +109,11 @@ ChangePasswordForm::Step ChangePasswordForm::okPressed() {
   if (Step s = newCompleted(); s != Step::Stay) return s;
   if (Step s = confirmCompleted(); s != Step::Stay) return s;
 
-  // oldCompleted read the user's record into the buffer just now.
+  // The user's record was read into the buffer just now.
   FileManager& users = files_.fm<rec::Users>();
   users.rec<rec::Users>().PASSWORD = confirm_;
-  // A password another user has is refused by the record store's unique
-  // key, with its own message; the window stays open for another choice.
+  // newCompleted refused a password another user has; should one be taken
+  // meanwhile, the record store refuses it and the window stays open.
   if (users.Update() != kDone) return Step::FocusNew;
   saved_ = true;
   return Step::Close;

@@ -29,15 +29,27 @@ EntryDecl entry(std::string prompt, std::string field, EntryKind kind = EntryKin
 
 EntryDecl note(std::string text) { return entry(std::move(text), {}, EntryKind::Note); }
 
-// At least `n` characters once trailing blanks are gone, or the message.
-EntryCheck atLeastSix(const char* field, const char* message, const char* title) {
-  return [field, message, title](EntryContext& c) {
-    auto& u = *static_cast<rec::Users*>(c.record);
-    const auto& v = std::string_view(field) == "USERNAME" ? u.USERNAME : u.PASSWORD;
-    if (v.str().size() >= 6) return true;
-    c.ui.message(message, title, Icon::Hand, kOk, kOk);
+// The user name entry: six characters at least, trailing blanks not counted.
+bool userNameAccepted(EntryContext& c) {
+  if (static_cast<rec::Users*>(c.record)->USERNAME.str().size() >= 6) return true;
+  c.ui.message("User Name must have at least 6 characters", "User Name Error", Icon::Hand, kOk,
+               kOk);
+  return false;
+}
+
+// The password entry: six characters at least, and one no other user has.
+bool passwordAccepted(EntryContext& c) {
+  auto& u = *static_cast<rec::Users*>(c.record);
+  if (u.PASSWORD.str().size() < 6) {
+    c.ui.message("Password must be at least 6 characters long", "Password Error", Icon::Hand, kOk,
+                 kOk);
     return false;
-  };
+  }
+  if (passwordTaken(c.files.fm<rec::Users>(), u.PASSWORD.str())) {
+    c.ui.message(kPasswordTakenText, "Password Error", Icon::Hand, kOk, kOk);
+    return false;
+  }
+  return true;
 }
 
 bool isAdministrator() { return globals().USER_CODE.load() == 1; }
@@ -88,9 +100,9 @@ void addUsers(Catalog& c) {
   code.picture = "n3";
   code.readOnly = true;  // numbered by the file
   EntryDecl user = entry("User Name", "USERNAME");
-  user.check = atLeastSix("USERNAME", "User Name must have at least 6 characters", "User Name Error");
+  user.check = userNameAccepted;
   EntryDecl pass = entry("Password", "PASSWORD", EntryKind::Password);
-  pass.check = atLeastSix("PASSWORD", "Password must be at least 6 characters long", "Password Error");
+  pass.check = passwordAccepted;
   f.tabs.push_back(TabDecl{"General",
                            {code, entry("Surname", "SURNAME"), entry("First Name", "NAME1"),
                             entry("Middle Name", "NAME2"), user, pass}});
@@ -165,6 +177,17 @@ void addConfig(Catalog& c) {
 }
 
 }  // namespace
+
+bool passwordTaken(FileManager& users, std::string_view password) {
+  EngineFile* file = users.engineFile();
+  int key = users.keyIndex("KeyPassword");
+  if (!file || key < 0) return false;  // the save then reports what is wrong
+  RecordBuffer probe(users.layout());
+  users.layout().copy(probe.get(), users.buffer());
+  static_cast<rec::Users*>(probe.get())->PASSWORD = std::string(rtrim(password));
+  bool clash = false;
+  return file->duplicateOn(key, probe.get(), users.Position(), clash) == ecode::kNone && clash;
+}
 
 void addShellLists(Catalog& catalog) {
   addUsers(catalog);

@@ -106,6 +106,34 @@ TEST(Picture, DeformatNumberReadsWhatItWritesAndRefusesTheRest) {
   EXPECT_FALSE(Picture::parse("d06").deformatNumber("12").has_value());
 }
 
+TEST(Picture, DeformatNumberTakesADecimalComma) {
+  const Picture money = Picture::parse("n-_10.2");
+  EXPECT_EQ(money.deformatNumber("12,50"), 12.5);
+  EXPECT_EQ(money.deformatNumber("-3,5"), -3.5);
+  EXPECT_EQ(money.deformatNumber(",75"), 0.75);
+  EXPECT_EQ(Picture::parse("N~R~_9.2").deformatNumber("R 1250,05"), 1250.05);
+  EXPECT_EQ(Picture::parse("n6.3").deformatNumber("1,250"), 1.25);
+  // More digits after the comma than the picture has decimals reads as a
+  // thousands separator would: refused rather than guessed.
+  for (const char* bad : {"1,250", "1,2,3", "1,25.0", "12,", "1,000.00"})
+    EXPECT_FALSE(money.deformatNumber(bad).has_value()) << bad;
+  EXPECT_FALSE(Picture::parse("n3").deformatNumber("12,5").has_value());
+}
+
+TEST(Picture, LargestAndSmallestThatFitTheWidth) {
+  EXPECT_EQ(Picture::parse("n_9.2").largest(), 999999.99);
+  EXPECT_EQ(Picture::parse("n_9.2").smallest(), -99999.99);  // the minus takes a place
+  EXPECT_EQ(Picture::parse("n-_10.2").smallest(), -999999.99);
+  EXPECT_EQ(Picture::parse("N~R~_7.2b").largest(), 999.99);
+  EXPECT_EQ(Picture::parse("n3").largest(), 999.0);
+  EXPECT_EQ(Picture::parse("n3").smallest(), -99.0);
+  for (const char* pic : {"n_9.2", "n-_10.2", "N~R~_7.2b", "n3", "n6.3"}) {
+    const Picture p = Picture::parse(pic);
+    EXPECT_EQ(static_cast<int>(p.format(p.largest()).size()), p.width()) << pic;
+    EXPECT_EQ(static_cast<int>(p.format(p.smallest()).size()), p.width()) << pic;
+  }
+}
+
 TEST(Picture, DeformatDateAcceptsDayMonthYearAndRefusesNonDates) {
   const Picture d06 = Picture::parse("d06");
   const std::int32_t dec7 = dateFromYmd(2026, 12, 7);

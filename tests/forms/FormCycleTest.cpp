@@ -1,9 +1,9 @@
 // The cycle every update form goes through: the questions on leaving, OK
 // accepting every entry, the delete confirmation, the retry loop, another
 // station's change, and the number an abandoned insert gives back.
-#include "forms/FormCycle.h"
-
+#include "common/Dates.h"
 #include "dictionary/SetupFiles.h"
+#include "forms/FormCycle.h"
 #include "forms/FormsFixture.h"
 
 namespace vel::test {
@@ -34,6 +34,16 @@ FormDecl townForm() {  // "Changes will be lost!", confirm delete
   f.procedure = "Update_Town";
   f.file = "Town";
   f.tabs = {{"General", {entry("Town:", "TOWN")}}};
+  return f;
+}
+
+FormDecl holidayForm() {  // "Save Record"
+  FormDecl f;
+  f.procedure = "Update_Holidays";
+  f.file = "Holiday";
+  EntryDecl date = entry("Date:", "DATE");
+  date.kind = EntryKind::Day;
+  f.tabs = {{"General", {date, entry("Description:", "DESCRIPTION")}}};
   return f;
 }
 
@@ -111,14 +121,68 @@ TEST_F(FormCycleTest, LeavingWithoutAChangeOrInViewAsksNothing) {
 }
 
 TEST_F(FormCycleTest, TypedTextTheRecordCouldNotTakeStillAsksBeforeLeaving) {
-  std::string pos = add(town("Mthatha"));
-  FormDecl t = townForm();
-  current<rec::Town>(pos);
+  rec::Holiday h;
+  h.DATE = dateFromYmd(2026, 12, 25);
+  h.DESCRIPTION = "Christmas";
+  std::string pos = add(h);
+  FormDecl t = holidayForm();
+  current<rec::Holiday>(pos);
   FormCycle c(files, ui, t, Request::Change);
   ASSERT_TRUE(c.open());
-  ui.expect("Changes will be lost!", kNo);
-  EXPECT_EQ(FormCycle::Outcome::Focus, c.leave(true).action);
-  EXPECT_EQ(FormCycle::Outcome::Close, c.leave(false).action);
+  c.hold(0, "45/13/2026");
+  ui.expect("Save Record", kNo);
+  EXPECT_EQ(FormCycle::Outcome::Close, c.leave().action);
+}
+
+TEST_F(FormCycleTest, SaveRecordYesRefusesTypedTextThatCannotBeReadAndSavesNothing) {
+  rec::Holiday h;
+  h.DATE = dateFromYmd(2026, 12, 25);
+  h.DESCRIPTION = "Christmas";
+  std::string pos = add(h);
+  FormDecl form = holidayForm();
+  current<rec::Holiday>(pos);
+  {
+    FormCycle c(files, ui, form, Request::Change);
+    ASSERT_TRUE(c.open());
+    c.hold(0, "45/13/2026");
+    c.file().rec<rec::Holiday>().DESCRIPTION = "Christmas Day";
+    ui.expect("Save Record", kYes);
+    ui.expect("Invalid Entry", kOk, "45/13/2026 is not a date");
+    FormCycle::Outcome o = c.leave();
+    EXPECT_EQ(FormCycle::Outcome::Focus, o.action);
+    EXPECT_EQ(0, o.entry);
+    {  // read as another station would: this thread's buffer is the form's
+      ScriptedUi otherUi;
+      ErrorManager otherErrors(otherUi);
+      auto otherEngine = makeSqliteEngine();
+      DataFiles other(dir.path(), *otherEngine, otherErrors);
+      EXPECT_EQ("Christmas", readAll<rec::Holiday>(other).at(0).DESCRIPTION.text());
+    }
+
+    // OK refuses it the same way; text that reads is taken and saved.
+    ui.expect("Invalid Entry", kOk, "45/13/2026 is not a date");
+    EXPECT_EQ(FormCycle::Outcome::Focus, c.ok().action);
+    ui.expect("Invalid Entry", kOk, "31/02/2026 is not a date");
+    EXPECT_FALSE(c.enter(0, "31/02/2026"));
+    EXPECT_TRUE(c.enter(0, "26/12/2026"));
+    EXPECT_EQ(FormCycle::Outcome::Close, c.ok().action);
+  }
+  release("Holiday");
+  auto saved = all<rec::Holiday>().at(0);
+  EXPECT_EQ(dateFromYmd(2026, 12, 26), saved.DATE.value);
+  EXPECT_EQ("Christmas Day", saved.DESCRIPTION.text());
+}
+
+TEST_F(FormCycleTest, ADuplicateNamesTheFieldsOfTheKey) {
+  add(town("Mthatha"));
+  FormDecl t = townForm();
+  FormCycle c(files, ui, t, Request::Insert);
+  ASSERT_TRUE(c.open());
+  c.file().rec<rec::Town>().TOWN = "MTHATHA";  // keys ignore case
+  ui.expect("Duplicate Key Error", kOk,
+            "Adding this record creates a duplicate entry for the key: Town");
+  EXPECT_EQ(FormCycle::Outcome::Focus, c.ok().action);
+  EXPECT_EQ(1u, all<rec::Town>().size());
 }
 
 TEST_F(FormCycleTest, OkStopsAtTheFirstFailingEntryEvenOneNeverVisited) {

@@ -267,7 +267,7 @@ TEST_F(SetupListsTest, AnAmountThatCannotBeReadIsRefusedAndNeverDroppedSilently)
   script.on("Browse_Plans", [](QWidget* list) { press(list, "Insert"); });
   script.on("UpdatePlan", [&](QWidget* form) {
     type(form, "PLAN", "E");
-    type(form, "PREMIUM", "12,50");
+    type(form, "PREMIUM", "1,250");
     // OK refuses the amount and keeps the form open.
     ui.boxes.expect("Invalid Entry", kOk);
     press(form, "OK");

@@ -96,7 +96,8 @@ TEST_F(FileManagerTest, ChangingARecordOntoAnotherOnesKeyNamesTheKey) {
   ui.expect("Record was not updated", kOk);
   EXPECT_EQ(users.Update(true), kFailed);
   ASSERT_EQ(ui.shown().size(), 1u);
-  EXPECT_NE(ui.shown()[0].text.find("USR:KeyUserName"), std::string::npos) << ui.shown()[0].text;
+  EXPECT_NE(ui.shown()[0].text.find("Creates Duplicate Key Username (40)"), std::string::npos)
+      << ui.shown()[0].text;
   u.USERNAME = "PETRUS";
   EXPECT_EQ(users.GetByKey(users.keyIndex("KeyUserName")), kDone);
 }
@@ -143,7 +144,7 @@ TEST_F(FileManagerTest, DuplicateKeyNamesTheClashingKey) {
   u.USERNAME = "SIPHO";
   u.PASSWORD = "secret";  // keys ignore case
   ui.expect("Duplicate Key Error", kOk,
-            "Adding this record creates a duplicate entry for the key: USR:KeyPassword");
+            "Adding this record creates a duplicate entry for the key: Password");
   EXPECT_EQ(users.Insert(), kFailed);
   EXPECT_EQ(users.LastError(), msg::DuplicateKey);
   // The reserved number stays for a second try with another password.

@@ -138,12 +138,22 @@ TEST_F(ChangePasswordTest, MissingUserRecordIsReportedAndNothingWritten) {
   EXPECT_EQ("vula88", passwordOf(3));
 }
 
-TEST_F(ChangePasswordTest, PasswordOfAnotherUserIsRefusedByTheStore) {
+TEST_F(ChangePasswordTest, PasswordOfAnotherUserIsRefusedWithoutSayingWhose) {
   ChangePasswordForm f(files, ui);
-  typeAll(f, "pula77", "vula88", "vula88");
-  ui.boxes.expect("Record was not updated", kOk);
+  f.setOldPassword("pula77");
+  EXPECT_EQ(Step::Stay, f.oldCompleted());
+  f.setNewPassword("VULA88");  // the key ignores case
+  ui.boxes.expect("Password Error", kOk,
+                  "This password cannot be used. Please choose another one.");
+  EXPECT_EQ(Step::FocusNew, f.newCompleted());
+  f.setConfirmPassword("VULA88");
+  ui.boxes.expect("Password Error", kOk,
+                  "This password cannot be used. Please choose another one.");
   EXPECT_EQ(Step::FocusNew, f.okPressed());
   EXPECT_EQ("pula77", passwordOf(2));
+  // Keeping one's own password in another case is no clash with oneself.
+  f.setNewPassword("PULA77");
+  EXPECT_EQ(Step::Stay, f.newCompleted());
 }
 
 TEST_F(ChangePasswordTest, WithLogInOffTheAdministratorsPasswordChanges) {

@@ -95,10 +95,16 @@ TEST_F(UsersAndSettingsTest, ADeletedUsersPasswordAndNameStayTaken) {
   EXPECT_EQ("DEL", users[1].STATUS.text());
   EXPECT_EQ((std::vector<std::string>{"admin1"}), listed("Browse_Users"));
 
-  ui.boxes.expect("Duplicate Key Error", kOk);
-  ui.boxes.expect("Changes will be lost!", kYes);
-  EXPECT_EQ(Response::Cancelled, addUser(user("nomsa1", "second")));
-  ui.boxes.expect("Duplicate Key Error", kOk);
+  // A password that is taken is refused without saying whose it is, in any
+  // letter case (the key ignores case).
+  for (const char* taken : {"second", "SECOND", "first1"}) {
+    ui.boxes.expect("Password Error", kOk,
+                    "This password cannot be used. Please choose another one.");
+    ui.boxes.expect("Changes will be lost!", kYes);
+    EXPECT_EQ(Response::Cancelled, addUser(user("nomsa1", taken))) << taken;
+  }
+  ui.boxes.expect("Duplicate Key Error", kOk,
+                  "Adding this record creates a duplicate entry for the key: Username");
   ui.boxes.expect("Changes will be lost!", kYes);
   EXPECT_EQ(Response::Cancelled, addUser(user("thandi", "third3")));
   EXPECT_EQ(2u, all<rec::Users>().size());

@@ -96,8 +96,19 @@ FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog
           b->setText("...");
           b->setObjectName(q((e.field.empty() ? std::string("entry") : e.field) + "_lookup"));
           b->setEnabled(!cycle.readOnly() && !e.readOnly);
-          if (e.kind == EntryKind::Day) connect(b, &QToolButton::clicked, this, [this, i] { pickDate(i); });
-          else connect(b, &QToolButton::clicked, this, [this, i] { lookupPressed(i); });
+          if (e.kind == EntryKind::Day) {
+            // A date is typed; the calendar is for the mouse or F4, so Tab
+            // goes from the date straight on to the next entry.
+            b->setFocusPolicy(Qt::NoFocus);
+            b->setToolTip("Choose the date from a calendar (F4)");
+            connect(b, &QToolButton::clicked, this, [this, i] { pickDate(i); });
+            auto* f4 =
+                new QShortcut(QKeySequence(Qt::Key_F4), w, nullptr, nullptr, Qt::WidgetShortcut);
+            f4->setEnabled(b->isEnabled());
+            connect(f4, &QShortcut::activated, this, [this, i] { pickDate(i); });
+          } else {
+            connect(b, &QToolButton::clicked, this, [this, i] { lookupPressed(i); });
+          }
           h->addWidget(b);
           form->addRow(label, row);
         } else {
@@ -121,13 +132,29 @@ FormWindow::FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog
   connect(cancel_, &QPushButton::clicked, this, &FormWindow::reject);
   outer->addWidget(buttons);
 
-  QKeySequence recall(cycle.settings().recall == RecallKey::CtrlH ? QKeySequence(Qt::CTRL | Qt::Key_H)
-                                                                   : QKeySequence(Qt::CTRL | Qt::Key_Apostrophe));
-  auto* sc = new QShortcut(recall, this);
-  connect(sc, &QShortcut::activated, this, &FormWindow::recallPressed);
+  // The recall key: each form names its own (Ctrl+H or Ctrl+'), and both
+  // work on every form, so the key that message 8 names ("Ctrl+H") and the
+  // one a clerk has learnt on another form always bring the value back.
+  for (QKeySequence key :
+       {QKeySequence(Qt::CTRL | Qt::Key_H), QKeySequence(Qt::CTRL | Qt::Key_Apostrophe)}) {
+    auto* sc = new QShortcut(key, this);
+    connect(sc, &QShortcut::activated, this, &FormWindow::recallPressed);
+  }
 
   showAll();
-  QTimer::singleShot(0, this, [this] { focusEntry(0); });
+  const int first = cycle.firstEditable();
+  focusEntry(first);
+  QTimer::singleShot(0, this, [this, first] { focusEntry(first); });
+}
+
+FormWindow::~FormWindow() {
+  // The entries lose the focus while the dialog's children are destroyed;
+  // their completion signals must not reach this half-destroyed window.
+  closing_ = true;
+  for (QWidget* w : widgets_) {
+    w->disconnect(this);
+    for (QObject* child : w->children()) child->disconnect(this);
+  }
 }
 
 QWidget* FormWindow::makeEntry(int i, const EntryDecl& e, QWidget* page) {
@@ -188,7 +215,7 @@ QWidget* FormWindow::makeEntry(int i, const EntryDecl& e, QWidget* page) {
   return edit;
 }
 
-void FormWindow::show(int i) {
+void FormWindow::display(int i) {
   const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
   if (e.field.empty()) return;
   FieldRef f = cycle_.field(i);
@@ -214,7 +241,7 @@ void FormWindow::show(int i) {
 }
 
 void FormWindow::showAll() {
-  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) show(i);
+  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) display(i);
 }
 
 bool FormWindow::take(int i) {
@@ -234,11 +261,14 @@ bool FormWindow::take(int i) {
       return true;
     default: break;
   }
-  std::string problem;
-  std::string text = static_cast<QLineEdit*>(w)->text().toStdString();
-  if (setFieldText(f, e, text, problem)) return true;
-  ui_.message(problem, kEntryErrorTitle, Icon::Exclamation, kOk, kOk);
-  return false;
+  return cycle_.enter(i, static_cast<QLineEdit*>(w)->text().toStdString());
+}
+
+void FormWindow::hold(int i) {
+  if (auto* edit = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)]))
+    cycle_.hold(i, edit->text().toStdString());
+  else
+    take(i);
 }
 
 void FormWindow::completed(int i) {
@@ -256,7 +286,7 @@ void FormWindow::completed(int i) {
     return;
   }
   if (edit) edit->setModified(false);
-  show(i);
+  display(i);
 }
 
 void FormWindow::focusEntry(int i) {
@@ -293,14 +323,9 @@ void FormWindow::apply(const FormCycle::Outcome& o) {
 void FormWindow::okPressed() {
   if (busy_) return;
   busy_ = true;
-  // What is typed in every entry goes into the record first.
-  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
-    if (!take(i)) {
-      busy_ = false;
-      focusEntry(i);
-      return;
-    }
-  }
+  // What is typed in every entry goes to the cycle first; OK then refuses
+  // the first entry, in order, whose text cannot be read or whose check fails.
+  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) hold(i);
   FormCycle::Outcome o = cycle_.ok();
   busy_ = false;
   apply(o);
@@ -309,21 +334,11 @@ void FormWindow::okPressed() {
 void FormWindow::reject() {
   if (busy_ || closing_) return;
   busy_ = true;
-  // What is typed goes into the record without refusal boxes; typed text
-  // that cannot be read counts as a change, so it is never lost without
-  // the cancel question.
-  bool unread = false;
-  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) {
-    const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
-    if (e.field.empty() || e.readOnly || cycle_.readOnly()) continue;
-    if (auto* edit = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])) {
-      std::string problem;  // setFieldText leaves the field as it was on a refusal
-      if (!setFieldText(cycle_.field(i), e, edit->text().toStdString(), problem)) unread = true;
-    } else {
-      take(i);
-    }
-  }
-  FormCycle::Outcome o = cycle_.leave(unread);
+  // What is typed goes to the cycle without refusal boxes; typed text that
+  // cannot be read counts as a change, so it is never lost without the
+  // cancel question, and "Save Record" -> Yes refuses it as OK does.
+  for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) hold(i);
+  FormCycle::Outcome o = cycle_.leave();
   busy_ = false;
   apply(o);
 }
@@ -346,14 +361,14 @@ int FormWindow::entryOf(QWidget* w) const {
 
 void FormWindow::recallPressed() {
   int i = entryOf(QApplication::focusWidget());
-  if (i >= 0 && cycle_.recall(i)) show(i);
+  if (i >= 0 && cycle_.recall(i)) display(i);
 }
 
 void FormWindow::lookupPressed(int i) {
   const EntryDecl& e = *cycle_.entries()[static_cast<std::size_t>(i)];
   const ListDecl* list = catalog_.list(e.lookup.list);
   if (!list) return;
-  take(i);
+  hold(i);
   Presets range;
   if (!e.lookup.rangeField.empty()) {
     FieldRef rf = cycle_.file().field(e.lookup.rangeField);
@@ -374,8 +389,9 @@ void FormWindow::lookupPressed(int i) {
 }
 
 void FormWindow::pickDate(int i) {
+  if (cycle_.readOnly() || cycle_.entries()[static_cast<std::size_t>(i)]->readOnly) return;
   FieldRef f = cycle_.field(i);
-  take(i);
+  hold(i);
   QDialog dlg(this);
   dlg.setWindowTitle("Select a Date");
   auto* cal = new QCalendarWidget(&dlg);
@@ -389,7 +405,7 @@ void FormWindow::pickDate(int i) {
   lay->addWidget(bb);
   if (dlg.exec() != QDialog::Accepted) return;
   f.whole() = dayFromQDate(cal->selectedDate());
-  show(i);
+  display(i);
   static_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])->setModified(true);
   completed(i);
 }

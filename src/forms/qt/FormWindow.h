@@ -28,6 +28,7 @@ class FormWindow : public QDialog {
  public:
   FormWindow(FormCycle& cycle, DataFiles& files, Ui& ui, const Catalog& catalog,
              QWidget* parent = nullptr);
+  ~FormWindow() override;
 
   // The widget of entry `i` (for tests).
   QWidget* entryWidget(int i) const { return widgets_[static_cast<std::size_t>(i)]; }
@@ -41,9 +42,10 @@ class FormWindow : public QDialog {
 
  private:
   QWidget* makeEntry(int i, const EntryDecl& e, QWidget* page);
-  void show(int i);          // the record's value into entry i
+  void display(int i);  // the record's value into entry i
   void showAll();
-  bool take(int i);          // entry i's text into the record; false when refused
+  bool take(int i);          // entry i's text into the record; false when refused (box shown)
+  void hold(int i);          // as take, without a box: unreadable text waits for OK
   void completed(int i);     // the user left entry i
   void focusEntry(int i);
   void lookupPressed(int i);
