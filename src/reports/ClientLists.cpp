@@ -17,10 +17,9 @@ void walkRoute(ReportContext& ctx, ReportProgress& progress, std::string_view st
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse use(cli);
   const auto& c = cli.rec<rec::VelCli>();
-  progress.startPass(cli.Records());
-  if (cli.SetOrder(cli.keyIndex("By_Client")) != kDone) return;
+  if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, cli.keyIndex("By_Client"))) return;
   const std::string route = ctx.route.value_or("");
-  while (cli.TryReadNext() == kDone) {
+  while (readNext(ctx, cli)) {
     progress.advance();
     if (c.ACTIVE == status && c.ROUTE == route) doc.addRow(row(c));
   }
@@ -40,7 +39,7 @@ void runRouteList(DataFiles& files, Ui& ui, const Clock& clock, ReportPickers& p
   if (!route) return;
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
-  output.present(buildReport(ctx, subject, build));
+  presentReport(ctx, output, subject, build);
 }
 
 }  // namespace

@@ -68,7 +68,8 @@ class Half {
     setText(kAdd1, c.H_ADDR1.str());
     setText(kAdd2, c.H_ADDR2.str());
     setText(kAdd3, c.H_ADDR3.str());
-    setText(kPostal, Picture::parse("n_4").formatWhole(c.H_CODE));
+    // Four digits with leading zeros ("0699"), as the lists print them.
+    setText(kPostal, c.H_CODE == 0 ? std::string() : Picture::parse("n04").formatWhole(c.H_CODE));
     setText(kTelHome, c.PHONE_HOME.str());
     setText(kTelWork, c.PHONE_WORK.str());
     setText(kTelCell, c.PHONE_CELL.str());
@@ -97,29 +98,39 @@ std::string trimmedLeft(std::string s) {
 
 // Starts the work file afresh: deleted, created empty. Should the file not
 // go (another station still has it), whatever it holds is deleted instead,
-// so that old cards never print with new ones.
-bool startWorkFile(DataFiles& files) {
+// so that old cards never print with new ones. Every failure has been shown
+// when this returns false.
+bool startWorkFile(ReportContext& ctx) {
+  DataFiles& files = ctx.files;
   FileManager& work = files.fm<rec::CliRout>();
   Engine& engine = *files.context().engine;
   engine.remove(work.path());  // a missing file is what we want
   engine.create(work.layout(), work.path(), files.context().owner);
   FileUse use(work);
-  if (work.EnsureOpen() != kDone) return false;
+  if (work.EnsureOpen() != kDone) {
+    ctx.failed = true;
+    return false;
+  }
   while (work.Records() > 0) {
     work.ClearBuffer();
-    if (work.SetOrder(kPhysicalOrder) != kDone || work.TryReadNext() != kDone ||
-        work.Delete(false) != kDone)
+    if (!startWalk(ctx, work, kPhysicalOrder) || !readNext(ctx, work)) {
+      ctx.failed = true;  // a count that finds records a read does not is a damaged file
       return false;
+    }
+    if (work.Delete(false) != kDone) {
+      ctx.failed = true;
+      return false;
+    }
   }
-  return true;
+  return !ctx.failed;
 }
 
 // The configured business name, the scheme title line of every card.
-std::string schemeTitle(DataFiles& files) {
-  FileManager& f = files.fm<rec::Config>();
+std::string schemeTitle(ReportContext& ctx) {
+  FileManager& f = ctx.files.fm<rec::Config>();
   FileUse use(f);
   f.ClearBuffer();
-  if (f.SetOrder(kPhysicalOrder) != kDone || f.TryReadNext() != kDone) return {};
+  if (!startWalk(ctx, f, kPhysicalOrder) || !readNext(ctx, f)) return {};
   return f.rec<rec::Config>().NAME.text();
 }
 
@@ -205,26 +216,29 @@ void addCard(std::vector<Item>& items, double x0, const Half& h, const std::stri
 }  // namespace
 
 std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress) {
-  if (!startWorkFile(ctx.files)) return -1;
+  if (!startWorkFile(ctx)) return -1;
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileManager& work = ctx.files.fm<rec::CliRout>();
   FileUse useCli(cli), useWork(work);
   const rec::VelCli& c = cli.rec<rec::VelCli>();
   const Half left(work, '1'), right(work, '2');
-  progress.startPass(cli.Records());
+  if (!openWalk(ctx, progress, cli)) return -1;
   work.ClearBuffer();
   std::int64_t added = 0;
   bool leftFilled = false;
   auto add = [&] {
-    if (work.Insert() != kDone) return false;
+    if (work.Insert() != kDone) {
+      ctx.failed = true;  // the record store has shown why
+      return false;
+    }
     ++added;
     work.ClearBuffer();
     leftFilled = false;
     return true;
   };
   cli.ClearBuffer();
-  if (cli.SetOrder(kPhysicalOrder) != kDone) return -1;
-  while (cli.TryReadNext() == kDone) {
+  if (!startWalk(ctx, cli, kPhysicalOrder)) return -1;
+  while (readNext(ctx, cli)) {
     progress.advance();
     if (!inPeriod(c.DATE, ctx.periodStart, ctx.periodEnd)) continue;
     if (!leftFilled) {
@@ -235,6 +249,7 @@ std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress) {
     right.fill(c);
     if (!add()) return -1;
   }
+  if (ctx.failed) return -1;
   if (leftFilled && !add()) return -1;
   return added;
 }
@@ -242,14 +257,13 @@ std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress) {
 report::Document cardDocument(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
   doc.showPageHeader = false;  // every card carries its own title line
-  const std::string title = schemeTitle(ctx.files);
+  const std::string title = schemeTitle(ctx);
   FileManager& work = ctx.files.fm<rec::CliRout>();
   FileUse use(work);
   const Half left(work, '1'), right(work, '2');
-  progress.startPass(work.Records());
   work.ClearBuffer();
-  if (work.SetOrder(kPhysicalOrder) != kDone) return doc;
-  while (work.TryReadNext() == kDone) {
+  if (!openWalk(ctx, progress, work) || !startWalk(ctx, work, kPhysicalOrder)) return doc;
+  while (readNext(ctx, work)) {
     progress.advance();
     std::vector<Item> items;
     addCard(items, 0, left, title);
@@ -260,10 +274,11 @@ report::Document cardDocument(ReportContext& ctx, ReportProgress& progress) {
 }
 
 report::Document collectionCards(ReportContext& ctx, ReportProgress& progress) {
+  // A work file that could not be filled gives no cards at all: the
+  // failure has been shown, and the context's failure keeps the report back.
   if (fillCardFile(ctx, progress) < 0) {
-    report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
-    doc.showPageHeader = false;
-    return doc;
+    ctx.failed = true;
+    return {};
   }
   return cardDocument(ctx, progress);
 }
@@ -272,7 +287,7 @@ void printCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
                           ReportPickers& /*pickers*/, ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   if (!askPeriodInto(ctx, ui, clock)) return;
-  output.present(buildReport(ctx, "Printing Collection Cards, please wait ...", collectionCards));
+  presentReport(ctx, output, "Printing Collection Cards, please wait ...", collectionCards);
 }
 
 }  // namespace vel

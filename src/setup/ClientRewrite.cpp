@@ -67,8 +67,11 @@ ClientRewriteResult rewriteClients(DataFiles& files, Progress& progress,
     for (int n = 0; n < kClientsPerGroup; ++n) {
       const int rc = cli.TryReadNext();
       if (rc != kDone) {
-        if (!cli.EndOfData())
-          return stop("a client could not be read: " + cli.LastEngineText());
+        if (!cli.EndOfData()) {
+          showReadFailure(cli);
+          return stop("a client could not be read from " + cli.label() + ": " +
+                      cli.LastEngineText());
+        }
         more = false;
         break;
       }
@@ -87,6 +90,15 @@ ClientRewriteResult rewriteClients(DataFiles& files, Progress& progress,
   }
   bar.finish();
   return r;
+}
+
+void showReadFailure(FileManager& f) {
+  const int code = f.LastEngineCode();
+  const std::string text = f.LastEngineText();
+  setEngineStatus(code, text, std::to_string(code), text);
+  ErrorManager& errors = *f.context().errors;
+  errors.SetFile(f.label());
+  errors.Throw(code == ecode::kRecordHeld ? msg::RecordHeld : msg::RetrievalError);
 }
 
 std::string rewriteStoppedText(const ClientRewriteResult& r) {
