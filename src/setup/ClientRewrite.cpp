@@ -62,7 +62,7 @@ ClientRewriteResult rewriteClients(DataFiles& files, Progress& progress,
     std::unique_ptr<Transaction> tx;
     if (files.context().engine->begin({file}, files.context().transactionTimeout, tx) !=
         ecode::kNone)
-      return stop("the client file could not be locked: " + engineStatus().text);
+      return stop("the client file " + cli.label() + " could not be locked: " + engineStatus().text);
     std::int64_t inGroup = 0;
     for (int n = 0; n < kClientsPerGroup; ++n) {
       const int rc = cli.TryReadNext();
@@ -78,14 +78,14 @@ ClientRewriteResult rewriteClients(DataFiles& files, Progress& progress,
       ++r.read;
       if (change(c)) {
         if (cli.TryUpdate() != kDone)
-          return stop("client " + c.CLIENT_ID.text() +
-                      " could not be written: " + cli.LastEngineText());
+          return stop("client " + c.CLIENT_ID.text() + " could not be written to " + cli.label() +
+                      ": " + cli.LastEngineText());
         ++inGroup;
       }
       bar.at(r.read);
     }
     if (tx->commit() != ecode::kNone)
-      return stop("the clients could not be written: " + engineStatus().text);
+      return stop("the clients could not be written to " + cli.label() + ": " + engineStatus().text);
     r.written += inGroup;
   }
   bar.finish();
