@@ -19,6 +19,11 @@ namespace {
 QFont fontFor(const report::Font& f) {
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setStyleHint(QFont::SansSerif);
+  // Plain glyphs, one per character: a ligature ("fi") makes a PDF's text
+  // unsearchable ("Profit" would not be found), and without kerning a text
+  // is exactly as wide as report::textMm says, so no cell cuts it off.
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  font.setKerning(false);
   font.setPointSizeF(f.points);
   font.setBold(f.bold);
   return font;
