@@ -28,7 +28,7 @@ void walkRoute(ReportContext& ctx, ReportProgress& progress, std::string_view st
 report::Document routeDocument(ReportContext& ctx, const char* title) {
   report::Document doc = startDocument(ctx, title, false);
   doc.periodText = "Route: " + ctx.route.value_or("");
-  doc.columns = {{"Ref No", charsMm(10)}, {"Surname", charsMm(25)}, {"First Name", charsMm(20)}};
+  doc.columns = {{"Ref No", charsMm(10)}, {"Surname", charsMm(20)}, {"First Name", charsMm(15)}};
   return doc;
 }
 
@@ -56,9 +56,9 @@ report::Document activeClientList(ReportContext& ctx, ReportProgress& progress) 
 
 report::Document nonActiveClientList(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = routeDocument(ctx, "NON ACTIVE CLIENT LIST");
-  doc.columns.push_back({"Work", charsMm(15)});
-  doc.columns.push_back({"Home", charsMm(15)});
-  doc.columns.push_back({"Cell", charsMm(15)});
+  doc.columns.push_back({"Work", charsMm(14)});
+  doc.columns.push_back({"Home", charsMm(14)});
+  doc.columns.push_back({"Cell", charsMm(14)});
   walkRoute(ctx, progress, "Non Active", doc, [](const rec::VelCli& c) {
     return std::vector<std::string>{c.CLIENT_ID.text(),  c.SURNAME.text(),
                                     c.FIRSTNAME.text(),  c.PHONE_WORK.text(),

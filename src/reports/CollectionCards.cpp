@@ -138,12 +138,15 @@ std::string schemeTitle(ReportContext& ctx) {
 // width of an A4 page, two bands fill its height.
 constexpr double kCardW = 91, kCardH = 130, kCardGap = 4, kBandH = kCardH + 4;
 constexpr double kRowH = 4.2;
-constexpr double kLabelW = 27;
+constexpr double kAddressRowH = 3.55;  // six lines between the title rule and the telephones
+constexpr int kAddressLines = 6;
+constexpr double kLabelW = 28;         // "Name & Address" in the label font
 constexpr double kGridTop = 61, kGridHeadH = 5;
 constexpr int kGridRows = 12;  // a year of payments
 constexpr double kGridRowH = (kCardH - kGridTop - kGridHeadH) / kGridRows;
 
 const Font kTitleFont{10, true};
+constexpr double kSmallestTitle = 6.5;  // points: a 50-character scheme name still fits
 const Font kLabelFont{8, true};
 const Font kValueFont{8.5, false};
 
@@ -155,21 +158,29 @@ void addCard(std::vector<Item>& items, double x0, const Half& h, const std::stri
     items.push_back(Item::textAt(x0 + x, y, w, kRowH, std::move(text), Align::Left, kValueFont));
   };
   items.push_back(Item::boxAt(x0, 0, kCardW, kCardH));
-  items.push_back(Item::textAt(x0 + 2, 2, kCardW - 4, 6, title, Align::Centre, kTitleFont));
+  // The scheme title in the largest size that fits the card's width.
+  Font titleFont = kTitleFont;
+  while (titleFont.points > kSmallestTitle && report::textMm(title, titleFont) > kCardW - 4)
+    titleFont.points -= 0.5;
+  items.push_back(Item::textAt(x0 + 2, 2, kCardW - 4, 6, title, Align::Centre, titleFont));
   items.push_back(Item::lineAt(x0, 9, kCardW, 0));
 
-  // Name and address, one line each; blank lines are closed up.
+  // Name and address, one line each, a long name wrapped; blank lines are
+  // closed up.
   label(2, 10.5, kLabelW, "Name & Address");
+  const double valueW = kCardW - kLabelW - 4;
   std::vector<std::string> lines;
   std::string name = h.text(kFirstName);
   if (!h.text(kSurname).empty()) name += (name.empty() ? "" : " ") + h.text(kSurname);
-  for (std::string line :
+  for (const std::string& part :
        {name, h.text(kAdd1), h.text(kAdd2), h.text(kAdd3), trimmedLeft(h.text(kPostal))})
-    if (!line.empty()) lines.push_back(std::move(line));
+    if (!part.empty())
+      for (std::string& line : report::wrapText(part, valueW, kValueFont))
+        lines.push_back(std::move(line));
   double y = 10.5;
-  for (std::string& line : lines) {
-    value(2 + kLabelW, y, kCardW - kLabelW - 4, std::move(line));
-    y += kRowH;
+  for (std::size_t i = 0; i < lines.size() && i < kAddressLines; ++i) {
+    value(2 + kLabelW, y, valueW, std::move(lines[i]));
+    y += kAddressRowH;
   }
 
   label(2, 32, kLabelW, "Telephone No");
@@ -185,16 +196,24 @@ void addCard(std::vector<Item>& items, double x0, const Half& h, const std::stri
 
   const std::string premium = trimmedLeft(formatPicture("N~R~_7.2b", h.field(kPremium).real()));
   const std::string start = formatPicture("d06", static_cast<double>(h.field(kStart).whole()));
-  const std::pair<std::string, std::string> left[] = {
-      {"Ref No", h.text(kId)}, {"Start Date", start}, {"ID Number", h.text(kIdNo)}};
-  const std::pair<std::string, std::string> right[] = {
-      {"Route", h.text(kRoute)}, {"Payment Date", h.text(kPayDate)}, {"Premium", premium}};
+  // Three rows of label and value pairs. The route (up to 20 characters)
+  // takes the wide value of the last row, beside the short payment day.
+  struct Pair {
+    const char* label;
+    std::string value;
+    double x, labelW, valueW;
+  };
+  const Pair rows[3][2] = {
+      {{"Ref No", h.text(kId), 2, 17.8, 26.2}, {"Premium", premium, 46.5, 23.5, 19}},
+      {{"ID Number", h.text(kIdNo), 2, 17.8, 26.2}, {"Start Date", start, 46.5, 23.5, 19}},
+      {{"Route", h.text(kRoute), 2, 17.8, 35.4}, {"Payment Date", h.text(kPayDate), 55.5, 23.5, 10}},
+  };
   y = 47;
-  for (int i = 0; i < 3; ++i) {
-    label(2, y, 18, left[i].first);
-    value(20, y, 25, left[i].second);
-    label(46, y, 22, right[i].first);
-    value(68, y, kCardW - 69, right[i].second);
+  for (const auto& row : rows) {
+    for (const Pair& p : row) {
+      label(p.x, y, p.labelW, p.label);
+      value(p.x + p.labelW, y, p.valueW, p.value);
+    }
     y += kRowH;
   }
 

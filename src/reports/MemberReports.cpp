@@ -109,7 +109,7 @@ report::Document cellAddressList(ReportContext& ctx, ReportProgress& progress, c
   doc.periodText = std::move(header);
   doc.columns = nameColumns();
   doc.columns.push_back({"Cell", charsMm(15)});
-  doc.columns.push_back({"Address", charsMm(55)});
+  doc.columns.push_back({"Address", charsMm(50)});  // a longer address wraps
   doc.columns.push_back({"Str No", charsMm(10)});
   walkMembers<rec::VelCli>(ctx, progress, [&](const rec::VelCli& c) {
     if (!keep(c, code)) return;
@@ -253,9 +253,9 @@ report::Document hamperClientList(ReportContext& ctx, ReportProgress& progress) 
   landscape(doc);
   const std::string route = ctx.route.value_or("");
   doc.periodText = routeHeader(ctx, route);
-  doc.columns = nameColumns();
+  doc.columns = {{"Ref No", charsMm(10)}, {"Surname", charsMm(22)}, {"First Name", charsMm(16)}};
   doc.columns.push_back({"Premium", charsMm(10), Align::Right});
-  doc.columns.push_back({"Address", charsMm(43)});
+  doc.columns.push_back({"Address", charsMm(33)});  // a longer address wraps
   doc.columns.push_back({"Cell", charsMm(15)});
   doc.columns.push_back({"Home", charsMm(15)});
   doc.columns.push_back({"Str No", charsMm(10)});

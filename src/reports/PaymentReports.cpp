@@ -68,7 +68,7 @@ report::Document notPaidDocument(ReportContext& ctx, std::string title, std::str
                  {"Surname", charsMm(25)},
                  {"First Name", charsMm(20)},
                  {"Payment Amount", charsMm(14), Align::Right},
-                 {"Address", charsMm(70)}};
+                 {"Address", charsMm(60)}};  // a longer address wraps
 
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileManager& pay = ctx.files.fm<rec::VelPay>();
@@ -126,8 +126,8 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = startDocument(ctx, "PREMIUMS PAID", true);
   doc.headerLines.push_back(routeLine(ctx));
   doc.columns = {{"Ref No", charsMm(10)},
-                 {"Surname", charsMm(22)},
-                 {"First Name", charsMm(15)},
+                 {"Surname", charsMm(17)},
+                 {"First Name", charsMm(12)},
                  {"Date", charsMm(10)},
                  {"Policy Holder", charsMm(13), Align::Right},
                  {"Paid Self", charsMm(12), Align::Right},
