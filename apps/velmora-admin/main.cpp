@@ -283,15 +283,22 @@ std::optional<std::int32_t> parseDay(std::string_view text) {
 
 // The code as the file stores it, for a code typed in any case: the key
 // finds it without regard to case, while the reports compare the stored
-// code. Nothing when no record has this code.
+// code. Nothing when no record has this code, or when the file could not
+// be read (then `why` says so).
 std::optional<std::string> storedCode(vel::DataFiles& data, const char* label, const char* key,
-                                      const char* field, const std::string& value) {
+                                      const char* field, const std::string& value,
+                                      std::string& why) {
   vel::FileManager& fm = data.fm(label);
   vel::FileUse use(fm);
   fm.ClearBuffer();
   fm.field(field).text() = value;
-  if (fm.TryGetByKey(fm.keyIndex(key)) != vel::kDone) return std::nullopt;
-  return std::string(vel::rtrim(fm.field(field).text()));
+  if (fm.TryGetByKey(fm.keyIndex(key)) == vel::kDone)
+    return std::string(vel::rtrim(fm.field(field).text()));
+  const int code = fm.LastEngineCode();
+  if (code != vel::ecode::kRecordNotFound && code != vel::ecode::kNoRecord)
+    why = "the " + fm.label() + " file could not be read: " + fm.LastEngineText() + " (" +
+          std::to_string(code) + ")";
+  return std::nullopt;
 }
 
 // Whether `dir` is a data folder: its configuration file is there and holds
@@ -364,8 +371,9 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
                           Wanted{agent, "Agent", "KeyCode", "CODE", "agent"},
                           Wanted{collector, "Collect", "KeyCode", "CODE", "collector"}}) {
     if (w.code.empty()) continue;
-    std::optional<std::string> stored = storedCode(f.data, w.label, w.key, w.field, w.code);
-    if (!stored) return fail("there is no " + std::string(w.what) + " " + w.code);
+    std::string why;
+    std::optional<std::string> stored = storedCode(f.data, w.label, w.key, w.field, w.code, why);
+    if (!stored) return fail(why.empty() ? "there is no " + std::string(w.what) + " " + w.code : why);
     w.code = *stored;
   }
   vel::ReportContext ctx(f.data, f.ui, clock);

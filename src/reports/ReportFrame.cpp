@@ -176,12 +176,39 @@ void walkFailed(ReportContext& ctx, FileManager& f) {
   errors.Throw(code == ecode::kRecordHeld ? msg::RecordHeld : msg::RetrievalError);
 }
 
+namespace {
+
+// `code` as the file stores it, when a record of `label` has it under `key`
+// (keys compare without regard to case); otherwise as given.
+void takeStored(ReportContext& ctx, std::optional<std::string>& code, const char* label,
+                const char* key, const char* field) {
+  if (!code || code->find_first_not_of(' ') == std::string::npos) return;
+  FileManager& f = ctx.files.fm(label);
+  FileUse use(f);
+  if (ctx.failed || f.EnsureOpen() != kDone) {
+    ctx.failed = true;
+    return;
+  }
+  f.ClearBuffer();
+  f.field(field).text() = *code;
+  if (getByKey(ctx, f, f.keyIndex(key))) code = std::string(rtrim(f.field(field).text()));
+}
+
+}  // namespace
+
+void takeStoredCodes(ReportContext& ctx) {
+  takeStored(ctx, ctx.route, "Route", "By_Route", "ROUTE");
+  takeStored(ctx, ctx.agent, "Agent", "KeyCode", "CODE");
+  takeStored(ctx, ctx.collector, "Collect", "KeyCode", "CODE");
+}
+
 std::optional<report::Document> buildReport(ReportContext& ctx, std::string_view subject,
                                             const ReportBuild& build) {
   report::Document doc;
   {
     ReportProgress progress(ctx.ui, subject);
-    doc = build(ctx, progress);
+    takeStoredCodes(ctx);
+    if (!ctx.failed) doc = build(ctx, progress);
   }
   if (ctx.failed) return std::nullopt;
   return doc;

@@ -151,11 +151,18 @@ bool getByKey(ReportContext& ctx, FileManager& f, int key);
 // report failed; a report shows only its first failure.
 void walkFailed(ReportContext& ctx, FileManager& f);
 
+// A route, agent or collector typed in another case than stored ("soweto
+// north") becomes the stored code, so that the report compares the clients'
+// codes with it and lists them rather than nobody. A code on no record is
+// left as it is.
+void takeStoredCodes(ReportContext& ctx);
+
 // A report's walk: fills a document from the context's files.
 using ReportBuild = std::function<report::Document(ReportContext&, ReportProgress&)>;
 
-// Runs `build` with the "Generating Report" window showing `subject`; the
-// window closes before the finished document is returned. Nothing when a
+// Runs `build` with the "Generating Report" window showing `subject`, the
+// context's codes taken as stored first; the window closes before the
+// finished document is returned. Nothing when a
 // read failed: the failure has been shown and there is no report to show.
 std::optional<report::Document> buildReport(ReportContext& ctx, std::string_view subject,
                                             const ReportBuild& build);
