@@ -111,3 +111,31 @@ execute_process(COMMAND "${ADMIN}" report name-address --dir "${damaged}"
 if(rc EQUAL 0 OR NOT err MATCHES "VelCli" OR EXISTS "${damaged}/name.pdf")
   message(FATAL_ERROR "a damaged client file did not stop the report: ${rc} ${err}")
 endif()
+
+# Another process holds an exclusive lock on the client file for as long as
+# the report runs: the report stops with the file's name, writes no PDF and
+# exits non-zero. The lock is taken before the report starts (the holder
+# marks it with a file), so no timing is assumed.
+set(locked "${DIR}-locked")
+file(REMOVE_RECURSE "${locked}")
+file(COPY "${DIR}/" DESTINATION "${locked}")
+file(REMOVE "${locked}/name.pdf" "${locked}/locked" "${locked}/over")
+execute_process(
+  COMMAND sh -c "
+    cd \"$1\" || exit 90
+    # The holder keeps its transaction open until the report is over.
+    ( printf 'BEGIN EXCLUSIVE;\\n.shell touch locked\\n'
+      n=0; while [ ! -e over ] && [ $n -lt 1200 ]; do sleep 0.1; n=$((n + 1)); done ) |
+        sqlite3 VelCli.Tps >/dev/null 2>&1 &
+    i=0
+    while [ ! -e locked ]; do
+      sleep 0.1; i=$((i + 1)); [ $i -gt 600 ] && { touch over; wait; exit 91; }
+    done
+    \"$2\" report name-address --dir . --pdf name.pdf; rc=$?
+    touch over
+    wait
+    exit $rc" sh "${locked}" "${ADMIN}"
+  RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(rc EQUAL 0 OR rc EQUAL 90 OR rc EQUAL 91 OR NOT err MATCHES "VelCli" OR EXISTS "${locked}/name.pdf")
+  message(FATAL_ERROR "a client file locked by another process did not stop the report: ${rc} ${err}")
+endif()
