@@ -154,8 +154,8 @@ INSTANTIATE_TEST_SUITE_P(Catalog, EveryReportText,
                                            "new-agent-totals", "active", "non-active",
                                            "collector", "name-address", "issued-receipts",
                                            "route", "hamper", "cards"),
-                         [](const auto& info) {
-                           std::string n = info.param;
+                         [](const auto& param) {
+                           std::string n = param.param;
                            for (char& c : n)
                              if (c == '-') c = '_';
                            return n;

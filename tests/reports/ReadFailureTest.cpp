@@ -137,8 +137,8 @@ INSTANTIATE_TEST_SUITE_P(EveryReport, DamagedDrivingFile,
                                            "new-agent-totals", "active", "non-active",
                                            "collector", "name-address", "issued-receipts",
                                            "route", "hamper", "cards"),
-                         [](const auto& info) {
-                           std::string n = info.param;
+                         [](const auto& param) {
+                           std::string n = param.param;
                            for (char& c : n)
                              if (c == '-') c = '_';
                            return n;
