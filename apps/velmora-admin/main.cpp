@@ -281,14 +281,34 @@ std::optional<std::int32_t> parseDay(std::string_view text) {
   return d;
 }
 
-// Whether a record with this code stands in the file under this key.
-bool exists(vel::DataFiles& data, const char* label, const char* key, const char* field,
-            const std::string& value) {
+// The code as the file stores it, for a code typed in any case: the key
+// finds it without regard to case, while the reports compare the stored
+// code. Nothing when no record has this code, or when the file could not
+// be read (then `why` says so).
+std::optional<std::string> storedCode(vel::DataFiles& data, const char* label, const char* key,
+                                      const char* field, const std::string& value,
+                                      std::string& why) {
   vel::FileManager& fm = data.fm(label);
   vel::FileUse use(fm);
   fm.ClearBuffer();
   fm.field(field).text() = value;
-  return fm.TryGetByKey(fm.keyIndex(key)) == vel::kDone;
+  if (fm.TryGetByKey(fm.keyIndex(key)) == vel::kDone)
+    return std::string(vel::rtrim(fm.field(field).text()));
+  const int code = fm.LastEngineCode();
+  if (code != vel::ecode::kRecordNotFound && code != vel::ecode::kNoRecord)
+    why = "the " + fm.label() + " file could not be read: " + fm.LastEngineText() + " (" +
+          std::to_string(code) + ")";
+  return std::nullopt;
+}
+
+// Whether `dir` is a data folder: its configuration file is there and holds
+// the configuration record. Looked at before any file is opened, so a wrong
+// folder is left without a single record file made in it.
+bool isDataFolder(Folder& f, const std::string& dir) {
+  const std::filesystem::path config =
+      std::filesystem::path(dir) / f.data.fm<vel::rec::Config>().decl().diskName();
+  std::error_code ec;
+  return std::filesystem::is_regular_file(config, ec) && vel::hasConfigRecord(f.data);
 }
 
 int listReports() {
@@ -338,12 +358,24 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
     return fail("report " + entry->name + " needs --collector C");
   if (!std::filesystem::is_directory(dir)) return fail("there is no data folder " + dir);
   Folder f(dir);
-  if (!route.empty() && !exists(f.data, "Route", "By_Route", "ROUTE", route))
-    return fail("there is no route " + route);
-  if (!agent.empty() && !exists(f.data, "Agent", "KeyCode", "CODE", agent))
-    return fail("there is no agent " + agent);
-  if (!collector.empty() && !exists(f.data, "Collect", "KeyCode", "CODE", collector))
-    return fail("there is no collector " + collector);
+  if (!isDataFolder(f, dir))
+    return fail(dir + " is not a data folder: it has no configuration record (make one with: "
+                "velmora-admin init " + dir + " ...)");
+  // Each code as stored, so that "soweto north" prints the clients of
+  // "Soweto North" rather than an empty report with zero totals.
+  struct Wanted {
+    std::string& code;
+    const char *label, *key, *field, *what;
+  };
+  for (const Wanted& w : {Wanted{route, "Route", "By_Route", "ROUTE", "route"},
+                          Wanted{agent, "Agent", "KeyCode", "CODE", "agent"},
+                          Wanted{collector, "Collect", "KeyCode", "CODE", "collector"}}) {
+    if (w.code.empty()) continue;
+    std::string why;
+    std::optional<std::string> stored = storedCode(f.data, w.label, w.key, w.field, w.code, why);
+    if (!stored) return fail(why.empty() ? "there is no " + std::string(w.what) + " " + w.code : why);
+    w.code = *stored;
+  }
   vel::ReportContext ctx(f.data, f.ui, clock);
   ctx.periodStart = from;
   ctx.periodEnd = to;
@@ -351,8 +383,11 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
   if (!route.empty()) ctx.route = route;
   if (!agent.empty()) ctx.agent = agent;
   if (!collector.empty()) ctx.collector = collector;
-  vel::report::Document doc = vel::runReport(*entry, ctx);
-  if (!vel::qt::renderPdf(doc, pdf)) return fail("the PDF file " + pdf + " could not be written");
+  // A walk cut short by a failed read writes no PDF: a partial report would
+  // pass for a complete one.
+  std::optional<vel::report::Document> doc = vel::runReport(*entry, ctx);
+  if (!doc) return fail("report " + entry->name + " was not written: a file could not be read");
+  if (!vel::qt::renderPdf(*doc, pdf)) return fail("the PDF file " + pdf + " could not be written");
   return f.ui.shown ? 2 : 0;
 }
 

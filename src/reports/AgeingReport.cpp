@@ -27,7 +27,7 @@ report::Document ageingReport(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = startDocument(ctx, "AGEING REPORT", false);
   doc.page.widthMm = 297;  // landscape: six amount columns beside the names
   doc.page.heightMm = 210;
-  doc.headerLines.push_back(businessLine(ctx.files));
+  doc.headerLines.push_back(businessLine(ctx));
   doc.periodText = "Route: " + ctx.route.value_or("");
   doc.columns = {{"Ref No", charsMm(10)},          {"Surname", charsMm(25)},
                  {"First Name", charsMm(20)},      {"Current", charsMm(11), Align::Right},
@@ -44,17 +44,16 @@ report::Document ageingReport(ReportContext& ctx, ReportProgress& progress) {
   const std::string route = ctx.route.value_or("");
   std::array<double, 6> totals{};
 
-  progress.startPass(age.Records());
   age.ClearBuffer();
-  if (age.SetOrder(age.keyIndex("By_Client")) == kDone) {
-    while (age.TryReadNext() == kDone) {
+  if (openWalk(ctx, progress, age) && startWalk(ctx, age, age.keyIndex("By_Client"))) {
+    while (readNext(ctx, age)) {
       progress.advance();
       if (!(a.TOTAL > 0)) continue;
       // An ageing record whose client has gone is on no route (after a failed
       // fetch the buffer holds no client, or the one fetched before).
       cli.ClearBuffer();
       c.CLIENT_ID = a.CLIENT_ID.str();
-      if (cli.TryGetByKey(cliByClient) != kDone || !(c.ROUTE == route)) continue;
+      if (!getByKey(ctx, cli, cliByClient) || !(c.ROUTE == route)) continue;
       const std::array<double, 6> amounts{a.CURRENT, a.P30, a.P60, a.P90, a.P90PLUS, a.TOTAL};
       std::vector<std::string> row{a.CLIENT_ID.text(), c.SURNAME.text(), c.FIRSTNAME.text()};
       for (std::size_t i = 0; i < amounts.size(); ++i) {
@@ -76,7 +75,7 @@ void printAgeing(DataFiles& files, ShellUi& ui, const Clock& clock, ReportPicker
   if (!route) return;
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
-  output.present(buildReport(ctx, "Printing Ageing, please wait ...", ageingReport));
+  presentReport(ctx, output, "Printing Ageing, please wait ...", ageingReport);
 }
 
 }  // namespace vel

@@ -17,10 +17,9 @@ void walkRoute(ReportContext& ctx, ReportProgress& progress, std::string_view st
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse use(cli);
   const auto& c = cli.rec<rec::VelCli>();
-  progress.startPass(cli.Records());
-  if (cli.SetOrder(cli.keyIndex("By_Client")) != kDone) return;
+  if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, cli.keyIndex("By_Client"))) return;
   const std::string route = ctx.route.value_or("");
-  while (cli.TryReadNext() == kDone) {
+  while (readNext(ctx, cli)) {
     progress.advance();
     if (c.ACTIVE == status && c.ROUTE == route) doc.addRow(row(c));
   }
@@ -29,7 +28,7 @@ void walkRoute(ReportContext& ctx, ReportProgress& progress, std::string_view st
 report::Document routeDocument(ReportContext& ctx, const char* title) {
   report::Document doc = startDocument(ctx, title, false);
   doc.periodText = "Route: " + ctx.route.value_or("");
-  doc.columns = {{"Ref No", charsMm(10)}, {"Surname", charsMm(25)}, {"First Name", charsMm(20)}};
+  doc.columns = {{"Ref No", charsMm(10)}, {"Surname", charsMm(20)}, {"First Name", charsMm(15)}};
   return doc;
 }
 
@@ -40,7 +39,7 @@ void runRouteList(DataFiles& files, Ui& ui, const Clock& clock, ReportPickers& p
   if (!route) return;
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
-  output.present(buildReport(ctx, subject, build));
+  presentReport(ctx, output, subject, build);
 }
 
 }  // namespace
@@ -57,9 +56,9 @@ report::Document activeClientList(ReportContext& ctx, ReportProgress& progress) 
 
 report::Document nonActiveClientList(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = routeDocument(ctx, "NON ACTIVE CLIENT LIST");
-  doc.columns.push_back({"Work", charsMm(15)});
-  doc.columns.push_back({"Home", charsMm(15)});
-  doc.columns.push_back({"Cell", charsMm(15)});
+  doc.columns.push_back({"Work", charsMm(14)});
+  doc.columns.push_back({"Home", charsMm(14)});
+  doc.columns.push_back({"Cell", charsMm(14)});
   walkRoute(ctx, progress, "Non Active", doc, [](const rec::VelCli& c) {
     return std::vector<std::string>{c.CLIENT_ID.text(),  c.SURNAME.text(),
                                     c.FIRSTNAME.text(),  c.PHONE_WORK.text(),

@@ -68,7 +68,8 @@ class Half {
     setText(kAdd1, c.H_ADDR1.str());
     setText(kAdd2, c.H_ADDR2.str());
     setText(kAdd3, c.H_ADDR3.str());
-    setText(kPostal, Picture::parse("n_4").formatWhole(c.H_CODE));
+    // Four digits with leading zeros ("0699"), as the lists print them.
+    setText(kPostal, c.H_CODE == 0 ? std::string() : Picture::parse("n04").formatWhole(c.H_CODE));
     setText(kTelHome, c.PHONE_HOME.str());
     setText(kTelWork, c.PHONE_WORK.str());
     setText(kTelCell, c.PHONE_CELL.str());
@@ -97,29 +98,39 @@ std::string trimmedLeft(std::string s) {
 
 // Starts the work file afresh: deleted, created empty. Should the file not
 // go (another station still has it), whatever it holds is deleted instead,
-// so that old cards never print with new ones.
-bool startWorkFile(DataFiles& files) {
+// so that old cards never print with new ones. Every failure has been shown
+// when this returns false.
+bool startWorkFile(ReportContext& ctx) {
+  DataFiles& files = ctx.files;
   FileManager& work = files.fm<rec::CliRout>();
   Engine& engine = *files.context().engine;
   engine.remove(work.path());  // a missing file is what we want
   engine.create(work.layout(), work.path(), files.context().owner);
   FileUse use(work);
-  if (work.EnsureOpen() != kDone) return false;
+  if (work.EnsureOpen() != kDone) {
+    ctx.failed = true;
+    return false;
+  }
   while (work.Records() > 0) {
     work.ClearBuffer();
-    if (work.SetOrder(kPhysicalOrder) != kDone || work.TryReadNext() != kDone ||
-        work.Delete(false) != kDone)
+    if (!startWalk(ctx, work, kPhysicalOrder) || !readNext(ctx, work)) {
+      ctx.failed = true;  // a count that finds records a read does not is a damaged file
       return false;
+    }
+    if (work.Delete(false) != kDone) {
+      ctx.failed = true;
+      return false;
+    }
   }
-  return true;
+  return !ctx.failed;
 }
 
 // The configured business name, the scheme title line of every card.
-std::string schemeTitle(DataFiles& files) {
-  FileManager& f = files.fm<rec::Config>();
+std::string schemeTitle(ReportContext& ctx) {
+  FileManager& f = ctx.files.fm<rec::Config>();
   FileUse use(f);
   f.ClearBuffer();
-  if (f.SetOrder(kPhysicalOrder) != kDone || f.TryReadNext() != kDone) return {};
+  if (!startWalk(ctx, f, kPhysicalOrder) || !readNext(ctx, f)) return {};
   return f.rec<rec::Config>().NAME.text();
 }
 
@@ -127,12 +138,15 @@ std::string schemeTitle(DataFiles& files) {
 // width of an A4 page, two bands fill its height.
 constexpr double kCardW = 91, kCardH = 130, kCardGap = 4, kBandH = kCardH + 4;
 constexpr double kRowH = 4.2;
-constexpr double kLabelW = 27;
+constexpr double kAddressRowH = 3.55;  // six lines between the title rule and the telephones
+constexpr int kAddressLines = 6;
+constexpr double kLabelW = 28;         // "Name & Address" in the label font
 constexpr double kGridTop = 61, kGridHeadH = 5;
 constexpr int kGridRows = 12;  // a year of payments
 constexpr double kGridRowH = (kCardH - kGridTop - kGridHeadH) / kGridRows;
 
 const Font kTitleFont{10, true};
+constexpr double kSmallestTitle = 6.5;  // points: a 50-character scheme name still fits
 const Font kLabelFont{8, true};
 const Font kValueFont{8.5, false};
 
@@ -144,21 +158,29 @@ void addCard(std::vector<Item>& items, double x0, const Half& h, const std::stri
     items.push_back(Item::textAt(x0 + x, y, w, kRowH, std::move(text), Align::Left, kValueFont));
   };
   items.push_back(Item::boxAt(x0, 0, kCardW, kCardH));
-  items.push_back(Item::textAt(x0 + 2, 2, kCardW - 4, 6, title, Align::Centre, kTitleFont));
+  // The scheme title in the largest size that fits the card's width.
+  Font titleFont = kTitleFont;
+  while (titleFont.points > kSmallestTitle && report::textMm(title, titleFont) > kCardW - 4)
+    titleFont.points -= 0.5;
+  items.push_back(Item::textAt(x0 + 2, 2, kCardW - 4, 6, title, Align::Centre, titleFont));
   items.push_back(Item::lineAt(x0, 9, kCardW, 0));
 
-  // Name and address, one line each; blank lines are closed up.
+  // Name and address, one line each, a long name wrapped; blank lines are
+  // closed up.
   label(2, 10.5, kLabelW, "Name & Address");
+  const double valueW = kCardW - kLabelW - 4;
   std::vector<std::string> lines;
   std::string name = h.text(kFirstName);
   if (!h.text(kSurname).empty()) name += (name.empty() ? "" : " ") + h.text(kSurname);
-  for (std::string line :
+  for (const std::string& part :
        {name, h.text(kAdd1), h.text(kAdd2), h.text(kAdd3), trimmedLeft(h.text(kPostal))})
-    if (!line.empty()) lines.push_back(std::move(line));
+    if (!part.empty())
+      for (std::string& line : report::wrapText(part, valueW, kValueFont))
+        lines.push_back(std::move(line));
   double y = 10.5;
-  for (std::string& line : lines) {
-    value(2 + kLabelW, y, kCardW - kLabelW - 4, std::move(line));
-    y += kRowH;
+  for (std::size_t i = 0; i < lines.size() && i < kAddressLines; ++i) {
+    value(2 + kLabelW, y, valueW, std::move(lines[i]));
+    y += kAddressRowH;
   }
 
   label(2, 32, kLabelW, "Telephone No");
@@ -174,16 +196,24 @@ void addCard(std::vector<Item>& items, double x0, const Half& h, const std::stri
 
   const std::string premium = trimmedLeft(formatPicture("N~R~_7.2b", h.field(kPremium).real()));
   const std::string start = formatPicture("d06", static_cast<double>(h.field(kStart).whole()));
-  const std::pair<std::string, std::string> left[] = {
-      {"Ref No", h.text(kId)}, {"Start Date", start}, {"ID Number", h.text(kIdNo)}};
-  const std::pair<std::string, std::string> right[] = {
-      {"Route", h.text(kRoute)}, {"Payment Date", h.text(kPayDate)}, {"Premium", premium}};
+  // Three rows of label and value pairs. The route (up to 20 characters)
+  // takes the wide value of the last row, beside the short payment day.
+  struct Pair {
+    const char* label;
+    std::string value;
+    double x, labelW, valueW;
+  };
+  const Pair rows[3][2] = {
+      {{"Ref No", h.text(kId), 2, 17.8, 26.2}, {"Premium", premium, 46.5, 23.5, 19}},
+      {{"ID Number", h.text(kIdNo), 2, 17.8, 26.2}, {"Start Date", start, 46.5, 23.5, 19}},
+      {{"Route", h.text(kRoute), 2, 17.8, 35.4}, {"Payment Date", h.text(kPayDate), 55.5, 23.5, 10}},
+  };
   y = 47;
-  for (int i = 0; i < 3; ++i) {
-    label(2, y, 18, left[i].first);
-    value(20, y, 25, left[i].second);
-    label(46, y, 22, right[i].first);
-    value(68, y, kCardW - 69, right[i].second);
+  for (const auto& row : rows) {
+    for (const Pair& p : row) {
+      label(p.x, y, p.labelW, p.label);
+      value(p.x + p.labelW, y, p.valueW, p.value);
+    }
     y += kRowH;
   }
 
@@ -205,26 +235,29 @@ void addCard(std::vector<Item>& items, double x0, const Half& h, const std::stri
 }  // namespace
 
 std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress) {
-  if (!startWorkFile(ctx.files)) return -1;
+  if (!startWorkFile(ctx)) return -1;
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileManager& work = ctx.files.fm<rec::CliRout>();
   FileUse useCli(cli), useWork(work);
   const rec::VelCli& c = cli.rec<rec::VelCli>();
   const Half left(work, '1'), right(work, '2');
-  progress.startPass(cli.Records());
+  if (!openWalk(ctx, progress, cli)) return -1;
   work.ClearBuffer();
   std::int64_t added = 0;
   bool leftFilled = false;
   auto add = [&] {
-    if (work.Insert() != kDone) return false;
+    if (work.Insert() != kDone) {
+      ctx.failed = true;  // the record store has shown why
+      return false;
+    }
     ++added;
     work.ClearBuffer();
     leftFilled = false;
     return true;
   };
   cli.ClearBuffer();
-  if (cli.SetOrder(kPhysicalOrder) != kDone) return -1;
-  while (cli.TryReadNext() == kDone) {
+  if (!startWalk(ctx, cli, kPhysicalOrder)) return -1;
+  while (readNext(ctx, cli)) {
     progress.advance();
     if (!inPeriod(c.DATE, ctx.periodStart, ctx.periodEnd)) continue;
     if (!leftFilled) {
@@ -235,6 +268,7 @@ std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress) {
     right.fill(c);
     if (!add()) return -1;
   }
+  if (ctx.failed) return -1;
   if (leftFilled && !add()) return -1;
   return added;
 }
@@ -242,14 +276,13 @@ std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress) {
 report::Document cardDocument(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
   doc.showPageHeader = false;  // every card carries its own title line
-  const std::string title = schemeTitle(ctx.files);
+  const std::string title = schemeTitle(ctx);
   FileManager& work = ctx.files.fm<rec::CliRout>();
   FileUse use(work);
   const Half left(work, '1'), right(work, '2');
-  progress.startPass(work.Records());
   work.ClearBuffer();
-  if (work.SetOrder(kPhysicalOrder) != kDone) return doc;
-  while (work.TryReadNext() == kDone) {
+  if (!openWalk(ctx, progress, work) || !startWalk(ctx, work, kPhysicalOrder)) return doc;
+  while (readNext(ctx, work)) {
     progress.advance();
     std::vector<Item> items;
     addCard(items, 0, left, title);
@@ -260,10 +293,11 @@ report::Document cardDocument(ReportContext& ctx, ReportProgress& progress) {
 }
 
 report::Document collectionCards(ReportContext& ctx, ReportProgress& progress) {
+  // A work file that could not be filled gives no cards at all: the
+  // failure has been shown, and the context's failure keeps the report back.
   if (fillCardFile(ctx, progress) < 0) {
-    report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
-    doc.showPageHeader = false;
-    return doc;
+    ctx.failed = true;
+    return {};
   }
   return cardDocument(ctx, progress);
 }
@@ -272,7 +306,7 @@ void printCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
                           ReportPickers& /*pickers*/, ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   if (!askPeriodInto(ctx, ui, clock)) return;
-  output.present(buildReport(ctx, "Printing Collection Cards, please wait ...", collectionCards));
+  presentReport(ctx, output, "Printing Collection Cards, please wait ...", collectionCards);
 }
 
 }  // namespace vel

@@ -18,8 +18,8 @@ class ShellUi;
 
 // Deletes and re-creates CliRout and fills it from the clients whose entry
 // date lies in ctx's period. The number of work records added; -1 when the
-// work file could not be made or a record could not be added (the record
-// store has reported why).
+// work file could not be made, a client could not be read or a record could
+// not be added (the failure has been shown and ctx is marked failed).
 std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress);
 
 // The cards of every record of CliRout, one free band per record.

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vel::report {
@@ -26,8 +27,20 @@ struct Font {
 // Width of a column that holds `n` characters of body text, in millimetres.
 double charsMm(int n);
 
+// Width in millimetres of `text` (UTF-8) printed in `font`: the reports'
+// typeface, DejaVu Sans, laid out glyph by glyph without kerning or
+// ligatures, as the painter draws it.
+double textMm(std::string_view text, const Font& font);
+
+// `text` broken into lines that each fit `widthMm` in `font`: at blanks
+// where it can, inside a word only when the word alone is too wide. An
+// empty text is one empty line.
+std::vector<std::string> wrapText(std::string_view text, double widthMm, const Font& font);
+
 // A column of a list: its heading, width and alignment (the heading follows
-// the column's alignment).
+// the column's alignment). A column is never narrower than its heading, and
+// a value wider than its column wraps onto more lines of the row: no cell
+// cuts its text off.
 struct Column {
   std::string heading;
   double widthMm = 20;
@@ -127,6 +140,10 @@ struct Page {
 // page; a band never splits across pages; a group header is kept with the
 // band after it. A document without body bands still gives one page.
 std::vector<Page> paginate(const Document& doc);
+
+// The widths the columns are laid out with: each the declared width or the
+// width its heading needs, whichever is more.
+std::vector<double> columnWidths(const Document& doc);
 
 // The texts of one page in painting order, for tests and text output.
 std::vector<std::string> pageTexts(const Page& page);

@@ -32,11 +32,11 @@ report::Document issuedReceipts(ReportContext& ctx, ReportProgress& progress) {
   FileManager& iss = ctx.files.fm<rec::AgeIss>();
   FileUse use(iss);
   const auto& r = iss.rec<rec::AgeIss>();
-  progress.startPass(iss.Records());
+  if (!openWalk(ctx, progress, iss)) return doc;
   iss.ClearBuffer();
   iss.rec<rec::AgeIss>().CODE = code;
-  if (iss.SetOrderAt(iss.keyIndex("By_Code")) != kDone) return doc;
-  while (iss.TryReadNext() == kDone) {
+  if (!startWalk(ctx, iss, iss.keyIndex("By_Code"), true)) return doc;
+  while (readNext(ctx, iss)) {
     progress.advance();
     if (!equalsNoCase(r.CODE.str(), rtrim(code))) break;
     doc.addRow({std::to_string(static_cast<std::int64_t>(r.NUMBER)), r.CLIENT_ID.text(), money(r.AMOUNT),
@@ -51,7 +51,7 @@ void printIssuedReceipts(DataFiles& files, ShellUi& ui, const Clock& clock,
   if (!agent) return;
   ReportContext ctx(files, ui, clock);
   ctx.agent = std::move(agent);
-  output.present(buildReport(ctx, "Printing Issued Receipts, please wait ...", issuedReceipts));
+  presentReport(ctx, output, "Printing Issued Receipts, please wait ...", issuedReceipts);
 }
 
 }  // namespace vel

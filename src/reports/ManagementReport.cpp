@@ -24,11 +24,11 @@ void walkTransactions(ReportContext& ctx, ReportProgress& progress, ManagementFi
   auto& c = cli.rec<rec::VelCli>();
 
   std::unordered_map<std::string, std::optional<double>> payOverOf;  // by CLIENT_ID, any case
-  progress.startPass(tra.Records());
+  if (!openWalk(ctx, progress, tra)) return;
   tra.ClearBuffer();
   t.DATE = ctx.periodStart;
-  if (tra.SetOrderAt(byDate) != kDone) return;
-  while (tra.TryReadNext() == kDone) {
+  if (!startWalk(ctx, tra, byDate, true)) return;
+  while (readNext(ctx, tra)) {
     progress.advance();
     if (t.DATE > ctx.periodEnd) break;
     if (t.STATUS == "DEL") continue;
@@ -62,10 +62,9 @@ void walkClients(ReportContext& ctx, ReportProgress& progress, ManagementFigures
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse use(cli);
   auto& c = cli.rec<rec::VelCli>();
-  progress.startPass(cli.Records());
-  if (cli.SetOrder(cli.keyIndex("By_Client")) != kDone) return;
+  if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, cli.keyIndex("By_Client"))) return;
   const std::int32_t from = ctx.periodStart, to = ctx.periodEnd;
-  while (cli.TryReadNext() == kDone) {
+  while (readNext(ctx, cli)) {
     progress.advance();
     if (c.ACTIVE == "Active") {
       ++m.active;
@@ -95,9 +94,8 @@ void walkDependants(ReportContext& ctx, ReportProgress& progress, ManagementFigu
   FileManager& f = ctx.files.fm<R>();
   FileUse use(f);
   auto& r = f.rec<R>();
-  progress.startPass(f.Records());
-  if (f.SetOrder(kPhysicalOrder) != kDone) return;
-  while (f.TryReadNext() == kDone) {
+  if (!openWalk(ctx, progress, f) || !startWalk(ctx, f, kPhysicalOrder)) return;
+  while (readNext(ctx, f)) {
     progress.advance();
     if (!(r.ACTIVE == "Deceased") || !inPeriod(r.DATECHANGE, ctx.periodStart, ctx.periodEnd))
       continue;
@@ -125,7 +123,7 @@ ManagementFigures walkManagement(ReportContext& ctx, ReportProgress& progress) {
 
 report::Document managementDocument(ReportContext& ctx, const ManagementFigures& m) {
   report::Document doc = startDocument(ctx, "MANAGEMENT REPORT", true);
-  doc.headerLines.push_back(businessLine(ctx.files));
+  doc.headerLines.push_back(businessLine(ctx));
   doc.columns = {{"", 90, report::Align::Left}, {"", 35, report::Align::Right}};
   doc.addRow({"Premiums Due", money(m.premiumsDue)});
   doc.addRow({"Premiums Paid", money(m.premiumsPaid)});
@@ -149,10 +147,10 @@ void printManagementReport(DataFiles& files, ShellUi& ui, const Clock& clock,
                            ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   if (!askPeriodInto(ctx, ui, clock)) return;
-  output.present(buildReport(ctx, "Printing Management Report, please wait ...",
-                             [](ReportContext& c, ReportProgress& p) {
-                               return managementDocument(c, walkManagement(c, p));
-                             }));
+  presentReport(ctx, output, "Printing Management Report, please wait ...",
+                [](ReportContext& c, ReportProgress& p) {
+                  return managementDocument(c, walkManagement(c, p));
+                });
 }
 
 }  // namespace vel

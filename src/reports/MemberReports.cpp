@@ -47,10 +47,10 @@ void walkMembers(ReportContext& ctx, ReportProgress& progress, Visit visit) {
   FileManager& f = ctx.files.fm<R>();
   FileUse use(f);
   const R& m = f.rec<R>();
-  progress.startPass(f.Records());
+  if (!openWalk(ctx, progress, f)) return;
   f.ClearBuffer();
-  if (f.SetOrder(f.keyIndex("By_Client")) != kDone) return;
-  while (f.TryReadNext() == kDone) {
+  if (!startWalk(ctx, f, f.keyIndex("By_Client"))) return;
+  while (readNext(ctx, f)) {
     progress.advance();
     visit(m);
   }
@@ -59,27 +59,27 @@ void walkMembers(ReportContext& ctx, ReportProgress& progress, Visit visit) {
 // A field person's name as "CODE - First Surname", or the code alone when
 // the code is not on file.
 template <class R>
-std::string personText(DataFiles& files, const std::string& code) {
-  FileManager& f = files.fm<R>();
+std::string personText(ReportContext& ctx, const std::string& code) {
+  FileManager& f = ctx.files.fm<R>();
   FileUse use(f);
   f.ClearBuffer();
   R& p = f.rec<R>();
   p.CODE = code;
-  if (f.TryGetByKey(f.keyIndex("KeyCode")) != kDone) return code;
+  if (!getByKey(ctx, f, f.keyIndex("KeyCode"))) return code;
   std::string name = p.FNAME.text();
   if (!p.SURNAME.blank()) name += (name.empty() ? "" : " ") + p.SURNAME.text();
   return name.empty() ? code : code + " - " + name;
 }
 
 // "Route: X" followed by the route's description when the route is on file.
-std::string routeHeader(DataFiles& files, const std::string& route) {
+std::string routeHeader(ReportContext& ctx, const std::string& route) {
   std::string out = "Route: " + route;
-  FileManager& f = files.fm<rec::Route>();
+  FileManager& f = ctx.files.fm<rec::Route>();
   FileUse use(f);
   f.ClearBuffer();
   rec::Route& r = f.rec<rec::Route>();
   r.ROUTE = route;
-  if (f.TryGetByKey(f.keyIndex("By_Route")) == kDone && !r.DESCRIPTION.blank())
+  if (getByKey(ctx, f, f.keyIndex("By_Route")) && !r.DESCRIPTION.blank())
     out += " - " + r.DESCRIPTION.text();
   return out;
 }
@@ -109,7 +109,7 @@ report::Document cellAddressList(ReportContext& ctx, ReportProgress& progress, c
   doc.periodText = std::move(header);
   doc.columns = nameColumns();
   doc.columns.push_back({"Cell", charsMm(15)});
-  doc.columns.push_back({"Address", charsMm(55)});
+  doc.columns.push_back({"Address", charsMm(50)});  // a longer address wraps
   doc.columns.push_back({"Str No", charsMm(10)});
   walkMembers<rec::VelCli>(ctx, progress, [&](const rec::VelCli& c) {
     if (!keep(c, code)) return;
@@ -133,7 +133,7 @@ void walkNewPolicies(ReportContext& ctx, ReportProgress& progress, Keep keep, Ro
 report::Document newPoliciesOfAgent(ReportContext& ctx, ReportProgress& progress, bool lines) {
   report::Document doc = startDocument(ctx, "NEW POLICIES", true);
   const std::string agent = ctx.agent.value_or("");
-  doc.periodText += "   Agent: " + personText<rec::Agent>(ctx.files, agent);
+  doc.periodText += "   Agent: " + personText<rec::Agent>(ctx, agent);
   if (lines) {
     doc.columns = nameColumns();
     doc.columns.push_back({"Commission", charsMm(10), Align::Right});
@@ -167,7 +167,7 @@ void run(DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output
          const char* subject, report::Document (*build)(ReportContext&, ReportProgress&), Ask ask) {
   ReportContext ctx(files, ui, clock);
   if (!ask(ctx)) return;
-  output.present(buildReport(ctx, subject, build));
+  presentReport(ctx, output, subject, build);
 }
 
 bool askCode(std::optional<std::string>& into, std::optional<std::string> chosen) {
@@ -183,7 +183,7 @@ constexpr const char* kNewPolicies = "Printing New Policies, please wait ...";
 report::Document collectorList(ReportContext& ctx, ReportProgress& progress) {
   const std::string code = ctx.collector.value_or("");
   return cellAddressList(
-      ctx, progress, "COLLECTOR LIST", "Collector: " + personText<rec::Collect>(ctx.files, code),
+      ctx, progress, "COLLECTOR LIST", "Collector: " + personText<rec::Collect>(ctx, code),
       [](const rec::VelCli& c, const std::string& col) {
         return c.ACTIVE == kActive && c.COL_CODE == col;
       },
@@ -193,7 +193,7 @@ report::Document collectorList(ReportContext& ctx, ReportProgress& progress) {
 report::Document routeList(ReportContext& ctx, ReportProgress& progress) {
   const std::string route = ctx.route.value_or("");
   return cellAddressList(
-      ctx, progress, "ROUTE", routeHeader(ctx.files, route),
+      ctx, progress, "ROUTE", routeHeader(ctx, route),
       [](const rec::VelCli& c, const std::string& r) {
         return c.ACTIVE == kActive && c.ROUTE == r;
       },
@@ -252,10 +252,10 @@ report::Document hamperClientList(ReportContext& ctx, ReportProgress& progress) 
   report::Document doc = startDocument(ctx, "HAMPER CLIENT LIST", false);
   landscape(doc);
   const std::string route = ctx.route.value_or("");
-  doc.periodText = routeHeader(ctx.files, route);
-  doc.columns = nameColumns();
+  doc.periodText = routeHeader(ctx, route);
+  doc.columns = {{"Ref No", charsMm(10)}, {"Surname", charsMm(22)}, {"First Name", charsMm(16)}};
   doc.columns.push_back({"Premium", charsMm(10), Align::Right});
-  doc.columns.push_back({"Address", charsMm(43)});
+  doc.columns.push_back({"Address", charsMm(33)});  // a longer address wraps
   doc.columns.push_back({"Cell", charsMm(15)});
   doc.columns.push_back({"Home", charsMm(15)});
   doc.columns.push_back({"Str No", charsMm(10)});

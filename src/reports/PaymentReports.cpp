@@ -38,15 +38,15 @@ struct PaymentsSeen {
 // Reads the payments of `clientId` through the payments' client key, from
 // the client's first payment while the client identifier is unchanged (the
 // key compares without regard to case).
-PaymentsSeen paymentsOf(FileManager& pay, int byClient, std::string_view clientId,
-                        std::int32_t from, std::int32_t to) {
+PaymentsSeen paymentsOf(ReportContext& ctx, FileManager& pay, int byClient,
+                        std::string_view clientId, std::int32_t from, std::int32_t to) {
   PaymentsSeen seen;
   const auto& p = pay.rec<rec::VelPay>();
   pay.ClearBuffer();
   pay.rec<rec::VelPay>().CLIENT_ID = std::string(clientId);
-  if (pay.SetOrderAt(byClient) != kDone) return seen;
+  if (!startWalk(ctx, pay, byClient, true)) return seen;
   std::int64_t latestDay = 0;
-  while (pay.TryReadNext() == kDone && equalsNoCase(p.CLIENT_ID.str(), clientId)) {
+  while (readNext(ctx, pay) && equalsNoCase(p.CLIENT_ID.str(), clientId)) {
     const std::int64_t d = p.DATE;
     if (inPeriod(d, from, to)) seen.inWindow = true;
     if (!seen.latest || d >= latestDay) {
@@ -68,7 +68,7 @@ report::Document notPaidDocument(ReportContext& ctx, std::string title, std::str
                  {"Surname", charsMm(25)},
                  {"First Name", charsMm(20)},
                  {"Payment Amount", charsMm(14), Align::Right},
-                 {"Address", charsMm(70)}};
+                 {"Address", charsMm(60)}};  // a longer address wraps
 
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileManager& pay = ctx.files.fm<rec::VelPay>();
@@ -76,13 +76,12 @@ report::Document notPaidDocument(ReportContext& ctx, std::string title, std::str
   const auto& c = cli.rec<rec::VelCli>();
   const int payByClient = pay.keyIndex("By_Client");
   const std::string route = ctx.route.value_or("");
-  progress.startPass(cli.Records());
   cli.ClearBuffer();
-  if (cli.SetOrder(cli.keyIndex("By_Client")) != kDone) return doc;
-  while (cli.TryReadNext() == kDone) {
+  if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, cli.keyIndex("By_Client"))) return doc;
+  while (readNext(ctx, cli)) {
     progress.advance();
     if (!(c.ACTIVE == "Active") || !(c.ROUTE == route)) continue;
-    const PaymentsSeen seen = paymentsOf(pay, payByClient, c.CLIENT_ID.str(), from, to);
+    const PaymentsSeen seen = paymentsOf(ctx, pay, payByClient, c.CLIENT_ID.str(), from, to);
     if (seen.inWindow) continue;
     doc.addRow({c.CLIENT_ID.text(), c.SURNAME.text(), c.FIRSTNAME.text(),
                 seen.latest ? money(*seen.latest) : std::string(), homeAddress(c)});
@@ -127,8 +126,8 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   report::Document doc = startDocument(ctx, "PREMIUMS PAID", true);
   doc.headerLines.push_back(routeLine(ctx));
   doc.columns = {{"Ref No", charsMm(10)},
-                 {"Surname", charsMm(22)},
-                 {"First Name", charsMm(15)},
+                 {"Surname", charsMm(17)},
+                 {"First Name", charsMm(12)},
                  {"Date", charsMm(10)},
                  {"Policy Holder", charsMm(13), Align::Right},
                  {"Paid Self", charsMm(12), Align::Right},
@@ -145,11 +144,10 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   PaidClient client;
   bool fetched = false;
 
-  progress.startPass(pay.Records());
   pay.ClearBuffer();
   pay.rec<rec::VelPay>().DATE = ctx.periodStart;
-  if (pay.SetOrderAt(pay.keyIndex("By_Date")) == kDone) {
-    while (pay.TryReadNext() == kDone) {
+  if (openWalk(ctx, progress, pay) && startWalk(ctx, pay, pay.keyIndex("By_Date"), true)) {
+    while (readNext(ctx, pay)) {
       progress.advance();
       if (p.DATE > ctx.periodEnd) break;
       if (!fetched || !equalsNoCase(client.id, p.CLIENT_ID.str())) {
@@ -183,7 +181,7 @@ void printPremiumsNotPaid(DataFiles& files, ShellUi& ui, const Clock& clock,
                           ReportPickers& pickers, ReportOutput& output) {
   std::optional<ReportContext> ctx = askRouteAndPeriod(files, ui, clock, pickers);
   if (!ctx) return;
-  output.present(buildReport(*ctx, "Printing Premiums Not Paid, please wait ...", premiumsNotPaid));
+  presentReport(*ctx, output, "Printing Premiums Not Paid, please wait ...", premiumsNotPaid);
 }
 
 void printPremiumsNotPaid3(DataFiles& files, ShellUi& ui, const Clock& clock,
@@ -195,14 +193,15 @@ void printPremiumsNotPaid3(DataFiles& files, ShellUi& ui, const Clock& clock,
   ReportContext ctx(files, ui, clock);
   ctx.route = std::move(route);
   ctx.actionDate = *action;
-  output.present(buildReport(ctx, "Printing Premiums Not Paid for 3 Months, please wait ...", premiumsNotPaid3));
+  presentReport(ctx, output, "Printing Premiums Not Paid for 3 Months, please wait ...",
+                premiumsNotPaid3);
 }
 
 void printPremiumsPaid(DataFiles& files, ShellUi& ui, const Clock& clock, ReportPickers& pickers,
                        ReportOutput& output) {
   std::optional<ReportContext> ctx = askRouteAndPeriod(files, ui, clock, pickers);
   if (!ctx) return;
-  output.present(buildReport(*ctx, "Printing Premiums Paid, please wait ...", premiumsPaid));
+  presentReport(*ctx, output, "Printing Premiums Paid, please wait ...", premiumsPaid);
 }
 
 }  // namespace vel

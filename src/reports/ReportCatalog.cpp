@@ -73,7 +73,7 @@ const ReportEntry* findReport(std::string_view name) {
   return nullptr;
 }
 
-report::Document runReport(const ReportEntry& entry, ReportContext& ctx) {
+std::optional<report::Document> runReport(const ReportEntry& entry, ReportContext& ctx) {
   return buildReport(ctx, entry.subject, entry.make);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,8 @@ const std::vector<ReportEntry>& reportEntries();
 const ReportEntry* findReport(std::string_view name);
 
 // Runs a report on a context whose selections are set: the progress window,
-// the walk, the document.
-report::Document runReport(const ReportEntry& entry, ReportContext& ctx);
+// the walk, the document; nothing when a read failed (the failure has been
+// shown).
+std::optional<report::Document> runReport(const ReportEntry& entry, ReportContext& ctx);
 
 }  // namespace vel

@@ -17,6 +17,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Ui.h"
+#include "dictionary/Dictionary.h"
 #include "recordstore/DataFiles.h"
 #include "reports/Document.h"
 
@@ -90,6 +91,11 @@ struct ReportContext {
   std::int32_t periodStart = 0, periodEnd = 0;
   std::optional<std::string> route, agent, collector;
   std::int32_t actionDate = 0;  // the three-month report's "Action Date"
+  // A read failed during the walk (a record held by another station beyond
+  // the wait, a lock time-out, a damaged page). The failure has been shown
+  // naming the file and the reason; the report is incomplete and is never
+  // shown, printed or written.
+  bool failed = false;
 };
 
 // The progress of one report: the "Generating Report" window with its
@@ -122,12 +128,48 @@ std::optional<std::pair<std::int32_t, std::int32_t>> askPeriod(ShellUi& ui, cons
 // the user cancelled.
 bool askPeriodInto(ReportContext& ctx, ShellUi& ui, const Clock& clock);
 
+// Reading a report's files. A walk stops at the end of the data or at a
+// failure, and the two are never confused: a short walk passed off as
+// complete would print 7 of 22 clients with correct-looking totals. On a
+// failure these show the record store's reason through the error manager
+// (once per report), mark the context failed and return false; once the
+// context has failed every later walk of the report stops at once.
+//
+// Opens `f` (an opening failure is shown by the record store) and starts the
+// progress pass over its records.
+bool openWalk(ReportContext& ctx, ReportProgress& progress, FileManager& f);
+// Positions `f` on key `key` (kPhysicalOrder for arrival order) at its first
+// record, or with `atBuffer` at the key values now in the buffer.
+bool startWalk(ReportContext& ctx, FileManager& f, int key, bool atBuffer = false);
+// The next record into the buffer: true with a record, false at the end of
+// the data or on a failure.
+bool readNext(ReportContext& ctx, FileManager& f);
+// A lookup by key: true when found; false when there is no such record or on
+// a failure (then ctx.failed is set).
+bool getByKey(ReportContext& ctx, FileManager& f, int key);
+// Shows the last failure of `f` (file and engine reason) and marks the
+// report failed; a report shows only its first failure.
+void walkFailed(ReportContext& ctx, FileManager& f);
+
+// A route, agent or collector typed in another case than stored ("soweto
+// north") becomes the stored code, so that the report compares the clients'
+// codes with it and lists them rather than nobody. A code on no record is
+// left as it is.
+void takeStoredCodes(ReportContext& ctx);
+
 // A report's walk: fills a document from the context's files.
 using ReportBuild = std::function<report::Document(ReportContext&, ReportProgress&)>;
 
-// Runs `build` with the "Generating Report" window showing `subject`; the
-// window closes before the finished document is returned.
-report::Document buildReport(ReportContext& ctx, std::string_view subject, const ReportBuild& build);
+// Runs `build` with the "Generating Report" window showing `subject`, the
+// context's codes taken as stored first; the window closes before the
+// finished document is returned. Nothing when a
+// read failed: the failure has been shown and there is no report to show.
+std::optional<report::Document> buildReport(ReportContext& ctx, std::string_view subject,
+                                            const ReportBuild& build);
+
+// buildReport, then the document to `output` when the walk was complete.
+void presentReport(ReportContext& ctx, ReportOutput& output, std::string_view subject,
+                   const ReportBuild& build);
 
 // "Period: 01/03/2026 to 15/03/2026".
 std::string periodText(std::int32_t start, std::int32_t end);
@@ -135,6 +177,8 @@ std::string periodText(std::int32_t start, std::int32_t end);
 // The configured business name followed by ", " and each of the three
 // address lines, each clipped of trailing blanks, cut to 65 characters.
 std::string businessLine(DataFiles& files);
+std::string businessLine(ReportContext& ctx);  // a Config that cannot be read fails the report
+std::string businessLineOf(const rec::Config& config);
 
 // A document with the title, the footer values (report date and time,
 // Config.BRANCH_ID, the version) and, when the context has one, the period.

@@ -62,31 +62,43 @@ ClientRewriteResult rewriteClients(DataFiles& files, Progress& progress,
     std::unique_ptr<Transaction> tx;
     if (files.context().engine->begin({file}, files.context().transactionTimeout, tx) !=
         ecode::kNone)
-      return stop("the client file could not be locked: " + engineStatus().text);
+      return stop("the client file " + cli.label() + " could not be locked: " + engineStatus().text);
     std::int64_t inGroup = 0;
     for (int n = 0; n < kClientsPerGroup; ++n) {
       const int rc = cli.TryReadNext();
       if (rc != kDone) {
-        if (!cli.EndOfData())
-          return stop("a client could not be read: " + cli.LastEngineText());
+        if (!cli.EndOfData()) {
+          showReadFailure(cli);
+          return stop("a client could not be read from " + cli.label() + ": " +
+                      cli.LastEngineText());
+        }
         more = false;
         break;
       }
       ++r.read;
       if (change(c)) {
         if (cli.TryUpdate() != kDone)
-          return stop("client " + c.CLIENT_ID.text() +
-                      " could not be written: " + cli.LastEngineText());
+          return stop("client " + c.CLIENT_ID.text() + " could not be written to " + cli.label() +
+                      ": " + cli.LastEngineText());
         ++inGroup;
       }
       bar.at(r.read);
     }
     if (tx->commit() != ecode::kNone)
-      return stop("the clients could not be written: " + engineStatus().text);
+      return stop("the clients could not be written to " + cli.label() + ": " + engineStatus().text);
     r.written += inGroup;
   }
   bar.finish();
   return r;
+}
+
+void showReadFailure(FileManager& f) {
+  const int code = f.LastEngineCode();
+  const std::string text = f.LastEngineText();
+  setEngineStatus(code, text, std::to_string(code), text);
+  ErrorManager& errors = *f.context().errors;
+  errors.SetFile(f.label());
+  errors.Throw(code == ecode::kRecordHeld ? msg::RecordHeld : msg::RetrievalError);
 }
 
 std::string rewriteStoppedText(const ClientRewriteResult& r) {

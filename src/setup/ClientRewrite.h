@@ -17,6 +17,7 @@
 namespace vel {
 
 class DataFiles;
+class FileManager;
 class Progress;
 
 inline constexpr int kClientsPerGroup = 500;
@@ -36,5 +37,10 @@ ClientRewriteResult rewriteClients(DataFiles& files, Progress& progress,
 
 // The message telling the user that a rewrite stopped part-way.
 std::string rewriteStoppedText(const ClientRewriteResult& r);
+
+// Shows, through the error manager, why the last read of `f` failed (a
+// record held by another station, a lock time-out, a damaged page), naming
+// the file. Only for a failed read that was not the end of the data.
+void showReadFailure(FileManager& f);
 
 }  // namespace vel

@@ -11,7 +11,19 @@ constexpr const char* kTitle = "Commission Structure";
 ClientRewriteResult Update_Commission(DataFiles& files, Ui& ui) {
   FileManager& comm = files.fm<rec::CommStr>();
   FileUse commUse(comm);
-  if (comm.SetOrder(kPhysicalOrder) != kDone || comm.TryReadNext() != kDone) {
+  ClientRewriteResult unread;
+  unread.ok = false;
+  unread.failure = "the commission structure could not be read";
+  // An open failure has been shown by the record store.
+  if (comm.EnsureOpen() != kDone) return unread;
+  const bool positioned = comm.SetOrder(kPhysicalOrder) == kDone;
+  if (!positioned || (comm.TryReadNext() != kDone && !comm.EndOfData())) {
+    // A structure held by another station or damaged is not a missing one:
+    // say why it could not be read, and change no client.
+    showReadFailure(comm);
+    return unread;
+  }
+  if (comm.EndOfData()) {
     ui.message("There is no commission structure to apply.|Enter the Agent and Collector "
                "amounts under the commission structure first; no client was changed.",
                kTitle, Icon::Exclamation, kOk, kOk);

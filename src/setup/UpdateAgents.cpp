@@ -26,16 +26,25 @@ using AgentsByName = std::map<std::pair<std::string, std::string>, AgentName>;
 // to every client leaves each client with the code of the last agent of its
 // name, so a later agent of the same name replaces an earlier one here; one
 // walk over the clients then gives the same result as a walk per agent.
+// False when the agents could not all be read: the failure has been shown
+// (an opening failure by the record store, a read failure here), and no
+// client may be matched against part of the list.
 bool readAgents(DataFiles& files, AgentsByName& out) {
   FileManager& agents = files.fm<rec::Agent>();
   FileUse use(agents);
-  if (agents.SetOrder(kPhysicalOrder) != kDone) return false;
+  if (agents.EnsureOpen() != kDone) return false;
+  if (agents.SetOrder(kPhysicalOrder) != kDone) {
+    showReadFailure(agents);
+    return false;
+  }
   const auto& a = agents.rec<rec::Agent>();
-  while (agents.ReadNext() == kDone) {
+  while (agents.TryReadNext() == kDone) {
     out[{a.SURNAME.text(), a.FNAME.text()}] =
         AgentName{a.CODE.text(), a.FNAME.text() + " " + a.SURNAME.text()};
   }
-  return agents.EndOfData();  // any other stop was reported by the record store
+  if (agents.EndOfData()) return true;
+  showReadFailure(agents);
+  return false;
 }
 
 }  // namespace

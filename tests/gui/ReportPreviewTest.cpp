@@ -1,6 +1,8 @@
 // Reports on paper and on screen: a PDF read back as text, the preview's
 // page counter, jump window and zoom, and printing only on acceptance.
+#include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QFile>
 #include <QPrinter>
 #include <QTest>
@@ -146,6 +148,27 @@ TEST_F(ReportPreview, SaveAsPdfWritesTheWholeReport) {
   const std::string text = pdfText(path);
   EXPECT_NE(std::string::npos, text.find("ACTIVE CLIENT LIST")) << text;
   EXPECT_NE(std::string::npos, text.find("0003/MOK")) << text;
+}
+
+}  // namespace
+}  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// The preview opens within the screen, however small (a 1280 x 800 laptop,
+// or the smaller off-screen test screen): its buttons and page counter are
+// never below the bottom edge.
+TEST(ReportPreviewSize, FitsTheScreenItOpensOn) {
+  qt::PrintPreviewWindow w(clientList(120));
+  w.show();
+  QApplication::processEvents();
+  const QSize avail = QGuiApplication::primaryScreen()->availableGeometry().size();
+  EXPECT_LE(w.frameGeometry().width(), avail.width());
+  EXPECT_LE(w.frameGeometry().height(), avail.height());
+  EXPECT_LE(w.height(), 800 - 48);
+  EXPECT_LE(w.minimumSizeHint().width(), 1280);
+  EXPECT_LE(w.minimumSizeHint().height(), 800);
 }
 
 }  // namespace

@@ -82,6 +82,53 @@ TEST(ReportPages, RowsFlowOverPagesInOrderWithHeaderAndFooterOnEach) {
   EXPECT_EQ(refs, printed);
 }
 
+// A value wider than its column wraps: every word is printed once, in
+// order, no line is wider than the column, and the next row starts below
+// the wrapped one. A heading wider than its column widens the column.
+TEST(ReportPages, LongValuesWrapWithinTheirColumnAndPushTheNextRowDown) {
+  Document doc = listDocument();
+  doc.columns = {{"Ref No", charsMm(10)},
+                 {"Address", charsMm(20)},
+                 {"Payment Amount", charsMm(6), Align::Right}};
+  const std::string address =
+      "Unit 1204 Wellington Mansions, Corner of Mooi and Jeppe Stree, Johannesburg Central Busines";
+  doc.addRow({"0001/ABC", address, "145.00"});
+  doc.addRow({"0002/ABC", "4 Mooi Street", "99.00"});
+  doc.addRow({"0003/ABC", "Averyveryveryverylongsinglewordwithnoblanksatallinit", ""});
+  const std::vector<Page> pages = paginate(doc);
+  ASSERT_EQ(1u, pages.size());
+
+  const std::vector<double> widths = columnWidths(doc);
+  EXPECT_GE(widths[2], textMm("Payment Amount", Font{8.5, true}));
+  std::string joined;
+  double lastLineY = 0, secondRowY = 0;
+  int lines = 0;
+  for (const Item& it : pages[0].items) {
+    if (it.kind != Item::Kind::Text) continue;
+    EXPECT_LE(textMm(it.text, it.font), it.w + 1e-9) << it.text;
+    if (it.text == "0002/ABC") secondRowY = it.y;
+    if (address.find(it.text) != std::string::npos && it.text.size() > 3 && it.x > 30 && it.x < 70) {
+      joined += (joined.empty() ? "" : " ") + it.text;
+      lastLineY = std::max(lastLineY, it.y);
+      ++lines;
+    }
+  }
+  EXPECT_EQ(address, joined);
+  EXPECT_GT(lines, 2);
+  EXPECT_GT(secondRowY, lastLineY + 3.0);  // below the last address line, not over it
+
+  // A word too long for the column is cut where it must be, and all of it printed.
+  const std::vector<std::string> cut =
+      wrapText("Averyveryveryverylongsinglewordwithnoblanksatallinit", 30, Font{});
+  EXPECT_GT(cut.size(), 1u);
+  std::string whole;
+  for (const std::string& piece : cut) {
+    EXPECT_LE(textMm(piece, Font{}), 30.0);
+    whole += piece;
+  }
+  EXPECT_EQ("Averyveryveryverylongsinglewordwithnoblanksatallinit", whole);
+}
+
 TEST(ReportPages, GroupHeaderIsKeptWithItsFirstRow) {
   Document doc = listDocument();
   // Fill the first page up to exactly one free row, then a group.

@@ -206,6 +206,38 @@ TEST_F(MemberReports, RouteListCarriesTheRouteDescriptionAndAnEmptyRouteStillPri
   EXPECT_EQ(1u, report::paginate(output.docs[1]).size());
 }
 
+// A code typed in another case than stored is the stored code: the clients
+// of "Soweto North" are listed for "SOWETO NORTH", never an empty report
+// with zero totals.
+TEST_F(MemberReports, RouteAgentAndCollectorTypedInAnotherCaseAreTheStoredOnes) {
+  route("Soweto North", "Orlando and Meadowlands, Tuesdays");
+  person<rec::Agent>("Ag7", "Zanele", "Mthembu");
+  person<rec::Collect>("Cl3", "Sipho", "Ndlovu");
+  member("0001/MOK", "Mokoena", [&](rec::VelCli& c) {
+    c.ROUTE = "Soweto North";
+    c.AGE_CODE = "Ag7";
+    c.COL_CODE = "Cl3";
+    c.AGE_COMM = 25;
+    c.DATE = day(2026, 3, 2);
+  });
+  pickers.route = "SOWETO NORTH";
+  printRouteList(files, ui, clock, pickers, output);
+  pickers.collector = "cl3";
+  printCollectorList(files, ui, clock, pickers, output);
+  pickers.agent = "AG7";
+  printNewPoliciesPerAgentTotals(files, ui, clock, pickers, output);
+  pickers.route = "soweto north";
+  printHamperClientList(files, ui, clock, pickers, output);
+
+  ASSERT_EQ(4u, output.docs.size());
+  EXPECT_EQ("Route: Soweto North - Orlando and Meadowlands, Tuesdays", output.docs[0].periodText);
+  EXPECT_EQ(1u, output.docs[0].rows().size());
+  EXPECT_EQ("Collector: Cl3 - Sipho Ndlovu", output.docs[1].periodText);
+  EXPECT_EQ(1u, output.docs[1].rows().size());
+  EXPECT_EQ((Rows{{"Ag7", "25.00"}}), output.docs[2].rows(report::BandKind::ReportTotal));
+  EXPECT_EQ("Route: Soweto North - Orlando and Meadowlands, Tuesdays", output.docs[3].periodText);
+}
+
 TEST_F(MemberReports, HamperListPrintsActiveHamperMembersOfTheRoute) {
   hamper("0002/NKO", "Nkosi", "Active", "Tembisa", 50);
   hamper("0001/MOK", "Mokoena", "Active", "Tembisa", 75);

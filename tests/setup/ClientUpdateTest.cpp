@@ -5,6 +5,7 @@
 #include "setup/CommissionUpdate.h"
 #include "setup/SetupFixture.h"
 #include "setup/UpdateAgents.h"
+#include "support/FileDamage.h"
 
 namespace vel::test {
 namespace {
@@ -83,7 +84,72 @@ TEST_F(CommissionUpdateTest, ClientsHeldByAnotherStationAreReportedAndLeftAlone)
   for (const auto& c : all<rec::VelCli>()) EXPECT_EQ(10.0, c.AGE_COMM.value);
 }
 
+TEST_F(CommissionUpdateTest, AStructureHeldByAnotherStationIsNotTakenForAMissingOne) {
+  addClients(std::vector<Client>(3));
+  setStructure(20, 8);
+  FileManager& comm = files.fm<rec::CommStr>();
+  FileUse open(comm);
+  ASSERT_EQ(kDone, comm.EnsureOpen());
+  ExclusiveLock other(comm.path());
+  ASSERT_TRUE(other.take());
+
+  ui.expect("Record not read", kOk);  // not "There is no commission structure to apply"
+  const ClientRewriteResult r = Update_Commission(files, ui);
+  other.release();
+  EXPECT_FALSE(r.ok);
+  ASSERT_EQ(1u, ui.shown().size());
+  EXPECT_NE(std::string::npos, ui.shown()[0].text.find("the CommStr file")) << ui.shown()[0].text;
+  EXPECT_TRUE(ui.windows.empty());
+  for (const auto& c : all<rec::VelCli>()) EXPECT_EQ(10.0, c.AGE_COMM.value);
+}
+
+TEST_F(CommissionUpdateTest, ADamagedClientFileStopsTheUpdateNamingTheFile) {
+  addClients(std::vector<Client>(600));
+  setStructure(10, 5);  // what the clients have: the walk only reads
+  files.fm<rec::VelCli>().Close();
+  ASSERT_GT(damagePages(files.fm<rec::VelCli>().path()), 0);
+
+  ui.expect("Record Retrieval Error", kOk).expect("Commission Structure", kOk);
+  const ClientRewriteResult r = Update_Commission(files, ui);
+  EXPECT_FALSE(r.ok);
+  EXPECT_LT(r.read, 600);
+  ASSERT_EQ(2u, ui.shown().size());
+  EXPECT_NE(std::string::npos, ui.shown()[0].text.find("the VelCli file")) << ui.shown()[0].text;
+  EXPECT_NE(std::string::npos, ui.shown()[0].text.find("(36)")) << ui.shown()[0].text;
+  EXPECT_NE(std::string::npos, ui.shown()[1].text.find("The update stopped")) << ui.shown()[1].text;
+}
+
 class UpdateAgentsTest : public SetupFixture {};
+
+TEST_F(UpdateAgentsTest, ADamagedAgentFileChangesNoClient) {
+  // Matching clients against part of the agents would give some clients the
+  // wrong code; the update stops before any client is touched.
+  addClients({{"Agent", "Zanele", "OLD1"}});
+  {
+    FileManager& f = files.fm<rec::Agent>();
+    FileUse use(f);
+    std::unique_ptr<Transaction> tx;
+    ASSERT_EQ(ecode::kNone, engine->begin({f.engineFile()}, 2, tx));
+    for (int i = 1; i <= 400; ++i) {
+      f.ClearBuffer();
+      auto& a = f.rec<rec::Agent>();
+      a.CODE = "A" + std::to_string(i);
+      a.SURNAME = "Agent";
+      a.FNAME = i == 400 ? "Zanele" : "Sipho";
+      ASSERT_EQ(ecode::kNone, f.engineFile()->add(f.buffer()));
+    }
+    ASSERT_EQ(ecode::kNone, tx->commit());
+  }
+  files.fm<rec::Agent>().Close();
+  ASSERT_GT(damagePages(files.fm<rec::Agent>().path()), 0);
+
+  ui.expect("Record Retrieval Error", kOk);
+  const ClientRewriteResult r = Update_Agents(files, ui);
+  EXPECT_FALSE(r.ok);
+  ASSERT_EQ(1u, ui.shown().size());
+  EXPECT_NE(std::string::npos, ui.shown()[0].text.find("the Agent file")) << ui.shown()[0].text;
+  EXPECT_EQ("OLD1", all<rec::VelCli>()[0].AGE_CODE.text());
+}
 
 TEST_F(UpdateAgentsTest, ClientsTakeTheCodeOfTheAgentOfTheirName) {
   addAgent("A001", "Mokoena", "Thabo");

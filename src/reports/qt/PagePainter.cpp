@@ -14,15 +14,22 @@
 
 namespace vel::qt {
 
-namespace {
 
-QFont fontFor(const report::Font& f) {
+QFont reportFont(const report::Font& f) {
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setStyleHint(QFont::SansSerif);
+  // Plain glyphs, one per character: a ligature ("fi") makes a PDF's text
+  // unsearchable ("Profit" would not be found), and without kerning a text
+  // is exactly as wide as report::textMm says, so no cell cuts it off.
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  font.setKerning(false);
+  font.setHintingPreference(QFont::PreferNoHinting);  // design widths on screen too
   font.setPointSizeF(f.points);
   font.setBold(f.bold);
   return font;
 }
+
+namespace {
 
 int flagsFor(report::Align a) {
   switch (a) {
@@ -82,7 +89,7 @@ void paintPage(QPainter& painter, const report::Page& page) {
         painter.drawRect(r);
         break;
       case report::Item::Kind::Text:
-        painter.setFont(fontFor(it.font));
+        painter.setFont(reportFont(it.font));
         painter.save();
         painter.setClipRect(r.adjusted(0, -r.height(), 0, r.height()));  // cut at the sides only
         painter.drawText(r, flagsFor(it.align) | Qt::TextSingleLine,

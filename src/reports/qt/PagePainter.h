@@ -6,6 +6,7 @@
 // size on every device and text keeps its point size relative to the paper.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QString>
 
@@ -18,6 +19,11 @@ class QPainter;
 class QPrinter;
 
 namespace vel::qt {
+
+// The font a report text is painted in: DejaVu Sans at the item's size,
+// without ligatures or kerning, so that its width is what report::textMm
+// measured.
+QFont reportFont(const report::Font& f);
 
 // Paints one page with its top-left corner at the device's origin.
 void paintPage(QPainter& painter, const report::Page& page);

@@ -24,6 +24,7 @@ namespace vel::qt {
 namespace {
 
 constexpr int kMargin = 12;  // pixels of grey around the page in the view
+const QSize kFrameRoom(24, 48);  // the window manager's frame and title bar
 
 }  // namespace
 
@@ -107,7 +108,12 @@ PrintPreviewWindow::PrintPreviewWindow(report::Document doc, QWidget* parent)
                                         QStringLiteral("PDF files (*.pdf)"));
   };
 
-  resize(900, 1000);
+  // As tall as a page wants but never taller than the screen: on a small
+  // screen (1280 x 800) the buttons and the page all stay in view.
+  QSize size(900, 1000);
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  if (screen) size = size.boundedTo(screen->availableGeometry().size() - kFrameRoom);
+  resize(size);
   render();
 }
 
