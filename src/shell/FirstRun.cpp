@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dictionary/Dictionary.h"
+#include "errors/EngineStatus.h"
 #include "recordstore/DataFiles.h"
 
 namespace vel {
@@ -34,17 +35,18 @@ bool hasConfigRecord(DataFiles& files) {
   return f.Records() > 0;
 }
 
-ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, std::string& why) {
-  why = checkConfigDraft(d);
-  if (!why.empty()) return ConfigAdd::Refused;
-  FileManager& f = files.fm<rec::Config>();
-  FileUse use(f);
-  if (f.EnsureOpen() != kDone) {
-    why = "The configuration file could not be opened: " + f.LastEngineText();
-    return ConfigAdd::Failed;
-  }
-  // Another station may have set the folder up meanwhile: its record stands.
-  if (f.Records() > 0) return ConfigAdd::AlreadyThere;
+std::string checkAdministratorDraft(const AdministratorDraft& a) {
+  if (a.user.size() < 6 || a.user.size() > 10) return "The user name must have 6 to 10 characters";
+  if (a.user != rtrim(a.user) || a.user.find_first_not_of(' ') != 0)
+    return "The user name may not begin or end with a blank";
+  if (a.password.size() < 6 || a.password.size() > 10)
+    return "The password must have 6 to 10 characters";
+  return {};
+}
+
+namespace {
+
+void fillConfig(FileManager& f, const ConfigDraft& d, bool security) {
   f.ClearBuffer();
   auto& c = f.rec<rec::Config>();
   c.NAME = std::string(rtrim(d.name));
@@ -53,11 +55,73 @@ ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, std::string& w
   c.ADDR3 = std::string(rtrim(d.addr3));
   c.BRANCH_ID = std::string(rtrim(d.branchId));
   c.VATRATE = d.vatRate;
-  if (f.TryInsert() != kDone) {
-    why = "The configuration record could not be added: " + f.LastEngineText();
+  c.SECURITY = security ? 1 : 0;
+}
+
+ConfigAdd addRecords(DataFiles& files, const ConfigDraft& d, const AdministratorDraft* admin,
+                     std::string& why) {
+  why = checkConfigDraft(d);
+  if (why.empty() && admin) why = checkAdministratorDraft(*admin);
+  if (!why.empty()) return ConfigAdd::Refused;
+  FileManager& f = files.fm<rec::Config>();
+  FileManager& users = files.fm<rec::Users>();
+  FileUse use(f), useUsers(users);
+  if (f.EnsureOpen() != kDone) {
+    why = "The configuration file could not be opened: " + f.LastEngineText();
+    return ConfigAdd::Failed;
+  }
+  if (admin && users.EnsureOpen() != kDone) {
+    why = "The Users file could not be opened: " + users.LastEngineText();
+    return ConfigAdd::Failed;
+  }
+  // One transaction: the check that the folder is new and both records.
+  std::vector<EngineFile*> both{f.engineFile()};
+  if (admin) both.push_back(users.engineFile());
+  std::unique_ptr<Transaction> tx;
+  if (files.context().engine->begin(both, files.context().transactionTimeout, tx) != ecode::kNone) {
+    why = "The configuration file could not be locked: " + engineStatus().text;
+    return ConfigAdd::Failed;
+  }
+  std::int64_t n = 0;
+  if (f.engineFile()->records(n) != ecode::kNone) {
+    why = "The configuration file could not be read: " + engineStatus().text;
+    return ConfigAdd::Failed;
+  }
+  // Another station may have set the folder up meanwhile: its record stands.
+  if (n > 0) return ConfigAdd::AlreadyThere;
+  if (admin) {
+    if (users.engineFile()->records(n) != ecode::kNone || n > 0) {
+      why = "The data folder already has users; its administrator was not added";
+      return ConfigAdd::Refused;
+    }
+    users.ClearBuffer();
+    auto& u = users.rec<rec::Users>();
+    u.CODE = 1;
+    u.USERNAME = admin->user;
+    u.PASSWORD = admin->password;
+    u.SURNAME = "Administrator";
+    if (users.engineFile()->add(users.buffer()) != ecode::kNone) {
+      why = "The administrator could not be added: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+  }
+  fillConfig(f, d, admin != nullptr);
+  if (f.engineFile()->add(f.buffer()) != ecode::kNone || tx->commit() != ecode::kNone) {
+    why = "The configuration record could not be added: " + engineStatus().text;
     return ConfigAdd::Failed;
   }
   return ConfigAdd::Added;
+}
+
+}  // namespace
+
+ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, std::string& why) {
+  return addRecords(files, d, nullptr, why);
+}
+
+ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, const AdministratorDraft& admin,
+                          std::string& why) {
+  return addRecords(files, d, &admin, why);
 }
 
 FirstRunForm::Step FirstRunForm::okPressed() {
