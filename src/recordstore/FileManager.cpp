@@ -12,6 +12,33 @@ namespace vel {
 namespace {
 std::atomic<std::uint64_t> nextSerial{1};
 constexpr int kNumberAttempts = 3;
+
+// Another station's lock outlasted the engine's wait.
+bool lockedOut(int rc) { return rc == ecode::kLockTimeout || rc == ecode::kRecordHeld; }
+
+// Waits between tries while other stations hold the file: short at first,
+// growing, with a random part so that stations that collided do not collide
+// again in step. Gives up (false) when the waiting has used `seconds`.
+class LockBackoff {
+ public:
+  explicit LockBackoff(int seconds)
+      : until_(std::chrono::steady_clock::now() + std::chrono::seconds(seconds)) {}
+  bool again() {
+    if (std::chrono::steady_clock::now() >= until_) return false;
+    thread_local std::minstd_rand rng(static_cast<unsigned>(
+        std::hash<std::thread::id>{}(std::this_thread::get_id()) ^
+        static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
+    std::uniform_int_distribution<int> spread(stepMs_ / 2, stepMs_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(spread(rng)));
+    stepMs_ = std::min(stepMs_ * 2, kLongestStepMs);
+    return true;
+  }
+
+ private:
+  static constexpr int kLongestStepMs = 400;
+  std::chrono::steady_clock::time_point until_;
+  int stepMs_ = 4;
+};
 }  // namespace
 
 struct FileManager::Saved {
@@ -130,12 +157,10 @@ int FileManager::EnsureOpen() {
   return openNow(st, true);
 }
 
-// Another station's lock outlasted the engine's wait while opening.
-static bool lockedOut(int rc) { return rc == ecode::kLockTimeout || rc == ecode::kRecordHeld; }
-
 int FileManager::openNow(ThreadState& st, bool reporting) {
   Engine& engine = *ctx_.engine;
   const std::string p = path();
+  LockBackoff backoff(ctx_.openRetrySeconds);
   for (int attempt = 0; attempt < 2; ++attempt) {
     int rc = engine.open(layout(), p, st.mode, ctx_.owner, st.file);
     if (rc == ecode::kAccessDenied) {
@@ -149,11 +174,17 @@ int FileManager::openNow(ThreadState& st, bool reporting) {
       return kDone;
     }
     if (lockedOut(rc)) {
-      // Another station is busy with the file. That is no reason to end the
-      // program and lose what the clerk typed: the clerk may try again or
-      // give up, which leaves only the calling window or procedure.
+      // Another station is busy with the file; under load its commits may
+      // keep this one out for a while, so try a little longer first. Then
+      // ask: a busy file is no reason to end the program and lose what the
+      // clerk typed. Giving up leaves only the calling window or procedure.
+      if (backoff.again()) {
+        --attempt;
+        continue;
+      }
       fail(st, msg::OpenFailed, kNotUsable);
       if (!askRetryOpen()) return kNotUsable;
+      backoff = LockBackoff(ctx_.openRetrySeconds);
       attempt = -1;
       continue;
     }
@@ -409,31 +440,6 @@ int FileManager::reserveOnce(ThreadState& st, bool& readFailed) {
   return ecode::kNone;
 }
 
-namespace {
-// Waits between tries while other stations hold the file: short at first,
-// growing, with a random part so that stations that collided do not collide
-// again in step. Gives up (false) when the waiting has used `seconds`.
-class LockBackoff {
- public:
-  explicit LockBackoff(int seconds)
-      : until_(std::chrono::steady_clock::now() + std::chrono::seconds(seconds)) {}
-  bool again() {
-    if (std::chrono::steady_clock::now() >= until_) return false;
-    thread_local std::minstd_rand rng(static_cast<unsigned>(
-        std::hash<std::thread::id>{}(std::this_thread::get_id()) ^
-        static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
-    std::uniform_int_distribution<int> spread(stepMs_ / 2, stepMs_);
-    std::this_thread::sleep_for(std::chrono::milliseconds(spread(rng)));
-    stepMs_ = std::min(stepMs_ * 2, kLongestStepMs);
-    return true;
-  }
-
- private:
-  static constexpr int kLongestStepMs = 400;
-  std::chrono::steady_clock::time_point until_;
-  int stepMs_ = 4;
-};
-}  // namespace
 
 int FileManager::reserve(bool reporting) {
   if (int rc = EnsureOpen()) return rc;
@@ -443,7 +449,7 @@ int FileManager::reserve(bool reporting) {
     // Under load another station's lock is normal: waiting it out is not a
     // failed attempt. Only a lock that outlasts the whole wait, or another
     // failure, counts as one of the three.
-    LockBackoff backoff(ctx_.numberWaitSeconds);
+    LockBackoff backoff(ctx_.numberRetrySeconds);
     for (int attempt = 0; attempt < kNumberAttempts;) {
       bool readFailed = false;
       int rc = reserveOnce(st, readFailed);
@@ -466,7 +472,7 @@ int FileManager::reserve(bool reporting) {
 // Writes the whole buffer over the record that reserved its number, waiting
 // out other stations' locks as the numbering does.
 int FileManager::completeReserved(ThreadState& st) {
-  LockBackoff backoff(ctx_.numberWaitSeconds);
+  LockBackoff backoff(ctx_.numberRetrySeconds);
   for (;;) {
     RecordBuffer scratch(layout());
     int rc = st.file->reget(st.reservedPos, scratch.get());

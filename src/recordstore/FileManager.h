@@ -39,7 +39,10 @@ struct StoreContext {
   int transactionTimeout = 2;  // seconds to wait for other stations' locks
   // Seconds an auto-number (and the insert completing it) keeps retrying
   // while other stations hold the file, before a try counts as failed.
-  int numberWaitSeconds = 30;
+  int numberRetrySeconds = 30;
+  // Seconds opening keeps retrying, beyond the engine's own wait, while other
+  // stations hold the file, before the clerk is asked to retry or cancel.
+  int openRetrySeconds = 5;
 };
 
 class FileManager {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <set>
 
@@ -81,7 +82,7 @@ class StationsAddingClientsAtOnce : public test::StoreFixture,
 TEST_P(StationsAddingClientsAtOnce, NumberThemWithoutGapOrRepeat) {
   const int stations = GetParam();
   const int each = 600 / stations;
-  Signal go;
+  Signal ready, go;
   std::vector<pid_t> children;
   for (int n = 0; n < stations; ++n) {
     const char station = static_cast<char>('A' + n);
@@ -90,17 +91,27 @@ TEST_P(StationsAddingClientsAtOnce, NumberThemWithoutGapOrRepeat) {
       FileManager& cli = s.files.fm<rec::VelCli>();
       FileUse use(cli);
       if (cli.EnsureOpen() != kDone) return 3;
+      ready.send();
       go.wait();
       for (int i = 0; i < each; ++i) {
         cli.ClearBuffer();
         auto& c = cli.rec<rec::VelCli>();
         c.CLIENT_ID = std::string(1, station) + std::to_string(i);
         c.SURNAME = "Station";
-        if (cli.Insert() != kDone) return 1;
+        if (cli.Insert() != kDone) {
+          std::fprintf(stderr, "station %c: %s: %s\n", station, s.ui.lastTitle.c_str(),
+                       s.ui.lastText.c_str());
+          return 1;
+        }
       }
-      return s.ui.shown == 0 ? 0 : 2;
+      if (s.ui.shown == 0) return 0;
+      std::fprintf(stderr, "station %c: %s: %s\n", station, s.ui.lastTitle.c_str(),
+                   s.ui.lastText.c_str());
+      return 2;
     }));
   }
+  // All open first, then all start at once.
+  for (int n = 0; n < stations; ++n) ready.wait();
   for (int n = 0; n < stations; ++n) go.send();
   for (pid_t child : children) EXPECT_EQ(exitCode(child), 0) << "1: an insert failed, 2: a box was shown";
 
