@@ -18,13 +18,18 @@ bool lockedOut(int rc) { return rc == ecode::kLockTimeout || rc == ecode::kRecor
 
 // Waits between tries while other stations hold the file: short at first,
 // growing, with a random part so that stations that collided do not collide
-// again in step. Gives up (false) when the waiting has used `seconds`.
+// again in step. Gives up (false) once `seconds` have passed since the first
+// lock-out, on top of whatever the engine waited before reporting it.
 class LockBackoff {
  public:
-  explicit LockBackoff(int seconds)
-      : until_(std::chrono::steady_clock::now() + std::chrono::seconds(seconds)) {}
+  explicit LockBackoff(int seconds) : seconds_(seconds) {}
   bool again() {
-    if (std::chrono::steady_clock::now() >= until_) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (!started_) {
+      until_ = now + std::chrono::seconds(seconds_);
+      started_ = true;
+    }
+    if (now >= until_) return false;
     thread_local std::minstd_rand rng(static_cast<unsigned>(
         std::hash<std::thread::id>{}(std::this_thread::get_id()) ^
         static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
@@ -36,6 +41,8 @@ class LockBackoff {
 
  private:
   static constexpr int kLongestStepMs = 400;
+  int seconds_;
+  bool started_ = false;
   std::chrono::steady_clock::time_point until_;
   int stepMs_ = 4;
 };
