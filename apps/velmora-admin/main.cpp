@@ -44,15 +44,19 @@
 namespace {
 
 // Message boxes become lines on standard error; questions take their default.
+// Nobody is there to wait for a busy file: the offer to retry it is taken a
+// few times, then the command gives up on the file instead of waiting forever.
 class ConsoleUi : public vel::Ui {
  public:
-  unsigned message(std::string_view text, std::string_view title, vel::Icon, unsigned,
+  unsigned message(std::string_view text, std::string_view title, vel::Icon, unsigned buttons,
                    unsigned defaultButton) override {
     std::string body(text);
     for (char& c : body)
       if (c == '|') c = '\n';
     std::cerr << title << ": " << body << "\n";
     ++shown;
+    if ((buttons & vel::kRetry) && (buttons & vel::kCancel))
+      return retries_++ < kRetries ? vel::kRetry : vel::kCancel;
     return defaultButton;
   }
   void halt(int exitCode) override {
@@ -60,6 +64,10 @@ class ConsoleUi : public vel::Ui {
     std::exit(exitCode == 0 ? 2 : exitCode);
   }
   int shown = 0;
+
+ private:
+  static constexpr int kRetries = 3;
+  int retries_ = 0;
 };
 
 int usage() {
