@@ -1025,11 +1025,10 @@ bool builderMayLive(std::string_view rest, const std::filesystem::path& file) {
   // rest: "<pid>-<thread>[@<host>][-journal]"
   if (rest.ends_with("-journal")) rest.remove_suffix(8);
   long pid = 0;
-  auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
-  if (ec != std::errc() || pid <= 0) return true;  // not one of ours: leave it
+  if (std::from_chars(rest.data(), rest.data() + rest.size(), pid).ec != std::errc() || pid <= 0)
+    return true;  // not one of ours: leave it
   std::size_t at = rest.find('@');
   std::string_view host = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
-  (void)end;
   if (!host.empty() && host != hostName()) {
     // Another machine's process cannot be asked; only age tells.
     std::error_code e;
