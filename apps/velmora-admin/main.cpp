@@ -162,6 +162,10 @@ int init(const std::string& dir, const std::vector<std::string_view>& args) {
       break;
     case vel::ConfigAdd::AlreadyThere:
       return fail("the data folder " + dir + " already has its configuration; nothing changed");
+    case vel::ConfigAdd::AdministratorAdded:
+      std::cout << "The data folder already had its configuration; its administrator was added "
+                   "and the log-in switched on.\n";
+      return 0;
     case vel::ConfigAdd::Refused:
     case vel::ConfigAdd::Failed:
       return fail(why);

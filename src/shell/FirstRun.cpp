@@ -88,9 +88,16 @@ ConfigAdd addRecords(DataFiles& files, const ConfigDraft& d, const Administrator
     return ConfigAdd::Failed;
   }
   // Another station may have set the folder up meanwhile: its record stands.
-  if (n > 0) return ConfigAdd::AlreadyThere;
+  const bool configured = n > 0;
+  if (configured && !admin) return ConfigAdd::AlreadyThere;
   if (admin) {
-    if (users.engineFile()->records(n) != ecode::kNone || n > 0) {
+    std::int64_t userCount = 0;
+    if (users.engineFile()->records(userCount) != ecode::kNone) {
+      why = "The Users file could not be read: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+    if (userCount > 0) {
+      if (configured) return ConfigAdd::AlreadyThere;
       why = "The data folder already has users; its administrator was not added";
       return ConfigAdd::Refused;
     }
@@ -104,6 +111,22 @@ ConfigAdd addRecords(DataFiles& files, const ConfigDraft& d, const Administrator
       why = "The administrator could not be added: " + engineStatus().text;
       return ConfigAdd::Failed;
     }
+  }
+  if (configured) {
+    // A folder set up without any user (as an earlier init could leave one
+    // when its administrator was refused) gets its administrator now, with
+    // the log-in switched on; the rest of its configuration stands.
+    EngineFile& cf = *f.engineFile();
+    if (cf.setOrder(kPhysicalOrder) != ecode::kNone || cf.next(f.buffer()) != ecode::kNone) {
+      why = "The configuration record could not be read: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+    f.rec<rec::Config>().SECURITY = 1;
+    if (cf.put(f.buffer()) != ecode::kNone || tx->commit() != ecode::kNone) {
+      why = "The log-in could not be switched on: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+    return ConfigAdd::AdministratorAdded;
   }
   fillConfig(f, d, admin != nullptr);
   if (f.engineFile()->add(f.buffer()) != ecode::kNone || tx->commit() != ecode::kNone) {
@@ -131,6 +154,7 @@ FirstRunForm::Step FirstRunForm::okPressed() {
       added_ = true;
       return Step::Close;
     case ConfigAdd::AlreadyThere:
+    case ConfigAdd::AdministratorAdded:
       return Step::Close;
     case ConfigAdd::Refused:
       ui_.message(why, kTitle, Icon::Exclamation, kOk, kOk);

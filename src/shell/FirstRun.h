@@ -31,7 +31,9 @@ struct AdministratorDraft {
 // The first refusal of an administrator as the message to show, or "".
 std::string checkAdministratorDraft(const AdministratorDraft& admin);
 
-enum class ConfigAdd { Added, AlreadyThere, Refused, Failed };
+// AdministratorAdded: the folder had its configuration but no user at all;
+// the administrator was added and the log-in switched on.
+enum class ConfigAdd { Added, AlreadyThere, AdministratorAdded, Refused, Failed };
 // Adds the Config record made from `draft` when the file has none. `why`
 // says what went wrong for Refused and Failed.
 ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& draft, std::string& why);

@@ -36,4 +36,29 @@ if(NOT rc EQUAL 0 OR NOT out MATCHES "Config      Config\\.Tps +[0-9]+          
    OR NOT out MATCHES "Users       Users\\.Tps +[0-9]+           1")
   message(FATAL_ERROR "the office lacks its configuration or administrator (${rc}):\n${out}${err}")
 endif()
+
+# A folder set up without any user (as an earlier init left one when its
+# administrator was refused) is given its administrator by a second init.
+file(REMOVE_RECURSE "${DIR}")
+execute_process(COMMAND "${ADMIN}" init "${DIR}" --name "Thembeka Burial Society" --branch 07
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "init without a log-in failed: ${rc} ${err}")
+endif()
+execute_process(COMMAND "${ADMIN}" init "${DIR}" --name "Thembeka Burial Society" --branch 07
+                        --login thabom secret1
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "administrator was added and the log-in switched on")
+  message(FATAL_ERROR "the folder without users did not get its administrator: ${rc} ${out}${err}")
+endif()
+execute_process(COMMAND "${ADMIN}" init "${DIR}" --name "Thembeka Burial Society" --branch 07
+                        --login another1 secret2
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(rc EQUAL 0 OR NOT err MATCHES "already has its configuration")
+  message(FATAL_ERROR "a folder with its administrator took another: ${rc} ${err}")
+endif()
+execute_process(COMMAND "${ADMIN}" files "${DIR}" OUTPUT_VARIABLE out)
+if(NOT out MATCHES "Users       Users\\.Tps +[0-9]+           1")
+  message(FATAL_ERROR "the office does not have exactly its one administrator:\n${out}")
+endif()
 file(REMOVE_RECURSE "${DIR}")
