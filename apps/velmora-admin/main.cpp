@@ -44,15 +44,19 @@
 namespace {
 
 // Message boxes become lines on standard error; questions take their default.
+// Nobody is there to wait for a busy file: the offer to retry it is taken a
+// few times, then the command gives up on the file instead of waiting forever.
 class ConsoleUi : public vel::Ui {
  public:
-  unsigned message(std::string_view text, std::string_view title, vel::Icon, unsigned,
+  unsigned message(std::string_view text, std::string_view title, vel::Icon, unsigned buttons,
                    unsigned defaultButton) override {
     std::string body(text);
     for (char& c : body)
       if (c == '|') c = '\n';
     std::cerr << title << ": " << body << "\n";
     ++shown;
+    if ((buttons & vel::kRetry) && (buttons & vel::kCancel))
+      return retries_++ < kRetries ? vel::kRetry : vel::kCancel;
     return defaultButton;
   }
   void halt(int exitCode) override {
@@ -60,6 +64,10 @@ class ConsoleUi : public vel::Ui {
     std::exit(exitCode == 0 ? 2 : exitCode);
   }
   int shown = 0;
+
+ private:
+  static constexpr int kRetries = 3;
+  int retries_ = 0;
 };
 
 int usage() {
@@ -104,40 +112,11 @@ std::optional<double> parseNumber(std::string_view s) {
   return v;
 }
 
-// The administrator of a new folder: code 1, the first user.
-int addAdministrator(vel::DataFiles& data, const std::string& user, const std::string& password) {
-  if (user.size() < 6 || user.size() > 10)
-    return fail("the user name must have 6 to 10 characters");
-  if (password.size() < 6 || password.size() > 10)
-    return fail("the password must have 6 to 10 characters");
-  vel::FileManager& users = data.fm<vel::rec::Users>();
-  vel::FileUse use(users);
-  if (users.EnsureOpen() != vel::kDone) return fail("the Users file could not be opened");
-  if (users.Records() > 0) return fail("this data folder already has users");
-  users.ClearBuffer();
-  auto& u = users.rec<vel::rec::Users>();
-  u.CODE = 1;
-  u.USERNAME = user;
-  u.PASSWORD = password;
-  u.SURNAME = "Administrator";
-  if (users.TryInsert() != vel::kDone)
-    return fail("the administrator could not be added: " + users.LastEngineText());
-
-  vel::FileManager& config = data.fm<vel::rec::Config>();
-  vel::FileUse useConfig(config);
-  config.SetOrder(vel::kPhysicalOrder);
-  if (config.TryReadNext() != vel::kDone) return fail("the configuration record is missing");
-  config.rec<vel::rec::Config>().SECURITY = 1;
-  if (config.TryUpdate() != vel::kDone)
-    return fail("the log-in could not be switched on: " + config.LastEngineText());
-  return 0;
-}
-
 int init(const std::string& dir, const std::vector<std::string_view>& args) {
   vel::ConfigDraft draft;
   std::vector<std::string> address;
   std::string user, password;
-  bool named = false, branched = false;
+  bool named = false, branched = false, login = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     auto value = [&](std::size_t n = 1) { return i + n < args.size(); };
     if (args[i] == "--name" && value()) {
@@ -155,6 +134,7 @@ int init(const std::string& dir, const std::vector<std::string_view>& args) {
     } else if (args[i] == "--login" && value(2)) {
       user = args[++i];
       password = args[++i];
+      login = true;
     } else {
       return usage();
     }
@@ -164,22 +144,32 @@ int init(const std::string& dir, const std::vector<std::string_view>& args) {
   if (address.size() > 0) draft.addr1 = address[0];
   if (address.size() > 1) draft.addr2 = address[1];
   if (address.size() > 2) draft.addr3 = address[2];
+  // Everything is checked before anything is written, and the configuration
+  // and the administrator go in together: a refused or failed init leaves
+  // the folder as it was, so that a corrected init succeeds.
   if (std::string why = vel::checkConfigDraft(draft); !why.empty()) return fail(why);
+  vel::AdministratorDraft admin{user, password};
+  if (login)
+    if (std::string why = vel::checkAdministratorDraft(admin); !why.empty()) return fail(why);
 
   if (!makeFolder(dir)) return 2;
   Folder f(dir);
   std::string why;
-  switch (vel::addConfigRecord(f.data, draft, why)) {
+  auto added = login ? vel::addConfigRecord(f.data, draft, admin, why)
+                     : vel::addConfigRecord(f.data, draft, why);
+  switch (added) {
     case vel::ConfigAdd::Added:
       break;
     case vel::ConfigAdd::AlreadyThere:
       return fail("the data folder " + dir + " already has its configuration; nothing changed");
+    case vel::ConfigAdd::AdministratorAdded:
+      std::cout << "The data folder already had its configuration; its administrator was added "
+                   "and the log-in switched on.\n";
+      return 0;
     case vel::ConfigAdd::Refused:
     case vel::ConfigAdd::Failed:
       return fail(why);
   }
-  if (!user.empty())
-    if (int rc = addAdministrator(f.data, user, password)) return rc;
   std::cout << "Data folder ready: " << std::filesystem::absolute(dir).string() << "\n";
   return 0;
 }
@@ -240,10 +230,12 @@ int seedDemo(const std::string& dir, const std::vector<std::string_view>& args) 
     std::string why;
     if (vel::addConfigRecord(f.data, draft, why) == vel::ConfigAdd::Failed) return fail(why);
   }
+  // The branch detail goes in first, so that the seeding, which a second
+  // run finishes when this one is cut short, is the last step.
+  if (int rc = addDemoBranchDetail(f.data)) return rc;
   vel::SystemClock clock;
   vel::DemoResult r = vel::seedDemoOffice(f.data, clock, options);
   if (!r.ok) return fail(r.message);
-  if (int rc = addDemoBranchDetail(f.data)) return rc;
   std::cout << r.message << "\n";
   return f.ui.shown ? 2 : 0;
 }

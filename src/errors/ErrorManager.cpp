@@ -114,13 +114,18 @@ void ErrorManager::select(int id) {
   c.current = lookup(id);
 }
 
-int ErrorManager::Throw(int id) {
+void ErrorManager::captureEngine() {
   ErrorContext& c = ctx();
   const EngineStatus& engine = engineStatus();
   c.engineCode = engine.code;
   c.engineText = rtrim(engine.text);
   c.driverCode = rtrim(engine.driverCode);
   c.driverText = rtrim(engine.driverText);
+}
+
+int ErrorManager::Throw(int id) {
+  ErrorContext& c = ctx();
+  captureEngine();
   select(id);
   return actOnLevel(ui(), c.current, substitute(c.current.text));
 }
@@ -128,6 +133,11 @@ int ErrorManager::Throw(int id) {
 int ErrorManager::ThrowMessage(int id, std::string_view argument) {
   ctx().messageArg = contextText(argument);
   return Throw(id);
+}
+
+unsigned ErrorManager::AskAboutFailure(int id, unsigned buttons, unsigned defaultButton) {
+  captureEngine();
+  return Message(id, buttons, defaultButton);
 }
 
 unsigned ErrorManager::Message(int id, unsigned buttons, unsigned defaultButton) {

@@ -123,6 +123,10 @@ class ErrorManager {
   // Show message `id` with the question icon and these buttons, whatever its
   // level; returns the button pressed. Never stops the program.
   unsigned Message(int id, unsigned buttons, unsigned defaultButton);
+  // As Message, for a question about a failure that just happened (open the
+  // file again?): the engine's state is captured first, as raising does, so
+  // the text can name the engine's reason.
+  unsigned AskAboutFailure(int id, unsigned buttons, unsigned defaultButton);
 
   void SetFile(std::string_view name);
   void SetKey(std::string_view name);
@@ -141,6 +145,7 @@ class ErrorManager {
 
  private:
   ErrorContext& ctx() const;
+  void captureEngine();
   void select(int id);
 
   Ui* ui_;

@@ -1,8 +1,14 @@
 #include "maintenance/DemoOffice.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -426,6 +432,58 @@ std::string initialsOf(const Person& p) {
 
 const char* genderText(bool male) { return male ? "Male" : "Female"; }
 
+// The mark of a seeding under way: a small text file in the data folder,
+// written before the first record and removed after the last. It names the
+// process and machine, so a second run can tell a seeding that still runs
+// from one that was cut short.
+class DemoMark {
+ public:
+  explicit DemoMark(const std::string& folder)
+      : path_((std::filesystem::path(folder.empty() ? "." : folder) / "DemoSeeding.Txt").string()) {}
+  const std::string& path() const { return path_; }
+  bool present() const { return std::filesystem::exists(path_); }
+
+  // Who runs the seeding that left the mark, if it still runs ("" if not).
+  std::string runningElsewhere() const {
+    std::ifstream in(path_);
+    std::string line;
+    long pid = 0;
+    std::string host;
+    while (std::getline(in, line)) {
+      if (line.rfind("Process: ", 0) == 0) pid = std::atol(line.c_str() + 9);
+      if (line.rfind("Machine: ", 0) == 0) host = line.substr(9);
+    }
+    if (pid <= 0) return {};
+    if (host != machine()) return "process " + std::to_string(pid) + " on " + host;
+    if (pid == ::getpid()) return {};
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)
+      return "process " + std::to_string(pid);
+    return {};
+  }
+
+  bool set() const {
+    std::ofstream out(path_, std::ios::trunc);
+    out << "The demo office is being seeded into this folder.\n"
+        << "If no seeding runs any more, seed the demo office again to start it afresh.\n"
+        << "Process: " << ::getpid() << "\n"
+        << "Machine: " << machine() << "\n";
+    out.flush();
+    return static_cast<bool>(out);
+  }
+  void clear() const {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+  }
+
+ private:
+  static std::string machine() {
+    char buf[256] = {};
+    if (::gethostname(buf, sizeof buf - 1) != 0) return {};
+    return buf;
+  }
+  std::string path_;
+};
+
 class DemoBuilder {
  public:
   DemoBuilder(DataFiles& files, const Clock& clock, const DemoOptions& options)
@@ -434,7 +492,18 @@ class DemoBuilder {
   DemoResult run() {
     if (options_.clients < 1 || options_.clients > 9999)
       return refuse("The demo office takes 1 to 9999 clients (client numbers have four digits).");
+    // A seeding that was cut short (killed, a power cut) left its mark: what
+    // it wrote is the demo's own and goes, and this run starts it afresh.
+    DemoMark mark(files_.folder());
+    if (mark.present()) {
+      if (std::string who = mark.runningElsewhere(); !who.empty())
+        return refuse("A demo seeding is already running in this data folder (" + who +
+                      "). If it no longer runs, delete " + mark.path() +
+                      " and seed the demo office again.");
+      if (!clearDemoFiles()) return result_;
+    }
     if (!checkEmpty()) return result_;
+    if (!mark.set()) return refuse("The data folder cannot be written: " + mark.path());
     readCommission();
     // The setup lists in two transactions (one may span ten files at most).
     const bool listed = inOneTransaction({&files_.fm<rec::Plan>(), &files_.fm<rec::PlanChd>(),
@@ -447,6 +516,7 @@ class DemoBuilder {
                                          [&] { return seedFieldStaff() && seedBanks(); });
     if (!listed) return stopped();
     if (!seedClients()) return stopped();
+    mark.clear();
     result_.ok = true;
     result_.message = "Demo office seeded: " + std::to_string(result_.clients) + " clients (" +
                       std::to_string(result_.activeClients) + " active), " +
@@ -462,20 +532,36 @@ class DemoBuilder {
     result_.message = std::move(why);
     return result_;
   }
-  // What was committed before the failure stays, so the folder is no longer
-  // empty and a new attempt needs a new folder.
+  // What was committed before the failure stays, with the mark that tells a
+  // new run to clear it and start afresh.
   DemoResult stopped() {
     return refuse("Seeding the demo office stopped: " + error_ +
-                  " Start again in a new, empty data folder.");
+                  " Seed the demo office again to start it afresh.");
+  }
+
+  // The files the demo fills, and so the ones a new run clears.
+  static constexpr const char* kDemoFiles[] = {
+      "VelCli", "VelChd",  "VelExt",   "Hamper",   "Plan",       "PlanChd", "Town", "Postal",
+      "Route",  "Agent",   "Collect",  "BankName", "BankList",   "BankBranch", "Banks"};
+
+  // Removes the demo's files, which the next use creates empty again.
+  bool clearDemoFiles() {
+    for (const char* label : kDemoFiles) {
+      FileManager& f = files_.fm(label);
+      if (!std::filesystem::exists(f.path())) continue;
+      if (files_.context().engine->remove(f.path()) != ecode::kNone) {
+        refuse("The unfinished demo office could not be cleared: " + f.label() + " " +
+               engineStatus().text + ". Start the demo office in a new, empty data folder.");
+        return false;
+      }
+    }
+    return true;
   }
 
   // Every file the demo fills must be empty: a second run would double the
   // office. A file not yet on disk is empty and is left uncreated here.
   bool checkEmpty() {
-    const char* labels[] = {"VelCli",  "VelChd",   "VelExt",   "Hamper",     "Plan",
-                            "PlanChd", "Town",     "Postal",   "Route",      "Agent",
-                            "Collect", "BankName", "BankList", "BankBranch", "Banks"};
-    for (const char* label : labels) {
+    for (const char* label : kDemoFiles) {
       FileManager& f = files_.fm(label);
       if (!std::filesystem::exists(f.path())) continue;
       FileUse use(f);
@@ -487,10 +573,12 @@ class DemoBuilder {
       if (n == 0) continue;
       if (f.label() == "VelCli")
         refuse("The data folder already has " + std::to_string(n) +
-               " clients; the demo office goes only into a folder without clients.");
+               " clients; the demo office goes only into a folder without clients. Start it in "
+               "a new, empty data folder.");
       else
         refuse("The data folder already has records in " + f.label() +
-               "; the demo office goes only into a folder whose lists are empty.");
+               "; the demo office goes only into a folder whose lists are empty. Start it in a "
+               "new, empty data folder.");
       return false;
     }
     return true;

@@ -49,8 +49,10 @@ struct DemoResult {
 // Seeds the demo office into the data folder of `files`, dating everything
 // relative to `clock`'s today. Refuses, writing nothing, when any file it
 // would fill already holds records, so a second run never doubles the office.
-// A failure part-way (a write the record store refuses) stops the seeding and
-// says which file refused; what was written before stays.
+// A seeding under way keeps a mark in the folder (DemoSeeding.Txt). When it
+// is cut short (a failure part-way, the process killed), the mark stays, and
+// the next run clears the demo's files and seeds the office afresh; while the
+// seeding that set the mark still runs, the next run refuses.
 DemoResult seedDemoOffice(DataFiles& files, const Clock& clock, const DemoOptions& options = {});
 
 }  // namespace vel

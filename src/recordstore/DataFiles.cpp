@@ -11,6 +11,8 @@ DataFiles::DataFiles(std::string folder, Engine& engine, ErrorManager& errors, s
   ctx_.errors = &errors;
   ctx_.owner = std::move(owner);
   ctx_.usage = &usage_;
+  // A station that died while creating a file left its half-built copy.
+  engine.removeLeftovers(ctx_.folder);
   const auto& dir = fileDirectory();
   for (std::size_t i = 0; i < dir.size(); ++i) {
     managers_.push_back(std::make_unique<FileManager>(ctx_, dir[i], static_cast<int>(i)));

@@ -129,6 +129,9 @@ class Engine {
   // created it first); use remove() first to start a file afresh.
   virtual int create(const Layout& layout, const std::string& path, std::string_view owner) = 0;
   virtual int remove(const std::string& path) = 0;
+  // Removes from `folder` what creating a file left behind when the process
+  // creating it died part-way; never what a live process is creating now.
+  virtual void removeLeftovers(const std::string& /*folder*/) {}
   // Rebuild every key of a file whose keys need it (it answered 46 on open).
   virtual int repairKeys(const Layout& layout, const std::string& path, std::string_view owner) = 0;
   // Begin a transaction over `files` (opened by this thread, read-write),

@@ -1,6 +1,8 @@
 #include "recordstore/FileManager.h"
 
 #include <algorithm>
+#include <chrono>
+#include <random>
 
 #include "errors/EngineStatus.h"
 #include "recordstore/FileUsage.h"
@@ -10,6 +12,40 @@ namespace vel {
 namespace {
 std::atomic<std::uint64_t> nextSerial{1};
 constexpr int kNumberAttempts = 3;
+
+// Another station's lock outlasted the engine's wait.
+bool lockedOut(int rc) { return rc == ecode::kLockTimeout || rc == ecode::kRecordHeld; }
+
+// Waits between tries while other stations hold the file: short at first,
+// growing, with a random part so that stations that collided do not collide
+// again in step. Gives up (false) once `seconds` have passed since the first
+// lock-out, on top of whatever the engine waited before reporting it.
+class LockBackoff {
+ public:
+  explicit LockBackoff(int seconds) : seconds_(seconds) {}
+  bool again() {
+    const auto now = std::chrono::steady_clock::now();
+    if (!started_) {
+      until_ = now + std::chrono::seconds(seconds_);
+      started_ = true;
+    }
+    if (now >= until_) return false;
+    thread_local std::minstd_rand rng(static_cast<unsigned>(
+        std::hash<std::thread::id>{}(std::this_thread::get_id()) ^
+        static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
+    std::uniform_int_distribution<int> spread(stepMs_ / 2, stepMs_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(spread(rng)));
+    stepMs_ = std::min(stepMs_ * 2, kLongestStepMs);
+    return true;
+  }
+
+ private:
+  static constexpr int kLongestStepMs = 400;
+  int seconds_;
+  bool started_ = false;
+  std::chrono::steady_clock::time_point until_;
+  int stepMs_ = 4;
+};
 }  // namespace
 
 struct FileManager::Saved {
@@ -125,12 +161,13 @@ int FileManager::EnsureOpen() {
     report(msg::UseClosedFile);
     return kNotUsable;
   }
-  return openNow(st);
+  return openNow(st, true);
 }
 
-int FileManager::openNow(ThreadState& st) {
+int FileManager::openNow(ThreadState& st, bool reporting) {
   Engine& engine = *ctx_.engine;
   const std::string p = path();
+  LockBackoff backoff(ctx_.openRetrySeconds);
   for (int attempt = 0; attempt < 2; ++attempt) {
     int rc = engine.open(layout(), p, st.mode, ctx_.owner, st.file);
     if (rc == ecode::kAccessDenied) {
@@ -143,10 +180,25 @@ int FileManager::openNow(ThreadState& st) {
       st.endOfData = false;
       return kDone;
     }
+    if (lockedOut(rc)) {
+      // Another station is busy with the file; under load its commits may
+      // keep this one out for a while, so try a little longer first. Then
+      // ask: a busy file is no reason to end the program and lose what the
+      // clerk typed. Giving up leaves only the calling window or procedure.
+      if (backoff.again()) {
+        --attempt;
+        continue;
+      }
+      fail(st, msg::OpenFailed, kNotUsable);
+      if (!askRetryOpen()) return kNotUsable;
+      backoff = LockBackoff(ctx_.openRetrySeconds);
+      attempt = -1;
+      continue;
+    }
     if (rc == ecode::kFileNotFound) {
       if (engine.create(layout(), p, ctx_.owner) != ecode::kNone) {
         fail(st, msg::CreateError, kNotUsable);
-        return report(msg::CreateError);
+        return reporting ? report(msg::CreateError) : kNotUsable;
       }
       attempt = -1;  // a file just created gets both tries
       continue;
@@ -155,23 +207,42 @@ int FileManager::openNow(ThreadState& st) {
       if (!st.mode.writes()) break;
       st.mode.access = Access::ReadOnly;  // keep the sharing part
       fail(st, msg::AccessDenied, kFailed);
-      report(msg::AccessDenied);
+      if (reporting) report(msg::AccessDenied);
       continue;
     }
     if (rc == ecode::kInvalidKeys) {
       fail(st, msg::RebuildKey, kFailed);
-      report(msg::RebuildKey);
+      if (reporting) report(msg::RebuildKey);
       if (engine.repairKeys(layout(), p, ctx_.owner) != ecode::kNone) {
         fail(st, msg::RebuildError, kNotUsable);
-        return report(msg::RebuildError);
+        return reporting ? report(msg::RebuildError) : kNotUsable;
       }
       continue;
     }
     break;
   }
   fail(st, msg::OpenFailed, kNotUsable);
+  if (!reporting) return kNotUsable;
   int level = report(msg::OpenFailed);
   return level == kDone ? kNotUsable : level;
+}
+
+// "File %File could not be opened" with Retry and Cancel: true to try again.
+bool FileManager::askRetryOpen() {
+  ThreadState& st = state();
+  setEngineStatus(st.lastEngine);
+  ctx_.errors->SetFile(label());
+  return ctx_.errors->AskAboutFailure(msg::OpenFailed, kRetry | kCancel, kRetry) == kRetry;
+}
+
+int FileManager::TryEnsureOpen() {
+  ThreadState& st = state();
+  if (st.file) return kDone;
+  if (ctx_.usage->count(index_) <= 0) {
+    setEngineStatus(ecode::kNotOpen, engineCodeText(ecode::kNotOpen));
+    return fail(st, msg::UseClosedFile, kNotUsable);
+  }
+  return openNow(st, false);
 }
 
 EngineFile* FileManager::engineFile() {
@@ -338,50 +409,82 @@ int FileManager::nextNumber(ThreadState& st, std::int64_t& number) {
   return ecode::kNone;
 }
 
+// One try at numbering: find the highest number and add the reserving record
+// under one write lock, so two stations never take the same number. Gives
+// the engine code; a failure to read the key is `readFailed`.
+int FileManager::reserveOnce(ThreadState& st, bool& readFailed) {
+  readFailed = false;
+  const KeyDesc& k = layout().keys()[static_cast<std::size_t>(autoKey_)];
+  std::unique_ptr<Transaction> tx;
+  int rc = ctx_.engine->begin({st.file.get()}, ctx_.transactionTimeout, tx);
+  if (rc != ecode::kNone) return rc;
+  std::int64_t number = 0;
+  rc = nextNumber(st, number);
+  if (rc != ecode::kNone) {
+    EngineStatus keep = engineStatus();
+    tx->rollback();
+    setEngineStatus(keep);
+    readFailed = !lockedOut(rc);
+    return rc;
+  }
+  // The reserved record holds the key and nothing else, so that no other
+  // value of the buffer can stand in the way of the number; Insert writes
+  // the whole record over it.
+  RecordBuffer holder(layout());
+  for (int c : k.components) layout().field(holder.get(), c).assign(layout().field(st.buf.get(), c));
+  layout().field(holder.get(), k.components.back()).whole() = number;
+  rc = st.file->add(holder.get());
+  if (rc == ecode::kNone) rc = tx->commit();
+  if (rc != ecode::kNone) {
+    EngineStatus keep = engineStatus();
+    tx->rollback();
+    setEngineStatus(keep);
+    return rc;
+  }
+  layout().field(st.buf.get(), k.components.back()).whole() = number;
+  st.reserved = true;
+  st.reservedPos = st.file->position();
+  return ecode::kNone;
+}
+
+
 int FileManager::reserve(bool reporting) {
   if (int rc = EnsureOpen()) return rc;
   ThreadState& st = state();
   if (autoKey_ < 0 || st.reserved) return kDone;
-  const KeyDesc& k = layout().keys()[static_cast<std::size_t>(autoKey_)];
-  FieldRef numbered = layout().field(st.buf.get(), k.components.back());
   for (;;) {
-    for (int attempt = 0; attempt < kNumberAttempts; ++attempt) {
-      // Finding the highest number and adding the record happen under one
-      // write lock, so two stations never take the same number.
-      std::unique_ptr<Transaction> tx;
-      int rc = ctx_.engine->begin({st.file.get()}, ctx_.transactionTimeout, tx);
-      if (rc != ecode::kNone) {
-        fail(st, msg::AutoIncrementError, kFailed);
-        continue;
-      }
-      std::int64_t number = 0;
-      rc = nextNumber(st, number);
-      if (rc != ecode::kNone) {
+    // Under load another station's lock is normal: waiting it out is not a
+    // failed attempt. Only a lock that outlasts the whole wait, or another
+    // failure, counts as one of the three.
+    LockBackoff backoff(ctx_.numberRetrySeconds);
+    for (int attempt = 0; attempt < kNumberAttempts;) {
+      bool readFailed = false;
+      int rc = reserveOnce(st, readFailed);
+      if (rc == ecode::kNone) return kDone;
+      if (readFailed) {
         fail(st, msg::RetrievalError, kFailed);
-        tx->rollback();
         if (reporting) report(msg::RetrievalError);
         return kFailed;
       }
-      // The reserved record holds the key and nothing else, so that no other
-      // value of the buffer can stand in the way of the number; Insert
-      // writes the whole record over it.
-      RecordBuffer holder(layout());
-      for (int c : k.components) layout().field(holder.get(), c).assign(layout().field(st.buf.get(), c));
-      layout().field(holder.get(), k.components.back()).whole() = number;
-      rc = st.file->add(holder.get());
-      if (rc == ecode::kNone) rc = tx->commit();
-      if (rc == ecode::kNone) {
-        numbered.whole() = number;
-        st.reserved = true;
-        st.reservedPos = st.file->position();
-        return kDone;
-      }
       fail(st, msg::AutoIncrementError, kFailed);
-      tx->rollback();
+      if (lockedOut(rc) && backoff.again()) continue;
+      ++attempt;
       if (rc == ecode::kValueDoesNotFit) break;  // retrying cannot help
     }
     if (!reporting) return kFailed;
     if (report(msg::AutoIncrementError, KeyDescription(autoKey_)) != kDone) return kFailed;
+  }
+}
+
+// Writes the whole buffer over the record that reserved its number, waiting
+// out other stations' locks as the numbering does.
+int FileManager::completeReserved(ThreadState& st) {
+  LockBackoff backoff(ctx_.numberRetrySeconds);
+  for (;;) {
+    RecordBuffer scratch(layout());
+    int rc = st.file->reget(st.reservedPos, scratch.get());
+    if (rc == ecode::kNone) rc = st.file->put(st.buf.get());
+    if (!lockedOut(rc) || !backoff.again()) return rc;
   }
 }
 
@@ -464,9 +567,7 @@ int FileManager::insert(bool reporting) {
       reservedHere = true;
     }
     // Complete the reserved record: find it again and rewrite it.
-    RecordBuffer scratch(layout());
-    rc = st.file->reget(st.reservedPos, scratch.get());
-    if (rc == ecode::kNone) rc = st.file->put(st.buf.get());
+    rc = completeReserved(st);
   }
   if (rc == ecode::kNone) {
     st.reserved = false;

@@ -37,6 +37,12 @@ struct StoreContext {
   std::string owner;      // owner password passed to the engine on create and open
   FileUsage* usage = nullptr;
   int transactionTimeout = 2;  // seconds to wait for other stations' locks
+  // Seconds an auto-number (and the insert completing it) keeps retrying
+  // while other stations hold the file, before a try counts as failed.
+  int numberRetrySeconds = 30;
+  // Seconds opening keeps retrying, beyond the engine's own wait, while other
+  // stations hold the file, before the clerk is asked to retry or cancel.
+  int openRetrySeconds = 5;
 };
 
 class FileManager {
@@ -63,7 +69,11 @@ class FileManager {
   // Opening (lazy: the engine file opens at the first real access).
   int Open();
   int Close();
+  // Opens now if postponed. When another station's lock outlasts the wait,
+  // both forms ask the clerk to retry or cancel; cancelling gives 3 (file not
+  // usable) and the caller's window or procedure closes, nothing else does.
   int EnsureOpen();
+  int TryEnsureOpen();  // the other failures recorded, not shown
   bool opened();       // this thread has the engine file open
   int useCount();      // how many procedures of this thread opened the file
   void SetOpenMode(OpenMode mode);
@@ -132,11 +142,14 @@ class FileManager {
   struct Saved;
   struct ThreadState;
   ThreadState& state();
-  int openNow(ThreadState& st);
+  int openNow(ThreadState& st, bool reporting);
+  bool askRetryOpen();
   int fail(ThreadState& st, int messageId, int level);
   int read(bool forward, bool reporting);
   int get(int key, bool reporting);
   int reserve(bool reporting);
+  int reserveOnce(ThreadState& st, bool& readFailed);
+  int completeReserved(ThreadState& st);
   int insert(bool reporting);
   int update(bool fromForm, bool reporting);
   int remove(bool ask, bool reporting);

@@ -16,8 +16,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -992,13 +997,89 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// No write permission bit at all: the file was made read-only on purpose.
+bool writeProtected(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  return ::access(path.c_str(), W_OK) != 0;
+}
+
+// A file being built is named after its file plus this, the builder's
+// process id, thread, "@" and machine name.
+constexpr std::string_view kBuilding = ".new";
+// A build takes moments; one another machine left this long ago is dead.
+constexpr auto kForeignBuildAge = std::chrono::hours(1);
+
+std::string hostName() {
+  char buf[256] = {};
+  if (::gethostname(buf, sizeof buf - 1) != 0) return {};
+  std::string h(buf);
+  for (char& c : h)
+    if (c == '/' || c == '@') c = '_';
+  return h;
+}
+
+// Whether the builder named in a leftover's name may still be at work.
+bool builderMayLive(std::string_view rest, const std::filesystem::path& file) {
+  // rest: "<pid>-<thread>[@<host>][-journal]"
+  if (rest.ends_with("-journal")) rest.remove_suffix(8);
+  long pid = 0;
+  if (std::from_chars(rest.data(), rest.data() + rest.size(), pid).ec != std::errc() || pid <= 0)
+    return true;  // not one of ours: leave it
+  std::size_t at = rest.find('@');
+  std::string_view host = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
+  if (!host.empty() && host != hostName()) {
+    // Another machine's process cannot be asked; only age tells.
+    std::error_code e;
+    auto when = std::filesystem::last_write_time(file, e);
+    if (e) return true;
+    return std::filesystem::file_time_type::clock::now() - when < kForeignBuildAge;
+  }
+  if (pid == ::getpid()) return true;  // another thread of this process
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// Removes what builders of `target` (one record file, or every file of a
+// folder when empty) that died part-way left behind.
+void removeLeftoversIn(const std::filesystem::path& folder, const std::string& target) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::size_t mark = name.find(std::string(".Tps") + std::string(kBuilding));
+    if (mark == std::string::npos) continue;
+    const std::string file = name.substr(0, mark + 4);
+    if (!target.empty() && file != target) continue;
+    std::string_view rest(name);
+    rest.remove_prefix(mark + 4 + kBuilding.size());
+    if (builderMayLive(rest, it->path())) continue;
+    std::error_code rm;
+    std::filesystem::remove(it->path(), rm);
+  }
+}
+
+void removeLeftoversOf(const std::string& path) {
+  std::filesystem::path p(path);
+  std::filesystem::path folder = p.parent_path();
+  removeLeftoversIn(folder.empty() ? std::filesystem::path(".") : folder, p.filename().string());
+}
+
 class SqliteEngine : public Engine {
  public:
+  void removeLeftovers(const std::string& folder) override {
+    removeLeftoversIn(folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder),
+                      {});
+  }
+
   int open(const Layout& layout, const std::string& path, OpenMode mode, std::string_view owner,
            std::unique_ptr<EngineFile>& out) override {
     if (mode.share != Share::DenyNone)
       return fail(ecode::kNotSupported, "files are opened shared (deny none) only");
     if (!fileExists(path)) return fail(ecode::kFileNotFound, path);
+    // A write-protected file is refused for writing at once, so the clerk
+    // hears of it on opening rather than at the first save. The mode bits
+    // are asked as well as access(), which grants root everything.
+    if (mode.writes() && writeProtected(path)) return fail(ecode::kAccessDenied, path);
     sqlite3* db = nullptr;
     int flags = (mode.writes() ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
                 SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
@@ -1017,6 +1098,18 @@ class SqliteEngine : public Engine {
       return code;
     }
     int code = checkFile(db, layout, owner);
+    // SQLite may open a file it cannot write read-only without a word.
+    if (!code && mode.writes() && sqlite3_db_readonly(db, "main") == 1)
+      code = fail(ecode::kAccessDenied, path);
+    // Reading the file's header waited out another station's lock: that is
+    // a lock time-out on opening, not a held record.
+    if (code == ecode::kRecordHeld) {
+      EngineStatus busy = engineStatus();
+      busy.code = ecode::kLockTimeout;
+      busy.text = engineCodeText(ecode::kLockTimeout);
+      setEngineStatus(busy);
+      code = ecode::kLockTimeout;
+    }
     if (code) {
       EngineStatus keep = engineStatus();
       sqlite3_close_v2(db);
@@ -1030,9 +1123,13 @@ class SqliteEngine : public Engine {
   int create(const Layout& layout, const std::string& path, std::string_view owner) override {
     if (fileExists(path)) return ok();
     // Built under a private name and linked into place, so two stations that
-    // both find the file missing never overwrite each other's file.
-    std::string tmp = path + ".new" + std::to_string(::getpid()) + "-" +
-                      std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+    // both find the file missing never overwrite each other's file. The name
+    // says which process on which machine builds it, so that what a process
+    // that died left behind can be told from a file being built right now.
+    removeLeftoversOf(path);
+    std::string tmp = path + std::string(kBuilding) + std::to_string(::getpid()) + "-" +
+                      std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())) +
+                      "@" + hostName();
     ::unlink(tmp.c_str());
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

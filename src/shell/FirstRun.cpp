@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dictionary/Dictionary.h"
+#include "errors/EngineStatus.h"
 #include "recordstore/DataFiles.h"
 
 namespace vel {
@@ -34,17 +35,18 @@ bool hasConfigRecord(DataFiles& files) {
   return f.Records() > 0;
 }
 
-ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, std::string& why) {
-  why = checkConfigDraft(d);
-  if (!why.empty()) return ConfigAdd::Refused;
-  FileManager& f = files.fm<rec::Config>();
-  FileUse use(f);
-  if (f.EnsureOpen() != kDone) {
-    why = "The configuration file could not be opened: " + f.LastEngineText();
-    return ConfigAdd::Failed;
-  }
-  // Another station may have set the folder up meanwhile: its record stands.
-  if (f.Records() > 0) return ConfigAdd::AlreadyThere;
+std::string checkAdministratorDraft(const AdministratorDraft& a) {
+  if (a.user.size() < 6 || a.user.size() > 10) return "The user name must have 6 to 10 characters";
+  if (a.user != rtrim(a.user) || a.user.find_first_not_of(' ') != 0)
+    return "The user name may not begin or end with a blank";
+  if (a.password.size() < 6 || a.password.size() > 10)
+    return "The password must have 6 to 10 characters";
+  return {};
+}
+
+namespace {
+
+void fillConfig(FileManager& f, const ConfigDraft& d, bool security) {
   f.ClearBuffer();
   auto& c = f.rec<rec::Config>();
   c.NAME = std::string(rtrim(d.name));
@@ -53,11 +55,96 @@ ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, std::string& w
   c.ADDR3 = std::string(rtrim(d.addr3));
   c.BRANCH_ID = std::string(rtrim(d.branchId));
   c.VATRATE = d.vatRate;
-  if (f.TryInsert() != kDone) {
-    why = "The configuration record could not be added: " + f.LastEngineText();
+  c.SECURITY = security ? 1 : 0;
+}
+
+ConfigAdd addRecords(DataFiles& files, const ConfigDraft& d, const AdministratorDraft* admin,
+                     std::string& why) {
+  why = checkConfigDraft(d);
+  if (why.empty() && admin) why = checkAdministratorDraft(*admin);
+  if (!why.empty()) return ConfigAdd::Refused;
+  FileManager& f = files.fm<rec::Config>();
+  FileManager& users = files.fm<rec::Users>();
+  FileUse use(f), useUsers(users);
+  if (f.EnsureOpen() != kDone) {
+    why = "The configuration file could not be opened: " + f.LastEngineText();
+    return ConfigAdd::Failed;
+  }
+  if (admin && users.EnsureOpen() != kDone) {
+    why = "The Users file could not be opened: " + users.LastEngineText();
+    return ConfigAdd::Failed;
+  }
+  // One transaction: the check that the folder is new and both records.
+  std::vector<EngineFile*> both{f.engineFile()};
+  if (admin) both.push_back(users.engineFile());
+  std::unique_ptr<Transaction> tx;
+  if (files.context().engine->begin(both, files.context().transactionTimeout, tx) != ecode::kNone) {
+    why = "The configuration file could not be locked: " + engineStatus().text;
+    return ConfigAdd::Failed;
+  }
+  std::int64_t n = 0;
+  if (f.engineFile()->records(n) != ecode::kNone) {
+    why = "The configuration file could not be read: " + engineStatus().text;
+    return ConfigAdd::Failed;
+  }
+  // Another station may have set the folder up meanwhile: its record stands.
+  const bool configured = n > 0;
+  if (configured && !admin) return ConfigAdd::AlreadyThere;
+  if (admin) {
+    std::int64_t userCount = 0;
+    if (users.engineFile()->records(userCount) != ecode::kNone) {
+      why = "The Users file could not be read: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+    if (userCount > 0) {
+      if (configured) return ConfigAdd::AlreadyThere;
+      why = "The data folder already has users; its administrator was not added";
+      return ConfigAdd::Refused;
+    }
+    users.ClearBuffer();
+    auto& u = users.rec<rec::Users>();
+    u.CODE = 1;
+    u.USERNAME = admin->user;
+    u.PASSWORD = admin->password;
+    u.SURNAME = "Administrator";
+    if (users.engineFile()->add(users.buffer()) != ecode::kNone) {
+      why = "The administrator could not be added: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+  }
+  if (configured) {
+    // A folder set up without any user (as an earlier init could leave one
+    // when its administrator was refused) gets its administrator now, with
+    // the log-in switched on; the rest of its configuration stands.
+    EngineFile& cf = *f.engineFile();
+    if (cf.setOrder(kPhysicalOrder) != ecode::kNone || cf.next(f.buffer()) != ecode::kNone) {
+      why = "The configuration record could not be read: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+    f.rec<rec::Config>().SECURITY = 1;
+    if (cf.put(f.buffer()) != ecode::kNone || tx->commit() != ecode::kNone) {
+      why = "The log-in could not be switched on: " + engineStatus().text;
+      return ConfigAdd::Failed;
+    }
+    return ConfigAdd::AdministratorAdded;
+  }
+  fillConfig(f, d, admin != nullptr);
+  if (f.engineFile()->add(f.buffer()) != ecode::kNone || tx->commit() != ecode::kNone) {
+    why = "The configuration record could not be added: " + engineStatus().text;
     return ConfigAdd::Failed;
   }
   return ConfigAdd::Added;
+}
+
+}  // namespace
+
+ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, std::string& why) {
+  return addRecords(files, d, nullptr, why);
+}
+
+ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& d, const AdministratorDraft& admin,
+                          std::string& why) {
+  return addRecords(files, d, &admin, why);
 }
 
 FirstRunForm::Step FirstRunForm::okPressed() {
@@ -67,6 +154,7 @@ FirstRunForm::Step FirstRunForm::okPressed() {
       added_ = true;
       return Step::Close;
     case ConfigAdd::AlreadyThere:
+    case ConfigAdd::AdministratorAdded:
       return Step::Close;
     case ConfigAdd::Refused:
       ui_.message(why, kTitle, Icon::Exclamation, kOk, kOk);

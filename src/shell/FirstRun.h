@@ -23,10 +23,25 @@ struct ConfigDraft {
 // The first refusal of a draft as the message to show, or "" when it is fine.
 std::string checkConfigDraft(const ConfigDraft& draft);
 
-enum class ConfigAdd { Added, AlreadyThere, Refused, Failed };
+// The administrator a new installation may start with (user code 1).
+struct AdministratorDraft {
+  std::string user;      // Users.USERNAME, 6 to 10 characters
+  std::string password;  // Users.PASSWORD, 6 to 10 characters
+};
+// The first refusal of an administrator as the message to show, or "".
+std::string checkAdministratorDraft(const AdministratorDraft& admin);
+
+// AdministratorAdded: the folder had its configuration but no user at all;
+// the administrator was added and the log-in switched on.
+enum class ConfigAdd { Added, AlreadyThere, AdministratorAdded, Refused, Failed };
 // Adds the Config record made from `draft` when the file has none. `why`
 // says what went wrong for Refused and Failed.
 ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& draft, std::string& why);
+// The same with the administrator: the Config record with the log-in
+// switched on and the administrator are added together or not at all, so a
+// refusal or a failure leaves the folder as it was for another try.
+ConfigAdd addConfigRecord(DataFiles& files, const ConfigDraft& draft,
+                          const AdministratorDraft& admin, std::string& why);
 
 // True when the Config file has at least one record (creating it if missing).
 bool hasConfigRecord(DataFiles& files);

@@ -64,15 +64,24 @@ Startup::Outcome Startup::initialise() {
   call(hooks_.convertOlderFiles);
 
   // The configuration: its one record, or a first run for a new installation.
+  // Only a file that truly holds no record goes on with a cleared one (and so
+  // without a log-in). A file that cannot be opened, counted or read stops
+  // the program: going on with a cleared record would switch the log-in off
+  // and give everybody the administrator's rights.
   FileManager& config = files_.fm<rec::Config>();
   config.Open();
-  if (config.EnsureOpen() != kDone)
+  std::int64_t records = 0;
+  if (config.TryEnsureOpen() != kDone || config.engineFile()->records(records) != ecode::kNone)
     return stop("No Configuration File", "Program Halted", Icon::Exclamation);
-  if (config.Records() == 0) {
+  if (records == 0) {
     FirstRunForm first(files_, ui_);
     ui_.runFirstRun(first);
   }
-  if (!readFirst(config)) config.ClearBuffer();  // goes on with SECURITY 0
+  if (!readFirst(config)) {
+    if (!config.EndOfData())
+      return stop("No Configuration File", "Program Halted", Icon::Exclamation);
+    config.ClearBuffer();  // no record: goes on with SECURITY 0
+  }
 
   auto& g = globals();
   if (config.rec<rec::Config>().SECURITY.value == 1) {

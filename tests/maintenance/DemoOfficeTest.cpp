@@ -2,8 +2,10 @@
 // trust — client numbers, identity numbers, premiums and dependants formed
 // as the forms form them — and seeding must never double an office.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -22,6 +24,12 @@ namespace vel {
 namespace {
 
 const std::int32_t kToday = dateFromYmd(2026, 12, 8);
+
+std::string hostName() {
+  char buf[256] = {};
+  ::gethostname(buf, sizeof buf - 1);
+  return buf;
+}
 
 // One data folder with its managers; fails the test on any message box.
 struct Office {
@@ -469,13 +477,35 @@ TEST(DemoOffice, ClientsLockedByAnotherStationLeaveNoClientHalfWritten) {
   DemoResult r = office.seed(30);
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("could not be locked"), std::string::npos) << r.message;
-  EXPECT_NE(r.message.find("new, empty data folder"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("Seed the demo office again"), std::string::npos) << r.message;
   EXPECT_EQ(r.clients, 0);
   lock->rollback();
   EXPECT_EQ(office.count("VelCli"), 0);
   EXPECT_EQ(office.count("VelChd"), 0);
   EXPECT_EQ(office.count("Plan"), 17);  // the setup lists went in before
   ui2.verifyDone();
+
+  // The next run finishes it: the same office a clean seeding makes.
+  office.files.context().transactionTimeout = 2;
+  ASSERT_TRUE(office.seed(30).ok);
+  Office clean;
+  ASSERT_TRUE(clean.seed(30).ok);
+  EXPECT_EQ(office.dump(), clean.dump());
+  EXPECT_FALSE(std::filesystem::exists(office.dir.file("DemoSeeding.Txt")));
+}
+
+TEST(DemoOffice, ASeedingThatStillRunsIsNotClearedByASecondOne) {
+  Office office;
+  ASSERT_TRUE(office.seed(5).ok);
+  // The mark of a seeding under way in a live process (our parent's).
+  std::ofstream(office.dir.file("DemoSeeding.Txt"))
+      << "Process: " << ::getppid() << "\nMachine: " << hostName() << "\n";
+  const std::string before = office.dump();
+  DemoResult r = office.seed(5);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("already running"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("DemoSeeding.Txt"), std::string::npos) << r.message;  // how to start clean
+  EXPECT_EQ(office.dump(), before);
 }
 
 TEST(DemoOffice, ClientCountsBeyondFourDigitNumbersAreRefused) {

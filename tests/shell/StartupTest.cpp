@@ -1,9 +1,11 @@
 // Start-up of the frame: a new folder's seeding, the configuration and its
 // first run, the date checks, the daily sequence and the single-instance lock.
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "shell/FrameText.h"
 #include "shell/ShellFixture.h"
@@ -227,19 +229,57 @@ TEST_F(StartupTest, LockOfACopyThatDiedIsFreeAgain) {
   close(ready[1]);
 }
 
-TEST_F(StartupTest, ConfigurationThatCannotBeOpenedStops) {
-  // A folder whose Config belongs to another owner cannot be used.
-  {
-    DataFiles other(dir.path(), *engine, errors, "SomebodyElse");
-    FileManager& f = other.fm<rec::Config>();
-    FileUse use(f);
-    ASSERT_EQ(kDone, f.EnsureOpen());
+// Overwrites the page that holds the Config records, as a failing disk or a
+// station dying on a broken share may leave it.
+void damageRecordPage(const std::string& file) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &db));
+  sqlite3_stmt* st = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db,
+                                          "SELECT rootpage, (SELECT page_size FROM "
+                                          "pragma_page_size) FROM sqlite_master WHERE name='rec'",
+                                          -1, &st, nullptr));
+  ASSERT_EQ(SQLITE_ROW, sqlite3_step(st));
+  const long page = sqlite3_column_int64(st, 0), size = sqlite3_column_int64(st, 1);
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekp((page - 1) * size);
+  const std::string junk(static_cast<std::size_t>(size), '\x5a');
+  f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+}
+
+// A configuration that cannot be opened or read stops the program: going on
+// with a cleared record would skip the log-in the configuration asks for.
+TEST_F(StartupTest, ConfigurationThatCannotBeUsedStopsBeforeAnyLogInDecision) {
+  enum Damage { OtherOwner, DamagedRecordPage, NotARecordFile };
+  for (Damage damage : {OtherOwner, DamagedRecordPage, NotARecordFile}) {
+    SCOPED_TRACE(damage);
+    globals().clear();
+    std::filesystem::remove(dir.file("Config.Tps"));
+    if (damage == OtherOwner) {
+      DataFiles other(dir.path(), *engine, errors, "SomebodyElse");
+      FileManager& f = other.fm<rec::Config>();
+      FileUse use(f);
+      ASSERT_EQ(kDone, f.EnsureOpen());
+    } else if (damage == DamagedRecordPage) {
+      installConfig(day(2026, 12, 7), 1);
+      damageRecordPage(dir.file("Config.Tps"));
+    } else {
+      std::ofstream(dir.file("Config.Tps")) << "not a record file";
+    }
+    ScriptedShellUi fresh;
+    ErrorManager em(fresh);
+    DataFiles station(dir.path(), *engine, em);
+    fresh.boxes.expect("Program Halted", kOk, "No Configuration File");
+    Startup s(station, fresh, clock, {}, dir.file("instance.lock"));
+    EXPECT_EQ(Outcome::Stopped, s.initialise());
+    EXPECT_TRUE(fresh.boxes.halted());
+    EXPECT_EQ(0, fresh.firstRunsShown);
+    EXPECT_EQ(0, fresh.loginsShown);
+    EXPECT_NE(1, globals().USER_CODE);  // nobody got the administrator's rights
+    fresh.boxes.verifyDone();
   }
-  ui.boxes.expect("File Access Error", kOk);
-  ui.boxes.expect("Program Halted", kOk, "No Configuration File");
-  auto s = station(day(2026, 12, 8));
-  EXPECT_EQ(Outcome::Stopped, s->initialise());
-  EXPECT_TRUE(ui.boxes.halted());
 }
 
 TEST(FrameText, StatusZonesAndVersion) {

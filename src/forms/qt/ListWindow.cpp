@@ -577,6 +577,19 @@ void ListWindow::linkDetail() {
 
 bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
                    ListMode mode, QWidget* parent, RecordBuffer* picked, const Presets& range) {
+  // The list's files are opened before the window shows. When another
+  // station holds one and the clerk gives up waiting (level 3), the window
+  // does not open and the caller goes on; the window never shows an empty
+  // list that asks again at every page.
+  std::vector<std::string> labels{decl.file};
+  if (const ListDecl* d = decl.detail.empty() ? nullptr : catalog.list(decl.detail))
+    labels.push_back(d->file);
+  std::vector<std::unique_ptr<FileUse>> uses;
+  for (const std::string& label : labels) {
+    FileManager& f = files.fm(label);
+    uses.push_back(std::make_unique<FileUse>(f));
+    if (f.EnsureOpen() != kDone) return false;
+  }
   ListWindow w(files, ui, catalog, decl, mode, parent);
   if (!range.empty()) {
     w.panel()->setRange(range);
