@@ -150,5 +150,8 @@ class Engine {
 
 // The SQLite engine: one database file per record file.
 std::unique_ptr<Engine> makeSqliteEngine();
+// The SQLite engine's query plan of each read it makes in order `key` of
+// `file` ("name: plan" lines), to check that every page is a straight seek.
+std::vector<std::string> sqliteReadPlans(EngineFile& file, int key);
 
 }  // namespace vel

@@ -544,6 +544,33 @@ class SqliteFile : public EngineFile {
     return ok();
   }
 
+  // The query plan of each read made in key order `key`, one "name: plan"
+  // line per statement.
+  std::vector<std::string> readPlans(int key) const {
+    static const std::pair<int, const char*> kinds[] = {
+        {kFirstFwd, "first"}, {kFirstBack, "last"},  {kRunFwd, "run forward"},
+        {kRunBack, "run backward"}, {kAfterFwd, "after"}, {kAfterBack, "before"},
+        {kGet, "get"}};
+    std::vector<std::string> out;
+    for (const auto& [kind, name] : kinds) {
+      if (key < 0 && (kind == kRunFwd || kind == kRunBack || kind == kGet)) continue;
+      std::string sql = "EXPLAIN QUERY PLAN " + buildSql(keyedId(kind, key));
+      sqlite3_stmt* st = nullptr;
+      std::string plan;
+      if (sqlite3_prepare_v2(route_->db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+          if (!plan.empty()) plan += "; ";
+          plan += reinterpret_cast<const char*>(sqlite3_column_text(st, 3));
+        }
+      } else {
+        plan = sqlite3_errmsg(route_->db);
+      }
+      sqlite3_finalize(st);
+      out.push_back(std::string(name) + ": " + plan);
+    }
+    return out;
+  }
+
   int watch() override {
     if (curId_ == 0) return fail(ecode::kNoRecord);
     watched_ = true;
@@ -954,8 +981,10 @@ class SqliteFile : public EngineFile {
         return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
                " AND \"_id\"<? ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
       case kGet:
+        // A unique key finds one record at most: no order to keep.
         return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
-               " ORDER BY " + sql_.orderAsc[k] + " LIMIT 1";
+               (layout_.keys()[k].unique() ? std::string() : " ORDER BY " + sql_.orderAsc[k]) +
+               " LIMIT 1";
       case kDup:
         return "SELECT \"_id\" FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
                " AND \"_id\"<>? LIMIT 1";
@@ -1432,5 +1461,10 @@ class SqliteEngine : public Engine {
 }  // namespace
 
 std::unique_ptr<Engine> makeSqliteEngine() { return std::make_unique<SqliteEngine>(); }
+
+std::vector<std::string> sqliteReadPlans(EngineFile& file, int key) {
+  auto* f = dynamic_cast<SqliteFile*>(&file);
+  return f ? f->readPlans(key) : std::vector<std::string>{};
+}
 
 }  // namespace vel
