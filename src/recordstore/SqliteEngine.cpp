@@ -14,9 +14,9 @@
 // handed out. No statement stays open between calls.
 //
 // Freshness: a page is read inside one read transaction together with the
-// file's data version. Before a row of the page is handed out the data
-// version is looked at again; when another connection committed since, the
-// rest of the page is read afresh from the current position. A put rewrites
+// file's change counter. Before a row of the page is handed out the counter
+// is looked at again; when another connection committed since, the rest of
+// the page is read afresh from the current position. A put rewrites
 // the record only if it still has the version that was read (89 otherwise),
 // so a walk that puts records back never overwrites a change it did not see.
 //
@@ -1024,9 +1024,8 @@ class SqliteFile : public EngineFile {
     if (more && !tx_) {
       // Inside a transaction this connection holds the write lock: nobody
       // else can commit, so the page stays current.
-      std::int64_t version = 0;
-      if (int rc = dataVersion(version)) return rc;
-      more = version == page_.dataVersion;
+      std::int64_t counter = changeCounter();
+      more = counter >= 0 && counter == page_.dataVersion;
     }
     if (more) return serve(rec);
     int rc = fetchPage(forward);
@@ -1074,6 +1073,25 @@ class SqliteFile : public EngineFile {
     return ecode::kNone;
   }
 
+  // The file's change counter, which every commit to it moves on, read
+  // straight from the file's header through the connection's own file
+  // handle: one read of four bytes, no lock. A counter read during another
+  // station's commit may be the old one; what was read ahead is then still
+  // the file as last committed. -1 when it cannot be read (never equal to a
+  // page's counter, so the page is read afresh and the read says why).
+  std::int64_t changeCounter() {
+    if (!mainFile_) {
+      sqlite3_file* f = nullptr;
+      if (sqlite3_file_control(own_.db, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
+          !f->pMethods)
+        return -1;
+      mainFile_ = f;
+    }
+    unsigned char b[4];
+    if (mainFile_->pMethods->xRead(mainFile_, b, 4, 24) != SQLITE_OK) return -1;
+    return (std::int64_t{b[0]} << 24) | (b[1] << 16) | (b[2] << 8) | b[3];
+  }
+
   // Runs BEGIN, COMMIT or ROLLBACK of a page's read transaction.
   int runRead(int kind) {
     sqlite3_stmt* st = stmt(kind);
@@ -1095,7 +1113,11 @@ class SqliteFile : public EngineFile {
     int rc = ecode::kNone;
     if (!tx_) {
       rc = runRead(kReadBegin);
-      if (!rc) rc = dataVersion(page_.dataVersion);
+      // The data version takes the read lock; under it the change counter is
+      // the one of the picture the page is read from.
+      std::int64_t locked = 0;
+      if (!rc) rc = dataVersion(locked);
+      page_.dataVersion = changeCounter();
     }
     if (!rc) rc = fetchRows(forward, limit);
     if (!tx_ && sqlite3_get_autocommit(route_->db) == 0) {
@@ -1196,6 +1218,7 @@ class SqliteFile : public EngineFile {
   std::vector<int> selected_;
   std::vector<bool> fill_;
   std::string narrowColumns_;
+  sqlite3_file* mainFile_ = nullptr;  // the connection's handle on the file itself
 };
 
 void SqliteTransaction::end() {

@@ -18,6 +18,8 @@ void walkTransactions(ReportContext& ctx, ReportProgress& progress, ManagementFi
   FileManager& tra = ctx.files.fm<rec::VelTra>();
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse useTra(tra), useCli(cli);
+  // The client lookup per payment needs two amounts of the widest record.
+  FieldSubsetRead clientAmounts(cli, {"PLANPREM", "PREMTOPAY"});
   const int byDate = tra.keyIndex("By_Date");
   const int byClient = cli.keyIndex("By_Client");
   auto& t = tra.rec<rec::VelTra>();

@@ -73,6 +73,10 @@ report::Document notPaidDocument(ReportContext& ctx, std::string title, std::str
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileManager& pay = ctx.files.fm<rec::VelPay>();
   FileUse useCli(cli), usePay(pay);
+  // The clients' lines and each client's payments: only what the list shows.
+  FieldSubsetRead clientLine(cli, {"CLIENT_ID", "ACTIVE", "ROUTE", "SURNAME", "FIRSTNAME",
+                                   "H_ADDR1", "H_ADDR2", "H_ADDR3"});
+  FieldSubsetRead paymentDates(pay, {"CLIENT_ID", "DATE", "CREDIT"});
   const auto& c = cli.rec<rec::VelCli>();
   const int payByClient = pay.keyIndex("By_Client");
   const std::string route = ctx.route.value_or("");
@@ -137,6 +141,8 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   FileManager& pay = ctx.files.fm<rec::VelPay>();
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse usePay(pay), useCli(cli);
+  // The client lookup per payment needs the route and the names only.
+  FieldSubsetRead clientNames(cli, {"ROUTE", "SURNAME", "FIRSTNAME"});
   const auto& p = pay.rec<rec::VelPay>();
   auto& c = cli.rec<rec::VelCli>();
   const int cliByClient = cli.keyIndex("By_Client");

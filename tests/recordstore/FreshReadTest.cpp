@@ -4,6 +4,7 @@
 // processes) save changes to the same clients.
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -173,6 +174,40 @@ TEST_F(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
   EXPECT_EQ(seen, kClients);
   EXPECT_EQ(lost, 0);
   EXPECT_EQ(unmarked, 0);
+}
+
+// A walk that only reads sees what another station committed to records it
+// had already read ahead: a change, and a record deleted.
+TEST_F(FreshReadTest, RecordsReadAheadAreHandedOutAsTheOtherStationLeftThem) {
+  addClients();
+  FileManager& cli = files.fm<rec::VelCli>();
+  FileUse use(cli);
+  auto& c = cli.rec<rec::VelCli>();
+  ASSERT_EQ(cli.SetOrder(cli.keyIndex("By_Number")), kDone);
+  for (int i = 1; i <= 20; ++i) ASSERT_EQ(cli.TryReadNext(), kDone);  // reads ahead past 30
+
+  ErrorManager otherErrors{ui};
+  auto other = station(otherErrors);
+  {
+    FileManager& o = other->fm<rec::VelCli>();
+    FileUse use2(o);
+    ASSERT_TRUE(savePhone(o, 30, "083 555 0030"));
+    o.ClearBuffer();
+    o.rec<rec::VelCli>().CLIENT_ID = clientId(40);
+    ASSERT_EQ(o.GetByKey(o.keyIndex("By_Client")), kDone);
+    ASSERT_EQ(o.Delete(false), kDone);
+  }
+  std::vector<std::int64_t> numbers;
+  for (int i = 21; i <= 50; ++i) {
+    ASSERT_EQ(cli.TryReadNext(), kDone);
+    numbers.push_back(c.NUMBER);
+    if (c.NUMBER == 30) {
+      EXPECT_EQ(c.PHONE_CELL.str(), "083 555 0030");
+    }
+  }
+  EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 40), 0);
+  EXPECT_EQ(numbers.front(), 21);
+  EXPECT_EQ(numbers.back(), 51);
 }
 
 // A put of a record another station changed after it was read (without a

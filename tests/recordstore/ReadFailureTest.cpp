@@ -66,8 +66,13 @@ TEST_F(ReadFailureTest, LockHeldBeyondTheWaitStopsTheWalkAsAFailureNotAsTheEnd) 
   lockNow.send();
   locked.wait();
 
-  // The quiet form answers "not usable", not the level of the end of data.
-  EXPECT_EQ(pay.TryReadNext(), kNotUsable);
+  // What was read ahead is still the file as last committed and may be
+  // handed out; the next page meets the lock. The quiet form then answers
+  // "not usable", not the level of the end of data.
+  int rc, more = 0;
+  while ((rc = pay.TryReadNext()) == kDone) ++more;
+  EXPECT_LT(100 + more, kPayments);
+  EXPECT_EQ(rc, kNotUsable);
   EXPECT_FALSE(pay.EndOfData());
   EXPECT_EQ(pay.LastEngineCode(), ecode::kRecordHeld);
   EXPECT_EQ(pay.LastError(), msg::RecordHeld);
