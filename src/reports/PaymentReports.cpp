@@ -143,6 +143,7 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   FileUse usePay(pay), useCli(cli);
   // The client lookup per payment needs the route and the names only.
   FieldSubsetRead clientNames(cli, {"ROUTE", "SURNAME", "FIRSTNAME"});
+  FieldSubsetRead paymentFields(pay, {"CLIENT_ID", "DATE", "STATUS", "CREDIT", "DBLPAY"});
   const auto& p = pay.rec<rec::VelPay>();
   auto& c = cli.rec<rec::VelCli>();
   const int cliByClient = cli.keyIndex("By_Client");
