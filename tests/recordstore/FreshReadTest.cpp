@@ -111,10 +111,10 @@ TEST_F(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
   const std::string randomLog = dir.file("random-changes.txt");
 
   test::Pipe atStop, goOn, startRandom;
-  pid_t walker = test::runChild([&] { return walkAndMark(dir.path(), atStop, goOn); });
+  test::Child walker([&] { return walkAndMark(dir.path(), atStop, goOn); });
   // A second station changing clients at random while the walk runs; it
   // leaves the clients the test itself changes alone.
-  pid_t changer = test::runChild([&] {
+  test::Child changer([&] {
     test::OtherStation s(dir.path());
     FileManager& cli = s.files.fm<rec::VelCli>();
     FileUse use(cli);
@@ -139,7 +139,7 @@ TEST_F(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
     FileManager& cli = files.fm<rec::VelCli>();
     FileUse use(cli);
     for (int n = kEvery; n <= kClients; n += kEvery) {
-      atStop.wait();
+      ASSERT_TRUE(walker.waitFor(atStop)) << "the walk stopped: " << walker.exitCode();
       // The client the walk holds now, and one it has read ahead of it.
       for (int m : {n, n + 5}) {
         if (m > kClients) continue;
@@ -150,8 +150,8 @@ TEST_F(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
       goOn.send();
     }
   }
-  ASSERT_EQ(test::childExit(walker), 0);
-  ASSERT_EQ(test::childExit(changer), 0);
+  ASSERT_EQ(walker.exitCode(), 0);
+  ASSERT_EQ(changer.exitCode(), 0);
   std::ifstream in(randomLog);
   int n;
   std::string phone;

@@ -40,7 +40,7 @@ TEST_F(ReadFailureTest, LockHeldBeyondTheWaitStopsTheWalkAsAFailureNotAsTheEnd) 
   addPayments();
   test::Pipe lockNow, locked, release;
   const std::string path = payFile();
-  pid_t holder = test::runChild([&] {
+  test::Child holder([&] {
     sqlite3* db = nullptr;
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return 1;
     sqlite3_busy_timeout(db, 60000);
@@ -64,7 +64,7 @@ TEST_F(ReadFailureTest, LockHeldBeyondTheWaitStopsTheWalkAsAFailureNotAsTheEnd) 
     read.insert(std::string(pay.rec<rec::VelPay>().CLIENT_ID.str()));
   }
   lockNow.send();
-  locked.wait();
+  ASSERT_TRUE(holder.waitFor(locked)) << "no lock taken: " << holder.exitCode();
 
   // What was read ahead is still the file as last committed and may be
   // handed out; the next page meets the lock. The quiet form then answers
@@ -88,7 +88,7 @@ TEST_F(ReadFailureTest, LockHeldBeyondTheWaitStopsTheWalkAsAFailureNotAsTheEnd) 
   EXPECT_EQ(pay.TryRecords(count), kNotUsable);
 
   release.send();
-  ASSERT_EQ(test::childExit(holder), 0);
+  ASSERT_EQ(holder.exitCode(), 0);
   // Once the lock is gone the walk goes on from where it stood, to the end.
   ASSERT_EQ(pay.SetOrder(pay.keyIndex("By_Client")), kDone);
   pay.ClearBuffer();
