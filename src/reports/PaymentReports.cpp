@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "common/Picture.h"
@@ -149,6 +150,9 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   const int cliByClient = cli.keyIndex("By_Client");
   const std::string route = ctx.route.value_or("");
   double holderTotal = 0, selfTotal = 0;
+  // Each client is fetched once: payments in date order come from clients
+  // all over the file, and most clients pay many times in a long period.
+  std::unordered_map<std::string, PaidClient> clients;  // by CLIENT_ID, any case
   PaidClient client;
   bool fetched = false;
 
@@ -160,18 +164,23 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
       progress.advance();
       if (p.DATE > ctx.periodEnd) break;
       if (!fetched || !equalsNoCase(client.id, p.CLIENT_ID.str())) {
-        // A payment whose client has gone is on no route: the buffer
-        // after a failed fetch holds no client, or the previous one.
         fetched = true;
-        client = PaidClient{p.CLIENT_ID.text(), false, false, {}, {}};
-        cli.ClearBuffer();
-        c.CLIENT_ID = p.CLIENT_ID.str();
-        if (cli.TryGetByKey(cliByClient) == kDone) {
-          client.found = true;
-          client.onRoute = c.ROUTE == route;
-          client.surname = c.SURNAME.text();
-          client.firstName = c.FIRSTNAME.text();
+        auto [known, fresh] = clients.try_emplace(upper(p.CLIENT_ID.str()));
+        if (fresh) {
+          // A payment whose client has gone is on no route: the buffer
+          // after a failed fetch holds no client, or the previous one.
+          known->second = PaidClient{p.CLIENT_ID.text(), false, false, {}, {}};
+          cli.ClearBuffer();
+          c.CLIENT_ID = p.CLIENT_ID.str();
+          if (cli.TryGetByKey(cliByClient) == kDone) {
+            known->second.found = true;
+            known->second.onRoute = c.ROUTE == route;
+            known->second.surname = c.SURNAME.text();
+            known->second.firstName = c.FIRSTNAME.text();
+          }
         }
+        client = known->second;
+        client.id = p.CLIENT_ID.text();
       }
       if (!client.found || !client.onRoute) continue;
       const bool self = p.STATUS == "SEL";
