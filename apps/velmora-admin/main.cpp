@@ -9,8 +9,10 @@
 //       make DIR a demo office: its configuration when it has none, plans,
 //       setup lists and N policy holders (300 when not given)
 //   velmora-admin files DIR
-//       open every record file of DIR (creating the missing ones) and list
-//       label, disk name, record bytes and record count
+//       open every record file of DIR (creating the missing ones), read each
+//       to its end in arrival order and by every key, and list label, disk
+//       name, record bytes and record count; a file that could not be read
+//       to its end is named on standard error and the run fails
 //   velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]
 //                        [--agent A] [--collector C] [--action D] --pdf FILE
 //       print one report to a PDF file without a window, for scheduled use;
@@ -240,6 +242,24 @@ int seedDemo(const std::string& dir, const std::vector<std::string_view>& args) 
   return f.ui.shown ? 2 : 0;
 }
 
+// Reads `fm` to its end in one order, reading only the first field (and the
+// key fields); false when a read failed before the end, with `why` saying how.
+bool readsToTheEnd(vel::FileManager& fm, int order, std::int64_t& read, std::string& why) {
+  read = 0;
+  if (fm.SetOrder(order) != vel::kDone) {
+    why = fm.LastEngineText();
+    return false;
+  }
+  while (fm.TryReadNext() == vel::kDone) ++read;
+  if (fm.EndOfData()) return true;
+  why = fm.LastEngineText();
+  return false;
+}
+
+// Each file is read to its end in arrival order and in every key order, so a
+// damaged page of the records or of a key, or a lock another station holds
+// beyond the wait, is found and named; a file that could not be read to its
+// end makes the run fail.
 int files(const std::string& dir) {
   if (!std::filesystem::is_directory(dir))
     return fail("there is no data folder " + dir + " (make it with: velmora-admin init " + dir +
@@ -254,9 +274,25 @@ int files(const std::string& dir) {
       ++failed;
       continue;
     }
+    vel::FieldSubsetRead narrow(fm, {fm.layout().fields().front().name});
+    std::int64_t records = 0;
+    std::string why, where = "in arrival order";
+    bool whole = readsToTheEnd(fm, vel::kPhysicalOrder, records, why);
+    for (int k = 0; whole && k < static_cast<int>(fm.layout().keys().size()); ++k) {
+      std::int64_t byKey = 0;
+      whole = readsToTheEnd(fm, k, byKey, why);
+      if (!whole) where = "by key " + fm.layout().keys()[static_cast<std::size_t>(k)].name;
+    }
     std::printf("%-10s  %-12s  %6d  %10lld\n", fm.label().c_str(), fm.decl().diskName().c_str(),
-                fm.layout().recordBytes(), static_cast<long long>(fm.Records()));
+                fm.layout().recordBytes(), static_cast<long long>(records));
+    if (!whole) {
+      ++failed;
+      std::fflush(stdout);
+      std::cerr << "velmora-admin: " << fm.label() << " (" << fm.decl().diskName()
+                << ") could not be read to its end " << where << ": " << why << "\n";
+    }
   }
+  if (failed) std::cerr << "velmora-admin: " << failed << " file(s) could not be read in full\n";
   return failed || f.ui.shown ? 2 : 0;
 }
 

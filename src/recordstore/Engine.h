@@ -69,6 +69,10 @@ class EngineFile {
   // Position on a key at the key values in `rec`: next reads the first record
   // at or after them, previous the last record at or before them.
   virtual int setOrderAt(int key, const void* rec) = 0;
+  // Next and previous hand out the record as the file holds it at that
+  // moment, even when it was read ahead: a change another station committed
+  // since is seen. 33 at the end (start) of the file; any other code is a
+  // failure, never the end.
   virtual int next(void* rec) = 0;
   virtual int previous(void* rec) = 0;
   // Read the record whose key fields equal those in `rec` (first in key
@@ -84,11 +88,18 @@ class EngineFile {
   // record after it, previous the one before.
   virtual int resetTo(std::string_view pos) = 0;
   // Mark the current record so that a later put fails with 89 when another
-  // station changed it since it was read.
+  // station changed it since it was read. (Every put checks the version it
+  // read; a watch also makes a put of a record deleted since answer 89.)
   virtual int watch() = 0;
+  // Read only these fields (indexes into the layout) from now on; empty reads
+  // every field again. The other fields of a record read are left as they
+  // were in the buffer, so a put is refused while a subset is being read.
+  virtual int setReadFields(const std::vector<int>& fields) = 0;
 
   virtual int add(void* rec) = 0;        // the new record becomes current
-  virtual int put(const void* rec) = 0;  // rewrite the current record
+  // Rewrite the current record; 89 when another station changed it since it
+  // was read (nothing is written then).
+  virtual int put(const void* rec) = 0;
   virtual int erase() = 0;               // delete the current record
   // Whether `rec` would duplicate an entry of unique key `key` held by a
   // record other than `exceptPosition` (empty: any record).
@@ -142,5 +153,8 @@ class Engine {
 
 // The SQLite engine: one database file per record file.
 std::unique_ptr<Engine> makeSqliteEngine();
+// The SQLite engine's query plan of each read it makes in order `key` of
+// `file` ("name: plan" lines), to check that every page is a straight seek.
+std::vector<std::string> sqliteReadPlans(EngineFile& file, int key);
 
 }  // namespace vel

@@ -64,6 +64,7 @@ struct FileManager::ThreadState {
   OpenMode mode;
   bool skipHeld = false;
   bool endOfData = false;
+  std::vector<int> readFields;  // the field subset this thread reads; empty: all
   bool reserved = false;
   std::string reservedPos;
   std::vector<Saved> stack;
@@ -178,6 +179,7 @@ int FileManager::openNow(ThreadState& st, bool reporting) {
     if (rc == ecode::kNone) {
       st.reserved = false;
       st.endOfData = false;
+      if (!st.readFields.empty()) st.file->setReadFields(st.readFields);
       return kDone;
     }
     if (lockedOut(rc)) {
@@ -268,16 +270,18 @@ int FileManager::SetOrderAt(int key) {
              : fail(st, msg::RetrievalError, kFailed);
 }
 
+// A fetch that finds no record gives 5; one that could not look (a lock held
+// beyond the wait, a damaged page) is a failure: the quiet form gives 3, the
+// reporting form shows it and gives 5. Either way LastEngineCode tells which.
 int FileManager::get(int key, bool reporting) {
   if (int rc = EnsureOpen()) return rc;
   ThreadState& st = state();
   int rc = st.file->get(key, st.buf.get());
-  if (rc == ecode::kNone) {
-    st.endOfData = false;
-    return kDone;
-  }
-  if (rc == ecode::kRecordNotFound || rc == ecode::kNoRecord || !reporting)
+  st.endOfData = false;
+  if (rc == ecode::kNone) return kDone;
+  if (rc == ecode::kRecordNotFound || rc == ecode::kNoRecord)
     return fail(st, msg::RetrievalError, kFailed);
+  if (!reporting) return fail(st, msg::RetrievalError, kNotUsable);
   fail(st, msg::RetrievalError, kFailed);
   report(msg::RetrievalError);
   return kFailed;
@@ -286,23 +290,22 @@ int FileManager::get(int key, bool reporting) {
 int FileManager::GetByKey(int key) { return get(key, true); }
 int FileManager::TryGetByKey(int key) { return get(key, false); }
 
+// The end of the data is 5 with EndOfData() set. Anything else that stops a
+// read is a failure with EndOfData() clear: the reporting form shows it and
+// gives 5, the quiet form gives 3, so that no caller takes it for the end.
 int FileManager::read(bool forward, bool reporting) {
   if (int rc = EnsureOpen()) return rc;
   ThreadState& st = state();
   for (int held = 0;; ++held) {
     int rc = forward ? st.file->next(st.buf.get()) : st.file->previous(st.buf.get());
-    if (rc == ecode::kNone) {
-      st.endOfData = false;
-      return kDone;
-    }
-    if (rc == ecode::kNoRecord) {
-      st.endOfData = true;
-      return fail(st, 0, kFailed);
-    }
+    st.endOfData = rc == ecode::kNoRecord;
+    if (rc == ecode::kNone) return kDone;
+    if (rc == ecode::kNoRecord) return fail(st, 0, kFailed);
     if (rc == ecode::kRecordHeld) {
       if (st.skipHeld && held < 3) continue;  // the holder's write ends soon: read on
       fail(st, msg::RecordHeld, kFailed);
-      if (reporting) report(msg::RecordHeld);
+      if (!reporting) return kNotUsable;
+      report(msg::RecordHeld);
       return kFailed;
     }
     fail(st, msg::RetrievalError, reporting ? kFailed : kNotUsable);
@@ -326,8 +329,12 @@ std::string FileManager::Position() {
 int FileManager::Reget(std::string_view pos) {
   if (int rc = EnsureOpen()) return rc;
   ThreadState& st = state();
-  if (st.file->reget(pos, st.buf.get()) != ecode::kNone) return fail(st, msg::RetrievedChanged, kFailed);
-  return kDone;
+  st.endOfData = false;
+  int rc = st.file->reget(pos, st.buf.get());
+  if (rc == ecode::kNone) return kDone;
+  // 5: the record is gone; 3: it could not be read (lock, damage).
+  if (rc == ecode::kRecordNotFound) return fail(st, msg::RetrievedChanged, kFailed);
+  return fail(st, msg::RetrievalError, kNotUsable);
 }
 
 int FileManager::ResetTo(std::string_view pos) {
@@ -363,11 +370,45 @@ int FileManager::StoredVersion(void* out) {
 }
 
 std::int64_t FileManager::Records() {
-  if (EnsureOpen()) return 0;
   std::int64_t n = 0;
-  if (state().file->records(n) != ecode::kNone) fail(state(), msg::RetrievalError, kFailed);
+  TryRecords(n);
   return n;
 }
+
+int FileManager::TryRecords(std::int64_t& count) {
+  count = 0;
+  if (int rc = EnsureOpen()) return rc;
+  ThreadState& st = state();
+  if (st.file->records(count) != ecode::kNone) {
+    count = 0;
+    return fail(st, msg::RetrievalError, kNotUsable);
+  }
+  return kDone;
+}
+
+int FileManager::SetReadFields(std::vector<int> fields) {
+  ThreadState& st = state();
+  st.readFields = std::move(fields);
+  if (!st.file) return kDone;  // applied when the file opens
+  return st.file->setReadFields(st.readFields) == ecode::kNone
+             ? kDone
+             : fail(st, msg::RetrievalError, kFailed);
+}
+
+int FileManager::SetReadFields(std::initializer_list<std::string_view> names) {
+  std::vector<int> fields;
+  for (std::string_view n : names) {
+    int i = layout().fieldIndex(n);
+    if (i < 0) {
+      setEngineStatus(ecode::kNotSupported, "no field " + std::string(n) + " in " + label());
+      return fail(state(), msg::RetrievalError, kFailed);
+    }
+    fields.push_back(i);
+  }
+  return SetReadFields(std::move(fields));
+}
+
+bool FileManager::ReadsFieldSubset() { return !state().readFields.empty(); }
 
 void FileManager::ClearBuffer() { layout().clear(buffer()); }
 

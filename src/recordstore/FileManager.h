@@ -14,6 +14,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <string_view>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -88,7 +90,10 @@ class FileManager {
   int TryReadNext();
   int ReadPrevious();
   int TryReadPrevious();
-  bool EndOfData();  // the last read ran past the end (or start)
+  // The last read ran past the end (or start). After a read that gave 5 (or 3)
+  // with EndOfData() false the read failed: LastEngineCode()/LastEngineText()
+  // tell why (a lock held beyond the wait, a damaged file, ...).
+  bool EndOfData();
   std::string Position();
   int Reget(std::string_view pos);
   int ResetTo(std::string_view pos);
@@ -99,7 +104,15 @@ class FileManager {
   // The current record as the file holds it now, read into `out` without
   // moving the walk or dropping the watch.
   int StoredVersion(void* out);
-  std::int64_t Records();
+  std::int64_t Records();  // 0 when the count failed (see TryRecords)
+  int TryRecords(std::int64_t& count);  // 0 counted, 3 the count failed
+  // From now on this thread's reads fill only these fields of the buffer
+  // (the file's key fields are read as well); an empty list reads whole
+  // records again. While a subset is read, Update is refused, so that no
+  // half-filled record is written back.
+  int SetReadFields(std::vector<int> fields);
+  int SetReadFields(std::initializer_list<std::string_view> names);
+  bool ReadsFieldSubset();
 
   // Buffer.
   void ClearBuffer();
@@ -165,6 +178,21 @@ class FileManager {
 
   std::mutex mu_;  // guards states_
   std::unordered_map<std::thread::id, std::unique_ptr<ThreadState>> states_;
+};
+
+// Reads only some fields of a file for the length of a scope (a walk that
+// needs a few fields of a wide record), then whole records again.
+class FieldSubsetRead {
+ public:
+  FieldSubsetRead(FileManager& f, std::initializer_list<std::string_view> names) : f_(f) {
+    f_.SetReadFields(names);
+  }
+  ~FieldSubsetRead() { f_.SetReadFields(std::vector<int>{}); }
+  FieldSubsetRead(const FieldSubsetRead&) = delete;
+  FieldSubsetRead& operator=(const FieldSubsetRead&) = delete;
+
+ private:
+  FileManager& f_;
 };
 
 }  // namespace vel

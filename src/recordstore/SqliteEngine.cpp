@@ -12,6 +12,18 @@
 // every other station's commit, so records are read in pages: a page is one
 // keyset query, read in full and reset before the first record of it is
 // handed out. No statement stays open between calls.
+//
+// Freshness: a page is read inside one read transaction together with the
+// file's change counter. Before a row of the page is handed out the counter
+// is looked at again; when another connection committed since, the rest of
+// the page is read afresh from the current position. A put rewrites
+// the record only if it still has the version that was read (89 otherwise),
+// so a walk that puts records back never overwrites a change it did not see.
+//
+// Paging: within a run of equal key values a page seeks straight to its
+// (key, id) position: the run is read as "key = values AND id after", the
+// rest as "key after values", so every page costs the same however far the
+// walk is into the run.
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -333,9 +345,18 @@ enum StmtKind : int {
   kDelete,
   kById,
   kCount,
+  kExists,       // whether a record id is still there
+  kDataVersion,  // changes whenever another connection commits to the file
+  kReadBegin,
+  kReadCommit,
+  kReadRollback,
   kKeyed = 100,  // + 100 * kind + key
 };
-enum KeyedKind : int { kFirstFwd = 1, kFirstBack, kAfterFwd, kAfterBack, kGet, kDup };
+// kAfterFwd / kAfterBack read the keys after (before) the anchor's values;
+// kRunFwd / kRunBack read the anchor's own run of equal values by id.
+enum KeyedKind : int { kFirstFwd = 1, kFirstBack, kAfterFwd, kAfterBack, kGet, kDup, kRunFwd, kRunBack };
+// Statements that read only some fields are kept apart from the full ones.
+constexpr int kNarrow = 100000;
 
 class SqliteFile;
 
@@ -496,6 +517,65 @@ class SqliteFile : public EngineFile {
     return ok();
   }
 
+  int setReadFields(const std::vector<int>& fields) override {
+    const auto& fs = layout_.fields();
+    std::vector<int> selected;
+    std::vector<bool> fill(fs.size(), false);
+    if (!fields.empty()) {
+      std::vector<bool> in(fs.size(), false);
+      for (int f : fields) {
+        if (f < 0 || static_cast<std::size_t>(f) >= fs.size())
+          return fail(ecode::kNotSupported, "no such field");
+        in[static_cast<std::size_t>(f)] = fill[static_cast<std::size_t>(f)] = true;
+      }
+      // Key fields are always read: a walk in any order finds its place by them.
+      for (const auto& k : layout_.keys())
+        for (int c : k.components) in[static_cast<std::size_t>(c)] = true;
+      for (std::size_t i = 0; i < fs.size(); ++i)
+        if (in[i]) selected.push_back(static_cast<int>(i));
+      if (selected.size() == fs.size() &&
+          std::find(fill.begin(), fill.end(), false) == fill.end())
+        selected.clear();  // every field: an ordinary read
+    }
+    if (selected.empty()) fill.clear();
+    if (selected == selected_ && fill == fill_) return ok();
+    dropNarrowStatements(own_);
+    dropNarrowStatements(txRoute_);
+    selected_ = std::move(selected);
+    fill_ = std::move(fill);
+    narrowColumns_ = "\"_id\",\"_ver\"";
+    for (int i : selected_) narrowColumns_ += "," + quoteId(fs[static_cast<std::size_t>(i)].name);
+    dropPage();
+    return ok();
+  }
+
+  // The query plan of each read made in key order `key`, one "name: plan"
+  // line per statement.
+  std::vector<std::string> readPlans(int key) const {
+    static const std::pair<int, const char*> kinds[] = {
+        {kFirstFwd, "first"}, {kFirstBack, "last"},  {kRunFwd, "run forward"},
+        {kRunBack, "run backward"}, {kAfterFwd, "after"}, {kAfterBack, "before"},
+        {kGet, "get"}};
+    std::vector<std::string> out;
+    for (const auto& [kind, name] : kinds) {
+      if (key < 0 && (kind == kRunFwd || kind == kRunBack || kind == kGet)) continue;
+      std::string sql = "EXPLAIN QUERY PLAN " + buildSql(keyedId(kind, key));
+      sqlite3_stmt* st = nullptr;
+      std::string plan;
+      if (sqlite3_prepare_v2(route_->db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+          if (!plan.empty()) plan += "; ";
+          plan += reinterpret_cast<const char*>(sqlite3_column_text(st, 3));
+        }
+      } else {
+        plan = sqlite3_errmsg(route_->db);
+      }
+      sqlite3_finalize(st);
+      out.push_back(std::string(name) + ": " + plan);
+    }
+    return out;
+  }
+
   int watch() override {
     if (curId_ == 0) return fail(ecode::kNoRecord);
     watched_ = true;
@@ -522,12 +602,15 @@ class SqliteFile : public EngineFile {
   int put(const void* crec) override {
     void* rec = const_cast<void*>(crec);
     if (curId_ == 0) return fail(ecode::kNoRecord, "no current record to rewrite");
+    if (narrow()) return fail(ecode::kNotSupported, "the record was read with only some of its fields");
     if (int rc = checkFits(layout_, rec)) return rc;
-    sqlite3_stmt* st = stmt(watched_ ? kUpdateWatched : kUpdate);
+    // Every put carries the version it read, watched or not: a record another
+    // station changed since is never overwritten unseen.
+    sqlite3_stmt* st = stmt(kUpdateWatched);
     if (!st) return lastPrepareError_;
     int n = bindFields(st, rec);
     sqlite3_bind_int64(st, n + 1, curId_);
-    if (watched_) sqlite3_bind_int64(st, n + 2, curVer_);
+    sqlite3_bind_int64(st, n + 2, curVer_);
     int rc = sqlite3_step(st);
     bool updated = rc == SQLITE_ROW;
     std::int64_t newVer = updated ? sqlite3_column_int64(st, 0) : 0;
@@ -538,7 +621,13 @@ class SqliteFile : public EngineFile {
     dropPage();
     if (!updated) {
       // Nothing rewritten: the record was changed or deleted by another station.
-      return fail(watched_ ? ecode::kChanged : ecode::kNoRecord,
+      bool changed = watched_;
+      if (!changed) {
+        int there = stillThere(curId_);
+        if (there < 0) return lastPrepareError_;
+        changed = there > 0;
+      }
+      return fail(changed ? ecode::kChanged : ecode::kNoRecord,
                   "the record was changed or deleted by another station");
     }
     curVer_ = newVer;
@@ -687,6 +776,7 @@ class SqliteFile : public EngineFile {
   // One page of rows read ahead, in stored form.
   struct Page {
     bool valid = false;
+    std::int64_t dataVersion = 0;  // of the file when the page was read
     bool forward = true;
     int size = kFirstPage;  // rows asked for the next page
     std::size_t rows = 0, pos = 0;
@@ -695,6 +785,17 @@ class SqliteFile : public EngineFile {
   };
 
   static int keyedId(int kind, int key) { return kKeyed + 100 * kind + key + 1; }
+
+  static void dropNarrowStatements(Route& r) {
+    for (auto it = r.stmts.begin(); it != r.stmts.end();) {
+      if (it->first >= kNarrow) {
+        sqlite3_finalize(it->second);
+        it = r.stmts.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
 
   void dropPage() {
     page_.valid = false;
@@ -752,10 +853,32 @@ class SqliteFile : public EngineFile {
     watched_ = false;
     const auto& fs = layout_.fields();
     Cell c;
-    for (std::size_t i = 0; i < fs.size(); ++i) {
-      readCell(st, static_cast<int>(i) + 2, fs[i].type, c);
+    if (!narrow()) {
+      for (std::size_t i = 0; i < fs.size(); ++i) {
+        readCell(st, static_cast<int>(i) + 2, fs[i].type, c);
+        fromCell(fs[i], rec, c);
+      }
+      return;
+    }
+    for (std::size_t j = 0; j < selected_.size(); ++j) {
+      std::size_t i = static_cast<std::size_t>(selected_[j]);
+      if (!fill_[i]) continue;
+      readCell(st, static_cast<int>(j) + 2, fs[i].type, c);
       fromCell(fs[i], rec, c);
     }
+  }
+
+  // 1 when the record with this id is in the file, 0 when not, -1 on failure.
+  int stillThere(std::int64_t id) {
+    sqlite3_stmt* st = stmt(kExists);
+    if (!st) return -1;
+    sqlite3_bind_int64(st, 1, id);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc == SQLITE_ROW) return 1;
+    if (rc == SQLITE_DONE) return 0;
+    lastPrepareError_ = sqlFail(route_->db, rc, false);
+    return -1;
   }
 
   // The record just read or written becomes the anchor of the walk.
@@ -806,6 +929,7 @@ class SqliteFile : public EngineFile {
 
   std::string buildSql(int id) const {
     std::string t = tableName();
+    const std::string& cols = narrow() ? narrowColumns_ : sql_.columns;
     switch (id) {
       case kInsert: return "INSERT INTO " + t + "(" + sql_.fieldList + ") VALUES(" + sql_.placeholders + ")";
       case kUpdate:
@@ -817,18 +941,23 @@ class SqliteFile : public EngineFile {
         return s + " RETURNING \"_ver\"";
       }
       case kDelete: return "DELETE FROM " + t + " WHERE \"_id\"=?";
-      case kById: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\"=?";
+      case kById: return "SELECT " + cols + " FROM " + t + " WHERE \"_id\"=?";
       case kCount: return "SELECT count(*) FROM " + t;
+      case kExists: return "SELECT 1 FROM " + t + " WHERE \"_id\"=?";
+      case kDataVersion: return "PRAGMA " + quoteId(route_->schema) + ".data_version";
+      case kReadBegin: return "BEGIN";
+      case kReadCommit: return "COMMIT";
+      case kReadRollback: return "ROLLBACK";
       default: break;
     }
     int kind = (id - kKeyed) / 100;
     int key = (id - kKeyed) % 100 - 1;
     if (key == kPhysicalOrder) {
       switch (kind) {
-        case kFirstFwd: return "SELECT " + sql_.columns + " FROM " + t + " ORDER BY \"_id\" LIMIT ?";
-        case kFirstBack: return "SELECT " + sql_.columns + " FROM " + t + " ORDER BY \"_id\" DESC LIMIT ?";
-        case kAfterFwd: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\">? ORDER BY \"_id\" LIMIT ?";
-        case kAfterBack: return "SELECT " + sql_.columns + " FROM " + t + " WHERE \"_id\"<? ORDER BY \"_id\" DESC LIMIT ?";
+        case kFirstFwd: return "SELECT " + cols + " FROM " + t + " ORDER BY \"_id\" LIMIT ?";
+        case kFirstBack: return "SELECT " + cols + " FROM " + t + " ORDER BY \"_id\" DESC LIMIT ?";
+        case kAfterFwd: return "SELECT " + cols + " FROM " + t + " WHERE \"_id\">? ORDER BY \"_id\" LIMIT ?";
+        case kAfterBack: return "SELECT " + cols + " FROM " + t + " WHERE \"_id\"<? ORDER BY \"_id\" DESC LIMIT ?";
         default: return {};
       }
     }
@@ -836,21 +965,31 @@ class SqliteFile : public EngineFile {
     const std::string& cond = sql_.keyCond[k];
     std::string where = cond.empty() ? std::string() : " WHERE " + cond;
     std::string andCond = cond.empty() ? std::string() : cond + " AND ";
-    std::string tuple = "(" + sql_.keyCols[k] + ",\"_id\")";
+    std::size_t nk = layout_.keys()[k].components.size();
+    std::string tuple = nk == 1 ? sql_.keyCols[k] : "(" + sql_.keyCols[k] + ")";
     std::string params;
-    for (std::size_t j = 0; j <= layout_.keys()[k].components.size(); ++j) params += j ? ",?" : "?";
+    for (std::size_t j = 0; j < nk; ++j) params += j ? ",?" : "?";
+    if (nk > 1) params = "(" + params + ")";
     switch (kind) {
-      case kFirstFwd: return "SELECT " + sql_.columns + " FROM " + t + where + " ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
-      case kFirstBack: return "SELECT " + sql_.columns + " FROM " + t + where + " ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
+      case kFirstFwd: return "SELECT " + cols + " FROM " + t + where + " ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
+      case kFirstBack: return "SELECT " + cols + " FROM " + t + where + " ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
       case kAfterFwd:
-        return "SELECT " + sql_.columns + " FROM " + t + " WHERE " + andCond + tuple + ">(" + params +
-               ") ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
+        return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + tuple + ">" + params +
+               " ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
       case kAfterBack:
-        return "SELECT " + sql_.columns + " FROM " + t + " WHERE " + andCond + tuple + "<(" + params +
-               ") ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
+        return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + tuple + "<" + params +
+               " ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
+      case kRunFwd:
+        return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
+               " AND \"_id\">? ORDER BY " + sql_.orderAsc[k] + " LIMIT ?";
+      case kRunBack:
+        return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
+               " AND \"_id\"<? ORDER BY " + sql_.orderDesc[k] + " LIMIT ?";
       case kGet:
-        return "SELECT " + sql_.columns + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
-               " ORDER BY " + sql_.orderAsc[k] + " LIMIT 1";
+        // A unique key finds one record at most: no order to keep.
+        return "SELECT " + cols + " FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
+               (layout_.keys()[k].unique() ? std::string() : " ORDER BY " + sql_.orderAsc[k]) +
+               " LIMIT 1";
       case kDup:
         return "SELECT \"_id\" FROM " + t + " WHERE " + andCond + sql_.keyEquals[k] +
                " AND \"_id\"<>? LIMIT 1";
@@ -859,7 +998,9 @@ class SqliteFile : public EngineFile {
   }
 
   sqlite3_stmt* stmt(int id) {
-    auto it = route_->stmts.find(id);
+    // Reads of a field subset select other columns: their statements apart.
+    int slot = narrow() && readsRecord(id) ? id + kNarrow : id;
+    auto it = route_->stmts.find(slot);
     if (it != route_->stmts.end()) return it->second;
     std::string sql = buildSql(id);
     sqlite3_stmt* st = nullptr;
@@ -868,13 +1009,30 @@ class SqliteFile : public EngineFile {
       lastPrepareError_ = sqlFail(route_->db, rc, false);
       return nullptr;
     }
-    route_->stmts.emplace(id, st);
+    route_->stmts.emplace(slot, st);
     return st;
   }
 
+  static bool readsRecord(int id) {
+    if (id == kById) return true;
+    if (id < kKeyed) return false;
+    int kind = (id - kKeyed) / 100;
+    return kind != kDup;
+  }
+
   // Reads the next or previous record, from the page read ahead or a new page.
+  // A row of the page is handed out only while no other connection has
+  // committed to the file since the page was read; otherwise the walk reads
+  // on afresh from the record it handed out last.
   int step(void* rec, bool forward) {
-    if (page_.valid && page_.forward == forward && page_.pos < page_.rows) return serve(rec);
+    bool more = page_.valid && page_.forward == forward && page_.pos < page_.rows;
+    if (more && !tx_) {
+      // Inside a transaction this connection holds the write lock: nobody
+      // else can commit, so the page stays current.
+      std::int64_t counter = changeCounter();
+      more = counter >= 0 && counter == page_.dataVersion;
+    }
+    if (more) return serve(rec);
     int rc = fetchPage(forward);
     if (rc) return rc;
     if (page_.rows == 0) {
@@ -887,7 +1045,13 @@ class SqliteFile : public EngineFile {
   int serve(void* rec) {
     const auto& fs = layout_.fields();
     std::size_t base = page_.pos * fs.size();
-    for (std::size_t i = 0; i < fs.size(); ++i) fromCell(fs[i], rec, page_.cells[base + i]);
+    if (narrow()) {
+      for (int i : selected_)
+        if (fill_[static_cast<std::size_t>(i)])
+          fromCell(fs[static_cast<std::size_t>(i)], rec, page_.cells[base + static_cast<std::size_t>(i)]);
+    } else {
+      for (std::size_t i = 0; i < fs.size(); ++i) fromCell(fs[i], rec, page_.cells[base + i]);
+    }
     curId_ = page_.ids[page_.pos];
     curVer_ = page_.vers[page_.pos];
     watched_ = false;
@@ -903,27 +1067,119 @@ class SqliteFile : public EngineFile {
     return ok();
   }
 
-  int fetchPage(bool forward) {
-    int key = cur_.order;
-    bool fromStart = cur_.anchor == Anchor::Start;
-    int kind = fromStart ? (forward ? kFirstFwd : kFirstBack) : (forward ? kAfterFwd : kAfterBack);
-    sqlite3_stmt* st = stmt(keyedId(kind, key));
+  // The file's data version as this connection sees it now.
+  int dataVersion(std::int64_t& version) {
+    sqlite3_stmt* st = stmt(kDataVersion);
     if (!st) return lastPrepareError_;
-    int limit = (page_.valid && page_.forward == forward) ? std::min(page_.size * 4, kMaxPage)
-                                                          : kFirstPage;
-    int p = 1;
-    if (!fromStart) {
-      if (key >= 0) p = bindKey(st, key, cur_.vals, 1);
-      std::int64_t id = cur_.id;
-      if (cur_.anchor == Anchor::At)
-        id = forward ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
-      sqlite3_bind_int64(st, p++, id);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) version = sqlite3_column_int64(st, 0);
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) return sqlFail(route_->db, rc, false);
+    return ecode::kNone;
+  }
+
+  // The file's change counter, which every commit to it moves on, read
+  // straight from the file's header through the connection's own file
+  // handle: one read of four bytes, no lock. A counter read during another
+  // station's commit may be the old one; what was read ahead is then still
+  // the file as last committed. -1 when it cannot be read (never equal to a
+  // page's counter, so the page is read afresh and the read says why).
+  std::int64_t changeCounter() {
+    if (!mainFile_) {
+      sqlite3_file* f = nullptr;
+      if (sqlite3_file_control(own_.db, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f ||
+          !f->pMethods)
+        return -1;
+      mainFile_ = f;
     }
-    sqlite3_bind_int64(st, p, limit);
-    const auto& fs = layout_.fields();
-    std::size_t nf = fs.size();
+    unsigned char b[4];
+    if (mainFile_->pMethods->xRead(mainFile_, b, 4, 24) != SQLITE_OK) return -1;
+    return (std::int64_t{b[0]} << 24) | (b[1] << 16) | (b[2] << 8) | b[3];
+  }
+
+  // Runs BEGIN, COMMIT or ROLLBACK of a page's read transaction.
+  int runRead(int kind) {
+    sqlite3_stmt* st = stmt(kind);
+    if (!st) return lastPrepareError_;
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? ecode::kNone : sqlFail(route_->db, rc, false);
+  }
+
+  // Reads the next page. Outside a transaction the page and the data version
+  // it belongs to are read in one read transaction, so the page is one
+  // consistent picture of the file and the version tells when it goes stale.
+  int fetchPage(bool forward) {
+    bool growing = page_.valid && page_.forward == forward;
+    int limit = growing ? std::min(page_.size * 4, kMaxPage) : kFirstPage;
+    page_.valid = false;
     page_.rows = 0;
     page_.pos = 0;
+    int rc = ecode::kNone;
+    if (!tx_) {
+      rc = runRead(kReadBegin);
+      // The data version takes the read lock; under it the change counter is
+      // the one of the picture the page is read from.
+      std::int64_t locked = 0;
+      if (!rc) rc = dataVersion(locked);
+      page_.dataVersion = changeCounter();
+    }
+    if (!rc) rc = fetchRows(forward, limit);
+    if (!tx_ && sqlite3_get_autocommit(route_->db) == 0) {
+      if (rc) {
+        EngineStatus keep = engineStatus();
+        runRead(kReadRollback);
+        setEngineStatus(keep);
+      } else {
+        rc = runRead(kReadCommit);  // the read lock ends here, before any record is handed out
+      }
+    }
+    if (rc) {
+      dropPage();
+      return rc;
+    }
+    page_.valid = true;
+    page_.forward = forward;
+    page_.size = limit;
+    return ecode::kNone;
+  }
+
+  // The rows of the next page: from the start, or after (before) the anchor.
+  // In key order the anchor's own run of equal values is read by id first,
+  // then the values after it, each a straight seek in the key's index.
+  int fetchRows(bool forward, int limit) {
+    int key = cur_.order;
+    if (cur_.anchor == Anchor::Start || key < 0) {
+      bool fromStart = cur_.anchor == Anchor::Start;
+      int kind = fromStart ? (forward ? kFirstFwd : kFirstBack) : (forward ? kAfterFwd : kAfterBack);
+      sqlite3_stmt* st = stmt(keyedId(kind, key));
+      if (!st) return lastPrepareError_;
+      int p = 1;
+      if (!fromStart) sqlite3_bind_int64(st, p++, cur_.id);
+      sqlite3_bind_int64(st, p, limit);
+      return readRows(st);
+    }
+    sqlite3_stmt* run = stmt(keyedId(forward ? kRunFwd : kRunBack, key));
+    if (!run) return lastPrepareError_;
+    int p = bindKey(run, key, cur_.vals, 1);
+    std::int64_t id = cur_.id;
+    if (cur_.anchor == Anchor::At)
+      id = forward ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+    sqlite3_bind_int64(run, p++, id);
+    sqlite3_bind_int64(run, p, limit);
+    if (int rc = readRows(run)) return rc;
+    if (page_.rows >= static_cast<std::size_t>(limit)) return ecode::kNone;
+    sqlite3_stmt* after = stmt(keyedId(forward ? kAfterFwd : kAfterBack, key));
+    if (!after) return lastPrepareError_;
+    p = bindKey(after, key, cur_.vals, 1);
+    sqlite3_bind_int64(after, p, limit - static_cast<std::int64_t>(page_.rows));
+    return readRows(after);
+  }
+
+  // Appends the rows of `st` to the page and resets it.
+  int readRows(sqlite3_stmt* st) {
+    const auto& fs = layout_.fields();
+    std::size_t nf = fs.size();
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       std::size_t r = page_.rows++;
@@ -934,19 +1190,21 @@ class SqliteFile : public EngineFile {
       }
       page_.ids[r] = sqlite3_column_int64(st, 0);
       page_.vers[r] = sqlite3_column_int64(st, 1);
-      for (std::size_t i = 0; i < nf; ++i)
-        readCell(st, static_cast<int>(i) + 2, fs[i].type, page_.cells[r * nf + i]);
+      if (narrow()) {
+        for (std::size_t j = 0; j < selected_.size(); ++j) {
+          std::size_t i = static_cast<std::size_t>(selected_[j]);
+          readCell(st, static_cast<int>(j) + 2, fs[i].type, page_.cells[r * nf + i]);
+        }
+      } else {
+        for (std::size_t i = 0; i < nf; ++i)
+          readCell(st, static_cast<int>(i) + 2, fs[i].type, page_.cells[r * nf + i]);
+      }
     }
-    sqlite3_reset(st);  // the read lock ends here, before any record is handed out
-    if (rc != SQLITE_DONE) {
-      dropPage();
-      return sqlFail(route_->db, rc, false);
-    }
-    page_.valid = true;
-    page_.forward = forward;
-    page_.size = limit;
-    return ecode::kNone;
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? ecode::kNone : sqlFail(route_->db, rc, false);
   }
+
+  bool narrow() const { return !selected_.empty(); }
 
   const Layout& layout_;
   const LayoutSql& sql_;
@@ -960,6 +1218,12 @@ class SqliteFile : public EngineFile {
   std::int64_t curId_ = 0, curVer_ = 0;
   bool watched_ = false;
   int lastPrepareError_ = ecode::kDriverError;
+  // A field subset being read (empty: every field): the fields selected,
+  // which of them reach the record, and the column list that selects them.
+  std::vector<int> selected_;
+  std::vector<bool> fill_;
+  std::string narrowColumns_;
+  sqlite3_file* mainFile_ = nullptr;  // the connection's handle on the file itself
 };
 
 void SqliteTransaction::end() {
@@ -1317,5 +1581,10 @@ class SqliteEngine : public Engine {
 }  // namespace
 
 std::unique_ptr<Engine> makeSqliteEngine() { return std::make_unique<SqliteEngine>(); }
+
+std::vector<std::string> sqliteReadPlans(EngineFile& file, int key) {
+  auto* f = dynamic_cast<SqliteFile*>(&file);
+  return f ? f->readPlans(key) : std::vector<std::string>{};
+}
 
 }  // namespace vel

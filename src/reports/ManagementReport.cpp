@@ -18,6 +18,10 @@ void walkTransactions(ReportContext& ctx, ReportProgress& progress, ManagementFi
   FileManager& tra = ctx.files.fm<rec::VelTra>();
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse useTra(tra), useCli(cli);
+  // The client lookup per payment needs two amounts of the widest record.
+  FieldSubsetRead clientAmounts(cli, {"PLANPREM", "PREMTOPAY"});
+  FieldSubsetRead entryFields(tra, {"CLIENT_ID", "DATE", "TYPE", "STATUS", "DEBIT", "CREDIT",
+                                    "AGE_COMM", "COLL_COMM"});
   const int byDate = tra.keyIndex("By_Date");
   const int byClient = cli.keyIndex("By_Client");
   auto& t = tra.rec<rec::VelTra>();
@@ -61,6 +65,7 @@ void walkTransactions(ReportContext& ctx, ReportProgress& progress, ManagementFi
 void walkClients(ReportContext& ctx, ReportProgress& progress, ManagementFigures& m) {
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse use(cli);
+  FieldSubsetRead statusFields(cli, {"ACTIVE", "DATECHANGE", "S_CHANGEDATE"});
   auto& c = cli.rec<rec::VelCli>();
   if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, cli.keyIndex("By_Client"))) return;
   const std::int32_t from = ctx.periodStart, to = ctx.periodEnd;

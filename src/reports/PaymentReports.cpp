@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "common/Picture.h"
@@ -73,6 +74,10 @@ report::Document notPaidDocument(ReportContext& ctx, std::string title, std::str
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileManager& pay = ctx.files.fm<rec::VelPay>();
   FileUse useCli(cli), usePay(pay);
+  // The clients' lines and each client's payments: only what the list shows.
+  FieldSubsetRead clientLine(cli, {"CLIENT_ID", "ACTIVE", "ROUTE", "SURNAME", "FIRSTNAME",
+                                   "H_ADDR1", "H_ADDR2", "H_ADDR3"});
+  FieldSubsetRead paymentDates(pay, {"CLIENT_ID", "DATE", "CREDIT"});
   const auto& c = cli.rec<rec::VelCli>();
   const int payByClient = pay.keyIndex("By_Client");
   const std::string route = ctx.route.value_or("");
@@ -136,11 +141,17 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
   FileManager& pay = ctx.files.fm<rec::VelPay>();
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse usePay(pay), useCli(cli);
+  // The client lookup per payment needs the route and the names only.
+  FieldSubsetRead clientNames(cli, {"ROUTE", "SURNAME", "FIRSTNAME"});
+  FieldSubsetRead paymentFields(pay, {"CLIENT_ID", "DATE", "STATUS", "CREDIT", "DBLPAY"});
   const auto& p = pay.rec<rec::VelPay>();
   auto& c = cli.rec<rec::VelCli>();
   const int cliByClient = cli.keyIndex("By_Client");
   const std::string route = ctx.route.value_or("");
   double holderTotal = 0, selfTotal = 0;
+  // Each client is fetched once: payments in date order come from clients
+  // all over the file, and most clients pay many times in a long period.
+  std::unordered_map<std::string, PaidClient> clients;  // by CLIENT_ID, any case
   PaidClient client;
   bool fetched = false;
 
@@ -151,18 +162,23 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
       progress.advance();
       if (p.DATE > ctx.periodEnd) break;
       if (!fetched || !equalsNoCase(client.id, p.CLIENT_ID.str())) {
-        // A payment whose client has gone is on no route: the buffer
-        // after a failed fetch holds no client, or the previous one.
         fetched = true;
-        client = PaidClient{p.CLIENT_ID.text(), false, false, {}, {}};
-        cli.ClearBuffer();
-        c.CLIENT_ID = p.CLIENT_ID.str();
-        if (cli.TryGetByKey(cliByClient) == kDone) {
-          client.found = true;
-          client.onRoute = c.ROUTE == route;
-          client.surname = c.SURNAME.text();
-          client.firstName = c.FIRSTNAME.text();
+        auto [known, fresh] = clients.try_emplace(upper(p.CLIENT_ID.str()));
+        if (fresh) {
+          // A payment whose client has gone is on no route: the buffer
+          // after a failed fetch holds no client, or the previous one.
+          known->second = PaidClient{p.CLIENT_ID.text(), false, false, {}, {}};
+          cli.ClearBuffer();
+          c.CLIENT_ID = p.CLIENT_ID.str();
+          if (cli.TryGetByKey(cliByClient) == kDone) {
+            known->second.found = true;
+            known->second.onRoute = c.ROUTE == route;
+            known->second.surname = c.SURNAME.text();
+            known->second.firstName = c.FIRSTNAME.text();
+          }
         }
+        client = known->second;
+        client.id = p.CLIENT_ID.text();
       }
       if (!client.found || !client.onRoute) continue;
       const bool self = p.STATUS == "SEL";

@@ -252,8 +252,11 @@ TEST_F(EngineTest, WatchedRecordChangedByAnotherStationIsNotOverwritten) {
   ASSERT_EQ(mine->watch(), 0);
   a.DESCRIPTION = "mine";
   EXPECT_EQ(mine->put(&a), 0);
-  // Without watch the last writer simply wins.
-  ASSERT_EQ(theirs->put(&b), 0);
+  // Unwatched, a put is refused just the same: it never overwrites a change
+  // it did not see.
+  EXPECT_EQ(theirs->put(&b), ecode::kChanged);
+  ASSERT_EQ(theirs->reget(theirs->position(), &b), 0);
+  EXPECT_EQ(b.DESCRIPTION, "mine");
 }
 
 TEST_F(EngineTest, ValuesThatDoNotFitAreRefusedAndTheFileKeepsItsRecord) {
