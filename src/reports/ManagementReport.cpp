@@ -48,7 +48,7 @@ void walkTransactions(ReportContext& ctx, ReportProgress& progress, ManagementFi
       if (fresh) {
         cli.ClearBuffer();
         c.CLIENT_ID = t.CLIENT_ID.str();
-        it->second = cli.TryGetByKey(byClient) == kDone
+        it->second = getByKey(ctx, cli, byClient)
                          ? std::optional<double>(c.PLANPREM - c.PREMTOPAY)
                          : std::nullopt;
       }

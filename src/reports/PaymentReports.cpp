@@ -170,7 +170,7 @@ report::Document premiumsPaid(ReportContext& ctx, ReportProgress& progress) {
           known->second = PaidClient{p.CLIENT_ID.text(), false, false, {}, {}};
           cli.ClearBuffer();
           c.CLIENT_ID = p.CLIENT_ID.str();
-          if (cli.TryGetByKey(cliByClient) == kDone) {
+          if (getByKey(ctx, cli, cliByClient)) {
             known->second.found = true;
             known->second.onRoute = c.ROUTE == route;
             known->second.surname = c.SURNAME.text();

@@ -144,6 +144,24 @@ INSTANTIATE_TEST_SUITE_P(EveryReport, DamagedDrivingFile,
                            return n;
                          });
 
+// Premiums paid looks each paying client up by number. A client file that
+// cannot be read there is a failure, not a payment of a client gone.
+TEST_F(ReadFailure, ADamagedClientLookupStopsPremiumsPaidInsteadOfCountingTheClientAsGone) {
+  config("Ubuntu Family Burial Society", "14 Church Street", "Polokwane", "0699", "01");
+  addMany<rec::VelCli>(kRecords, [&](rec::VelCli& c, int i) { member(c, i); });
+  fillDrivingFile("premiums-paid");
+  files.fm<rec::VelCli>().Close();
+  ASSERT_GT(damagePages(files.fm<rec::VelCli>().path()), 0);
+
+  ui.boxes.expect("Record Retrieval Error", kOk);
+  ReportContext ctx = context();
+  EXPECT_FALSE(runReport(*findReport("premiums-paid"), ctx).has_value());
+  EXPECT_TRUE(ctx.failed);
+  ASSERT_EQ(1u, ui.boxes.shown().size());
+  EXPECT_NE(std::string::npos, ui.boxes.shown()[0].text.find("the VelCli file"))
+      << ui.boxes.shown()[0].text;
+}
+
 // The progress window of a report that takes another station's exclusive
 // lock on the file being walked once the first record has been read.
 class LockingUi : public ReportUi {
