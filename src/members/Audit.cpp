@@ -1,10 +1,15 @@
 #include "members/Audit.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "common/Dates.h"
 #include "common/Money.h"
+#include "errors/EngineStatus.h"
 #include "errors/ErrorManager.h"
+#include "recordstore/DataFiles.h"
+#include "recordstore/Engine.h"
 #include "recordstore/FileManager.h"
 
 namespace vel {
@@ -79,6 +84,19 @@ std::vector<AuditChange> childChanges(const rec::VelChd& o, const rec::VelChd& n
   return std::move(d.out);
 }
 
+std::vector<AuditChange> extendedChanges(const rec::VelExt& o, const rec::VelExt& n) {
+  Differ d;
+  d.text("Ext Fam Client_ID", o.CLIENT_ID, n.CLIENT_ID);
+  d.text("Ext Fam Surname", o.SURNAME, n.SURNAME);
+  d.text("Ext Fam Firstname", o.FIRSTNAME, n.FIRSTNAME);
+  d.text("Ext Fam Middlename", o.MIDDLENAME, n.MIDDLENAME);
+  d.text("Ext Fam ID Number", o.ID_NUMBER, n.ID_NUMBER);
+  d.date("Ext Fam DoB", o.DOB, n.DOB);
+  d.text("Ext Fam Age Group", o.AGE_GROUP, n.AGE_GROUP);
+  d.text("Ext Fam Relationship", o.RELATE, n.RELATE);
+  return std::move(d.out);
+}
+
 int writeAudit(FileManager& aud, std::string_view clientId, const std::vector<AuditChange>& changes,
                Moment at, std::string_view user) {
   for (const AuditChange& c : changes) {
@@ -102,6 +120,60 @@ int writeAudit(FileManager& aud, std::string_view clientId, const std::vector<Au
     if (int rc = aud.TryInsert(); rc != kDone) return rc;
   }
   return kDone;
+}
+
+int writeWithAudit(FileManager& aud, const std::vector<FileManager*>& changeFiles,
+                   const GroupWrite& change, std::string_view clientId,
+                   const std::vector<AuditChange>& changes, Moment at, std::string_view user) {
+  if (!change && changes.empty()) return kDone;
+  // Every file of the group open on this thread before the transaction.
+  std::vector<FileManager*> group{&aud};
+  if (change) {
+    for (FileManager* f : changeFiles)
+      if (std::find(group.begin(), group.end(), f) == group.end()) group.push_back(f);
+  }
+  std::vector<std::unique_ptr<FileUse>> uses;
+  std::vector<EngineFile*> engineFiles;
+  for (FileManager* f : group) {
+    uses.push_back(std::make_unique<FileUse>(*f));
+    if (int rc = f->EnsureOpen(); rc != kDone) return kNotUsable;
+    engineFiles.push_back(f->engineFile());
+  }
+  StoreContext& ctx = aud.context();
+  std::unique_ptr<Transaction> tx;
+  if (ctx.engine->begin(engineFiles, ctx.transactionTimeout, tx) != ecode::kNone) {
+    ctx.errors->SetFile(aud.label());
+    ctx.errors->Throw(msg::TransactionCancelled);
+    return kFailed;
+  }
+
+  FileManager* failed = nullptr;
+  int rc = kDone;
+  if (change) {
+    rc = change(failed);
+    if (rc != kDone && !failed) failed = group.size() > 1 ? group[1] : &aud;
+  }
+  if (rc == kDone) {
+    rc = writeAudit(aud, clientId, changes, at, user);
+    if (rc != kDone) failed = &aud;
+  }
+  if (rc == kDone) {
+    if (tx->commit() == ecode::kNone) return kDone;
+    failed = nullptr;
+  }
+
+  // Nothing of the group stays; the message comes after the locks are freed.
+  EngineStatus keep = engineStatus();
+  tx->rollback();
+  if (failed) {
+    const int id = failed->LastError();
+    failed->report(id != 0 ? id : msg::InsertError);
+  } else {
+    setEngineStatus(keep);
+    ctx.errors->SetFile(aud.label());
+    ctx.errors->Throw(msg::TransactionCancelled);
+  }
+  return kFailed;
 }
 
 }  // namespace vel

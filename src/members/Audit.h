@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,9 @@ std::vector<AuditChange> clientChanges(const rec::VelCli& before, const rec::Vel
 // The same for a child of the policy.
 std::vector<AuditChange> childChanges(const rec::VelChd& before, const rec::VelChd& after);
 
+// The same for an extended-family member of the policy.
+std::vector<AuditChange> extendedChanges(const rec::VelExt& before, const rec::VelExt& after);
+
 // Adds one VelAud record per change for `clientId`, stamped with the day and
 // time of `at` and the user name, SENT 0. The file must be open. Adds go
 // through the Try form: nothing is shown here, so a caller holding a
@@ -56,5 +60,18 @@ std::vector<AuditChange> childChanges(const rec::VelChd& before, const rec::VelC
 // UNIQUE is left out of that key, so every record of the trail is kept.
 int writeAudit(FileManager& aud, std::string_view clientId, const std::vector<AuditChange>& changes,
                Moment at, std::string_view user);
+
+// A change writes through the Try forms of its files and returns a level; on
+// a failure it names the file that failed in `failed`.
+using GroupWrite = std::function<int(FileManager*& failed)>;
+
+// Runs `change` (when given) and writes the audit records, in one
+// transaction over `aud` and `changeFiles`: either all of it is kept or none.
+// On a failure the transaction is rolled back first, then the failing file's
+// message is shown. Returns kDone; kFailed after a failure shown; kNotUsable
+// when a file could not be opened (the record store has said why).
+int writeWithAudit(FileManager& aud, const std::vector<FileManager*>& changeFiles,
+                   const GroupWrite& change, std::string_view clientId,
+                   const std::vector<AuditChange>& changes, Moment at, std::string_view user);
 
 }  // namespace vel

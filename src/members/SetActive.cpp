@@ -1,16 +1,11 @@
 #include "members/SetActive.h"
 
 #include <cctype>
-#include <memory>
 
 #include "common/Money.h"
 #include "common/Text.h"
-#include "errors/EngineStatus.h"
 #include "errors/ErrorManager.h"
 #include "members/Audit.h"
-#include "recordstore/DataFiles.h"
-#include "recordstore/Engine.h"
-#include "recordstore/FileManager.h"
 
 namespace vel {
 
@@ -60,56 +55,11 @@ SetActiveOutcome setActive(Ui& ui, FileManager& aud, SetActiveRequest& r) {
   if (!r.old) return {};
 
   const bool premiumChanged = !sameMoney(r.old->PREMIUM, r.client.PREMIUM);
-  const std::vector<AuditChange> changes = clientChanges(*r.old, r.client);
-  const bool correcting = premiumChanged && r.correction;
-  if (!correcting && changes.empty()) return {};
-
-  // Every file of the group open on this thread before the transaction.
-  FileUse useAud(aud);
-  std::vector<FileManager*> group{&aud};
-  if (correcting) group.insert(group.end(), r.correctionFiles.begin(), r.correctionFiles.end());
-  std::vector<std::unique_ptr<FileUse>> uses;
-  std::vector<EngineFile*> engineFiles;
-  for (FileManager* f : group) {
-    if (f != &aud) uses.push_back(std::make_unique<FileUse>(*f));
-    if (int rc = f->EnsureOpen(); rc != kDone) return {SetActiveResult::Failed, {}};
-    engineFiles.push_back(f->engineFile());
-  }
-  StoreContext& ctx = aud.context();
-  std::unique_ptr<Transaction> tx;
-  if (ctx.engine->begin(engineFiles, ctx.transactionTimeout, tx) != ecode::kNone) {
-    ctx.errors->SetFile(aud.label());
-    ctx.errors->Throw(msg::TransactionCancelled);
-    return {SetActiveResult::Failed, {}};
-  }
-
-  FileManager* failed = nullptr;
-  int rc = kDone;
-  if (correcting) {
-    rc = r.correction(failed);
-    if (rc != kDone && !failed) failed = &aud;
-  }
-  if (rc == kDone) {
-    rc = writeAudit(aud, r.client.CLIENT_ID.str(), changes, r.at, r.user);
-    if (rc != kDone) failed = &aud;
-  }
-  if (rc == kDone && tx->commit() != ecode::kNone) {
-    rc = kFailed;
-    failed = nullptr;
-  }
-  if (rc == kDone) return {};
-
-  EngineStatus keep = engineStatus();
-  tx->rollback();
-  if (failed) {
-    const int id = failed->LastError();
-    failed->report(id != 0 ? id : msg::InsertError);
-  } else {
-    setEngineStatus(keep);
-    ctx.errors->SetFile(aud.label());
-    ctx.errors->Throw(msg::TransactionCancelled);
-  }
-  return {SetActiveResult::Failed, {}};
+  GroupWrite correction = premiumChanged ? r.correction : GroupWrite{};
+  const int rc = writeWithAudit(aud, r.correctionFiles, correction, r.client.CLIENT_ID.str(),
+                                clientChanges(*r.old, r.client), r.at, r.user);
+  if (rc != kDone) return {SetActiveResult::Failed, {}};
+  return {};
 }
 
 }  // namespace vel

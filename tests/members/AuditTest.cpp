@@ -96,7 +96,7 @@ TEST(AuditChanges, TrailingBlanksAndSubCentDifferencesAreNoChange) {
   EXPECT_TRUE(clientChanges(before, after).empty());
 }
 
-TEST(AuditChanges, ChildFieldsUseTheChildLabels) {
+TEST(AuditChanges, DependantFieldsUseTheirOwnLabels) {
   rec::VelChd before, after;
   before.C1_FIRSTNAME = "Ayanda";
   after.C1_FIRSTNAME = "Ayanda";
@@ -105,6 +105,15 @@ TEST(AuditChanges, ChildFieldsUseTheChildLabels) {
   EXPECT_EQ((std::vector<AuditChange>{{"Child Surname", "", "Molefe"},
                                       {"Child DoB", "", "01/06/2015"}}),
             childChanges(before, after));
+
+  rec::VelExt oldExt, newExt;
+  oldExt.RELATE = "Aunt";
+  newExt.RELATE = "Mother-in-law";
+  newExt.AGE_GROUP = "65 - 74";
+  newExt.ACTIVE = "Deceased";  // a status change alone is not audited
+  EXPECT_EQ((std::vector<AuditChange>{{"Ext Fam Age Group", "", "65 - 74"},
+                                      {"Ext Fam Relationship", "Aunt", "Mother-in-law"}}),
+            extendedChanges(oldExt, newExt));
 }
 
 class AuditWrite : public MembersFixture {};
