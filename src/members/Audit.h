@@ -70,6 +70,9 @@ using GroupWrite = std::function<int(FileManager*& failed)>;
 // On a failure the transaction is rolled back first, then the failing file's
 // message is shown. Returns kDone; kFailed after a failure shown; kNotUsable
 // when a file could not be opened (the record store has said why).
+// A record of an auto-numbered file that the change adds must have its number
+// reserved before (the form's own reservation): numbering takes a
+// transaction of its own, which cannot start inside this one.
 int writeWithAudit(FileManager& aud, const std::vector<FileManager*>& changeFiles,
                    const GroupWrite& change, std::string_view clientId,
                    const std::vector<AuditChange>& changes, Moment at, std::string_view user);
