@@ -56,7 +56,9 @@ FirstCharge firstChargeOf(const Member& m) {
 // Posts the first charge of a member just added: ageing record (Age_Open of
 // the premium), invoice and "Invoice" transaction, and the member's INVOICED
 // mark on file (so the month's invoice run passes the member over), in one
-// transaction. A member who already has an ageing record has had his first
+// transaction. The member record is rewritten only when its mark is not set
+// yet (the client form stores a new policy marked), so a caller holding the
+// member's record normally finds it unchanged. A member who already has an ageing record has had his first
 // charge: nothing is written and NothingToPost is returned.
 template <class L>
 PostResult postFirstCharge(DataFiles& files, const FirstCharge& charge, const PostingStamp& stamp,
