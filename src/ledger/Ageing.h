@@ -44,8 +44,8 @@ void ageAdjust(AgeBuckets& b, std::int64_t difference);
 // The buckets of an ageing record (VelAge or HamAge), rounded to cents.
 template <class AgeRec>
 AgeBuckets bucketsOf(const AgeRec& r) {
-  return {toCents(r.TOTAL),   toCents(r.CURRENT), toCents(r.P30),  toCents(r.P60),
-          toCents(r.P90),     toCents(r.P90PLUS), toCents(r.BALBF)};
+  return {toCents(r.TOTAL), toCents(r.CURRENT), toCents(r.P30),  toCents(r.P60),
+          toCents(r.P90),   toCents(r.P90PLUS), toCents(r.BALBF)};
 }
 
 // Stores the buckets into the record and marks it changed (SENT = 0).

@@ -218,23 +218,28 @@ PostResult postFirstCharge(DataFiles& files, const FirstCharge& charge, const Po
                            Moment at) {
   FileManager& age = files.fm<typename L::Ageing>();
   FileManager& member = files.fm<typename L::Member>();
-  Group group(files, {&age, &files.fm<typename L::Invoice>(), &files.fm<typename L::Entry>(),
-                      &member});
+  Group group(files,
+              {&age, &files.fm<typename L::Invoice>(), &files.fm<typename L::Entry>(), &member});
   if (!group.begun()) return PostResult::Failed;
 
   // The ageing record is added in the same transaction as the invoice and
   // the entry, so having one means the first charge is on file.
   switch (getByClient<typename L::Ageing>(age, charge.clientId)) {
-    case Found::Yes: return PostResult::NothingToPost;
-    case Found::Failed: return PostResult::Failed;
-    case Found::No: break;
+    case Found::Yes:
+      return PostResult::NothingToPost;
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;
   }
   if (addFirstChargeQuiet<L>(files, charge, stamp, at, true, nullptr) != kDone)
     return PostResult::Failed;
 
   switch (getByClient<typename L::Member>(member, charge.clientId)) {
-    case Found::Failed: return PostResult::Failed;
-    case Found::No: break;  // not on file (yet): the caller's record carries the mark
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;  // not on file (yet): the caller's record carries the mark
     case Found::Yes:
       if (member.rec<typename L::Member>().INVOICED != 1) {
         member.rec<typename L::Member>().INVOICED = 1;
@@ -285,8 +290,10 @@ PostResult postPremiumCorrection(DataFiles& files, const PremiumCorrection& c,
   if (tra.Insert() != kDone) return PostResult::Failed;
 
   switch (getByClient<Ageing>(age, c.clientId)) {
-    case Found::Failed: return PostResult::Failed;
-    case Found::No: break;  // a missing ageing record is not created here
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;  // a missing ageing record is not created here
     case Found::Yes:
       Age_Adjust(age.rec<Ageing>(), diff);
       if (age.Update() != kDone) return PostResult::Failed;
@@ -315,7 +322,8 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
 
   if (pay.Reget(paymentPosition) != kDone) {
     const int code = pay.LastEngineCode();
-    if (code == ecode::kRecordNotFound || code == ecode::kNoRecord) return PostResult::NothingToPost;
+    if (code == ecode::kRecordNotFound || code == ecode::kNoRecord)
+      return PostResult::NothingToPost;
     pay.report(msg::RetrievalError);
     return PostResult::Failed;
   }
@@ -343,8 +351,10 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
   }
 
   switch (getByClient<Ageing>(age, clientId)) {
-    case Found::Failed: return PostResult::Failed;
-    case Found::No: break;
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;
     case Found::Yes: {
       auto& a = age.rec<Ageing>();
       AgeBuckets b = bucketsOf(a);
@@ -358,13 +368,13 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
   return group.commit(pay) ? PostResult::Posted : PostResult::Failed;
 }
 
-#define VEL_LEDGER_POSTINGS_(L)                                                                \
-  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment,  \
-                                 std::string*);                                                \
-  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&,  \
-                                         Moment);                                              \
-  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,           \
-                                               const PostingStamp&, Moment);                   \
+#define VEL_LEDGER_POSTINGS_(L)                                                               \
+  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment, \
+                                 std::string*);                                               \
+  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, \
+                                         Moment);                                             \
+  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,          \
+                                               const PostingStamp&, Moment);                  \
   template PostResult deletePayment<L>(DataFiles&, const std::string&);
 
 VEL_LEDGER_POSTINGS_(BurialCover)

@@ -33,9 +33,9 @@ struct PostingStamp {
 std::string officeBranch(DataFiles& files);
 
 enum class PostResult {
-  Posted,        // the whole group is on file
-  NothingToPost, // already posted (or nothing to change): no record written
-  Failed,        // nothing written; the reason has been shown
+  Posted,         // the whole group is on file
+  NothingToPost,  // already posted (or nothing to change): no record written
+  Failed,         // nothing written; the reason has been shown
 };
 
 // The first charge of a new member: an ageing record opened at the premium,
@@ -58,8 +58,9 @@ FirstCharge firstChargeOf(const Member& m) {
 // mark on file (so the month's invoice run passes the member over), in one
 // transaction. The member record is rewritten only when its mark is not set
 // yet (the client form stores a new policy marked), so a caller holding the
-// member's record normally finds it unchanged. A member who already has an ageing record has had his first
-// charge: nothing is written and NothingToPost is returned.
+// member's record normally finds it unchanged. A member who already has an
+// ageing record has had his first charge: nothing is written and
+// NothingToPost is returned.
 template <class L>
 PostResult postFirstCharge(DataFiles& files, const FirstCharge& charge, const PostingStamp& stamp,
                            Moment at);

@@ -51,6 +51,7 @@ struct Case {
   Buckets after;
 };
 
+// clang-format off
 void apply(rec::VelAge& r, Rule rule, double amount) {
   switch (rule) {
     case Rule::Open: Age_Open(r, amount); break;
@@ -59,8 +60,11 @@ void apply(rec::VelAge& r, Rule rule, double amount) {
     case Rule::Adjust: Age_Adjust(r, amount); break;
   }
 }
+// clang-format on
 
 TEST(Ageing, EachRuleGivesTheBucketsOfItsCase) {
+  // Buckets in the order TOTAL, CURRENT, P30, P60, P90, P90PLUS, BALBF.
+  // clang-format off
   const std::vector<Case> cases = {
       {"open fills TOTAL and CURRENT, clears the rest",
        {999, 1, 2, 3, 4, 5, 6}, Rule::Open, 150, {150, 150, 0, 0, 0, 0, 0}},
@@ -89,6 +93,7 @@ TEST(Ageing, EachRuleGivesTheBucketsOfItsCase) {
       {"a premium cut lowers TOTAL and CURRENT only",
        {130, 100, 30, 0, 0, 0, 55}, Rule::Adjust, 25.5, {104.5, 74.5, 30, 0, 0, 0, 55}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     rec::VelAge r = record(c.before);
     apply(r, c.rule, c.amount);

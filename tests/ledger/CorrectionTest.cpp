@@ -124,8 +124,8 @@ TEST_F(CorrectionTest, HamperCorrectionStaysOnTheHamperLedger) {
     a.CLIENT_ID = "0007/DLA";
     a.TOTAL = a.CURRENT = 80;
   });
-  ASSERT_EQ(PostResult::Posted, ledger::postPremiumCorrection<HamperClub>(
-                                    files, {"0007/DLA", 80, 90}, stamp, at));
+  ASSERT_EQ(PostResult::Posted,
+            ledger::postPremiumCorrection<HamperClub>(files, {"0007/DLA", 80, 90}, stamp, at));
   EXPECT_DOUBLE_EQ(all<rec::HamAge>()[0].TOTAL, 90);
   EXPECT_EQ(1u, all<rec::HamTra>().size());
   EXPECT_TRUE(all<rec::VelTra>().empty());

@@ -22,9 +22,7 @@ class FirstChargeTest : public LedgerFixture {
       c.COL_COMM = 7.25;
     });
   }
-  FirstCharge charge(const std::string& id = "0042/NGU") {
-    return {id, 150, 12.5, 7.25};
-  }
+  FirstCharge charge(const std::string& id = "0042/NGU") { return {id, 150, 12.5, 7.25}; }
   std::size_t ledgerRecords() {
     return all<rec::VelAge>().size() + all<rec::VelInv>().size() + all<rec::VelTra>().size();
   }
@@ -32,8 +30,7 @@ class FirstChargeTest : public LedgerFixture {
 
 TEST_F(FirstChargeTest, NewPolicyGetsAgeingInvoiceAndInvoiceEntryAndIsMarkedInvoiced) {
   client("0042/NGU");
-  ASSERT_EQ(PostResult::Posted,
-            ledger::postFirstCharge<BurialCover>(files, charge(), stamp, at));
+  ASSERT_EQ(PostResult::Posted, ledger::postFirstCharge<BurialCover>(files, charge(), stamp, at));
 
   auto ages = all<rec::VelAge>();
   ASSERT_EQ(1u, ages.size());
@@ -134,8 +131,7 @@ TEST_F(FirstChargeTest, FileHeldByAnotherStationIsReportedAndNothingIsWritten) {
   {
     WriteLock other(path("VelTra"));  // another station in the middle of a write
     ui.expect("Transaction cancelled", kOk);
-    EXPECT_EQ(PostResult::Failed,
-              ledger::postFirstCharge<BurialCover>(files, charge(), stamp, at));
+    EXPECT_EQ(PostResult::Failed, ledger::postFirstCharge<BurialCover>(files, charge(), stamp, at));
     EXPECT_NE(std::string::npos, ui.shown().at(0).text.find("Another Station"))
         << ui.shown().at(0).text;
   }

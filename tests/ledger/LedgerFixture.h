@@ -55,7 +55,9 @@ class LedgerFixture : public ::testing::Test {
   }
 
   template <class R>
-  std::vector<R> all() { return readAll<R>(files); }
+  std::vector<R> all() {
+    return readAll<R>(files);
+  }
 
   // Makes every add to the file fail as a full disk would, until dropped.
   void refuseAdds(const std::string& label) { runSql(label, refuseSql("INSERT")); }
