@@ -1,4 +1,7 @@
 // The first charge of a new member, posted as one group.
+#include <algorithm>
+#include <thread>
+
 #include "LedgerFixture.h"
 
 namespace vel::test {
@@ -187,6 +190,33 @@ TEST_F(FirstChargeTest, OfficeBranchIsThatOfTheConfiguration) {
   EXPECT_EQ("", ledger::officeBranch(files));
   add<rec::Config>([](rec::Config& c) { c.BRANCH_ID = "07"; });
   EXPECT_EQ("07", ledger::officeBranch(files));
+}
+
+}  // namespace
+}  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// Two stations posting the same new member's first charge at once: the check
+// and the writes are one transaction, so exactly one of them posts.
+TEST_F(FirstChargeTest, TwoStationsPostingAtOnceChargeTheMemberOnce) {
+  client("0042/NGU");
+  files.context().transactionTimeout = 60;  // a loaded machine may be slow; nobody gives up
+  for (int round = 0; round < 5; ++round) {
+    const std::string id = "00" + std::to_string(50 + round) + "/RUN";
+    std::vector<PostResult> results(2);
+    std::vector<std::thread> stations;
+    for (int s = 0; s < 2; ++s)
+      stations.emplace_back([&, s] {
+        // Each thread has its own buffers and its own connection to the files.
+        results[s] = ledger::postFirstCharge<BurialCover>(files, charge(id), stamp, at);
+      });
+    for (auto& t : stations) t.join();
+    EXPECT_EQ(1, std::count(results.begin(), results.end(), PostResult::Posted)) << id;
+    EXPECT_EQ(1, std::count(results.begin(), results.end(), PostResult::NothingToPost)) << id;
+  }
+  EXPECT_EQ(15u, ledgerRecords());
 }
 
 }  // namespace
