@@ -338,7 +338,7 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
     if (t.DATE != p.DATE || !(t.TYPE == kPaymentType) || !sameMoney(t.CREDIT, p.CREDIT))
       return true;
     if (match.empty()) match = tra.Position();
-    if (!p.UNIQUE.blank() && t.UNIQUE == p.UNIQUE.str() && t.BRANCH_ID == p.BRANCH_ID.str()) {
+    if (!p.UNIQUE.blank() && t.UNIQUE == p.UNIQUE.str()) {
       stamped = tra.Position();
       return false;
     }
