@@ -22,8 +22,6 @@ class Borrowed {
   ~Borrowed() { f_.PopState(handle_); }
   Borrowed(const Borrowed&) = delete;
   Borrowed& operator=(const Borrowed&) = delete;
-  FileManager& operator*() { return f_; }
-  FileManager* operator->() { return &f_; }
 
  private:
   FileManager& f_;
