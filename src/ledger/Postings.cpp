@@ -1,0 +1,381 @@
+#include "ledger/Postings.h"
+
+#include <memory>
+#include <vector>
+
+#include "common/Dates.h"
+#include "common/Money.h"
+#include "common/Text.h"
+#include "dictionary/Dictionary.h"
+#include "errors/EngineStatus.h"
+#include "ledger/Ageing.h"
+
+namespace vel::ledger {
+
+namespace {
+
+// Opens a file for the posting and gives the caller's buffer, order and
+// position back afterwards.
+class Borrowed {
+ public:
+  explicit Borrowed(FileManager& f) : f_(f), use_(f), handle_(f.PushState()) {}
+  ~Borrowed() { f_.PopState(handle_); }
+  Borrowed(const Borrowed&) = delete;
+  Borrowed& operator=(const Borrowed&) = delete;
+
+ private:
+  FileManager& f_;
+  FileUse use_;
+  int handle_;
+};
+
+// One write group: the files are opened (created when missing) and locked
+// together; the transaction rolls back unless commit() succeeds. Failures are
+// shown through the error manager.
+class Group {
+ public:
+  Group(DataFiles& files, std::vector<FileManager*> fs) : files_(files) {
+    for (FileManager* f : fs) borrowed_.push_back(std::make_unique<Borrowed>(*f));
+    std::vector<EngineFile*> engineFiles;
+    for (FileManager* f : fs) {
+      // EnsureOpen shows its own message (or asks to retry) when it fails.
+      if (f->EnsureOpen() != kDone) return;
+      engineFiles.push_back(f->engineFile());
+    }
+    StoreContext& ctx = files.context();
+    if (ctx.engine->begin(engineFiles, ctx.transactionTimeout, tx_) != ecode::kNone) {
+      tx_.reset();
+      // The engine does not say which of the files is held: name them all.
+      std::string names;
+      for (FileManager* f : fs) names += (names.empty() ? "" : ", ") + f->label();
+      ctx.errors->SetFile(names);
+      ctx.errors->Throw(msg::TransactionCancelled);
+    }
+  }
+  ~Group() {
+    if (tx_) tx_->rollback();
+  }
+  Group(const Group&) = delete;
+  Group& operator=(const Group&) = delete;
+
+  bool begun() const { return tx_ != nullptr; }
+
+  // Commits; a failure is shown against `f` and nothing stays.
+  bool commit(FileManager& f) {
+    if (tx_->commit() == ecode::kNone) {
+      tx_.reset();
+      return true;
+    }
+    EngineStatus keep = engineStatus();
+    tx_.reset();
+    setEngineStatus(keep);
+    files_.context().errors->SetFile(f.label());
+    files_.context().errors->Throw(msg::PutFailed);
+    return false;
+  }
+
+ private:
+  DataFiles& files_;
+  std::vector<std::unique_ptr<Borrowed>> borrowed_;
+  std::unique_ptr<Transaction> tx_;
+};
+
+int byClient(FileManager& f) { return f.keyIndex("By_Client"); }
+
+enum class Found { Yes, No, Failed };
+
+// Reads the record of `clientId` by By_Client into the buffer. A failed read
+// (not the absence of the record) is shown.
+template <class R>
+Found getByClient(FileManager& f, const std::string& clientId) {
+  f.ClearBuffer();
+  f.rec<R>().CLIENT_ID = clientId;
+  const int rc = f.TryGetByKey(byClient(f));
+  if (rc == kDone) return Found::Yes;
+  const int code = f.LastEngineCode();
+  if (rc == kFailed && (code == ecode::kRecordNotFound || code == ecode::kNoRecord))
+    return Found::No;
+  f.report(msg::RetrievalError);
+  return Found::Failed;
+}
+
+// Reads the member's last record in By_Client order (the latest arrival of
+// his run) into the buffer.
+template <class R>
+Found lastOfClient(FileManager& f, const std::string& clientId) {
+  f.ClearBuffer();
+  f.rec<R>().CLIENT_ID = clientId;
+  if (f.SetOrderAt(byClient(f)) != kDone) return Found::Failed;
+  const int rc = f.TryReadPrevious();
+  if (rc != kDone) {
+    if (f.EndOfData()) return Found::No;
+    f.report(msg::RetrievalError);
+    return Found::Failed;
+  }
+  return equalsNoCase(f.rec<R>().CLIENT_ID.str(), clientId) ? Found::Yes : Found::No;
+}
+
+// Walks the member's records in By_Client order, calling `visit` with each
+// until it returns false. False when a read failed (shown).
+template <class R, class Visit>
+bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit) {
+  f.ClearBuffer();
+  f.rec<R>().CLIENT_ID = clientId;
+  if (f.SetOrderAt(byClient(f)) != kDone) return false;
+  for (;;) {
+    const int rc = f.TryReadNext();
+    if (rc != kDone) {
+      if (f.EndOfData()) return true;
+      f.report(msg::RetrievalError);
+      return false;
+    }
+    if (!equalsNoCase(f.rec<R>().CLIENT_ID.str(), clientId)) return true;
+    if (!visit(f.rec<R>())) return true;
+  }
+}
+
+std::string cutTo(const std::string& s, std::size_t n) { return s.size() > n ? s.substr(0, n) : s; }
+
+// An "Invoice" entry of the transaction ledger as every charge writes it.
+template <class Entry>
+void fillInvoiceEntry(Entry& t, const std::string& clientId, double debit,
+                      const PostingStamp& stamp, Moment at) {
+  t.CLIENT_ID = clientId;
+  t.DATE = at.day;
+  t.TYPE = kInvoiceType;
+  t.CREDIT = 0;
+  t.DEBIT = debit;
+  t.BRANCH_ID = stamp.branch;
+  t.X_DATE = at.day;
+  t.X_TIME = at.time;
+  t.X_ID = cutTo(stamp.user, 10);
+  t.DELETED = 0;
+  t.UNIQUE = uniqueStamp(at.day, at.time);
+  t.SENT = 0;
+}
+
+template <class L>
+int addFirstChargeQuiet(DataFiles& files, const FirstCharge& c, const PostingStamp& stamp,
+                        Moment at, bool reporting, std::string* failedFile) {
+  const double premium = roundCents(c.premium);
+  auto insert = [&](FileManager& f) {
+    const int rc = reporting ? f.Insert() : f.TryInsert();
+    if (rc != kDone && failedFile) *failedFile = f.label();
+    return rc;
+  };
+
+  FileManager& age = files.fm<typename L::Ageing>();
+  age.ClearBuffer();
+  auto& a = age.rec<typename L::Ageing>();
+  a.CLIENT_ID = c.clientId;
+  Age_Open(a, premium);
+  a.BRANCH_ID = stamp.branch;
+  if (int rc = insert(age)) return rc;
+
+  FileManager& inv = files.fm<typename L::Invoice>();
+  inv.ClearBuffer();
+  auto& i = inv.rec<typename L::Invoice>();
+  i.CLIENT_ID = c.clientId;
+  i.DATE = at.day;
+  i.DEBIT = premium;
+  i.BRANCH_ID = stamp.branch;
+  i.UNIQUE = uniqueStamp(at.day, at.time);
+  i.SENT = 0;
+  if (int rc = insert(inv)) return rc;
+
+  FileManager& tra = files.fm<typename L::Entry>();
+  tra.ClearBuffer();
+  auto& t = tra.rec<typename L::Entry>();
+  fillInvoiceEntry(t, c.clientId, premium, stamp, at);
+  t.AGE_COMM = c.ageComm;
+  t.COLL_COMM = c.collComm;
+  return insert(tra);
+}
+
+}  // namespace
+
+std::string officeBranch(DataFiles& files) {
+  FileManager& f = files.fm<rec::Config>();
+  FileUse use(f);
+  const int h = f.PushState();
+  std::string branch;
+  if (f.SetOrder(kPhysicalOrder) == kDone && f.TryReadNext() == kDone)
+    branch = f.rec<rec::Config>().BRANCH_ID.text();
+  f.PopState(h);
+  return branch;
+}
+
+template <class L>
+int addFirstCharge(DataFiles& files, const FirstCharge& charge, const PostingStamp& stamp,
+                   Moment at, std::string* failedFile) {
+  return addFirstChargeQuiet<L>(files, charge, stamp, at, false, failedFile);
+}
+
+template <class L>
+PostResult postFirstCharge(DataFiles& files, const FirstCharge& charge, const PostingStamp& stamp,
+                           Moment at) {
+  FileManager& age = files.fm<typename L::Ageing>();
+  FileManager& member = files.fm<typename L::Member>();
+  Group group(files,
+              {&age, &files.fm<typename L::Invoice>(), &files.fm<typename L::Entry>(), &member});
+  if (!group.begun()) return PostResult::Failed;
+
+  // The ageing record is added in the same transaction as the invoice and
+  // the entry, so having one means the first charge is on file.
+  switch (getByClient<typename L::Ageing>(age, charge.clientId)) {
+    case Found::Yes:
+      return PostResult::NothingToPost;
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;
+  }
+  if (addFirstChargeQuiet<L>(files, charge, stamp, at, true, nullptr) != kDone)
+    return PostResult::Failed;
+
+  switch (getByClient<typename L::Member>(member, charge.clientId)) {
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;  // not on file (yet): the caller's record carries the mark
+    case Found::Yes:
+      if (member.rec<typename L::Member>().INVOICED != 1) {
+        member.rec<typename L::Member>().INVOICED = 1;
+        if (member.Update() != kDone) return PostResult::Failed;
+      }
+      break;
+  }
+  return group.commit(age) ? PostResult::Posted : PostResult::Failed;
+}
+
+template <class L>
+PostResult postPremiumCorrection(DataFiles& files, const PremiumCorrection& c,
+                                 const PostingStamp& stamp, Moment at) {
+  const std::int64_t diffCents = toCents(c.oldPremium) - toCents(c.newPremium);
+  if (diffCents == 0) return PostResult::NothingToPost;
+  const double diff = fromCents(diffCents);
+  const double newPremium = roundCents(c.newPremium);
+  using Entry = typename L::Entry;
+  using Invoice = typename L::Invoice;
+  using Ageing = typename L::Ageing;
+
+  FileManager& tra = files.fm<Entry>();
+  FileManager& age = files.fm<Ageing>();
+  FileManager& inv = files.fm<Invoice>();
+  Group group(files, {&tra, &age, &inv});
+  if (!group.begun()) return PostResult::Failed;
+
+  // The member's last invoice: re-billed at the new premium. A correction
+  // already posted today shows as today's entry of D with the last invoice
+  // already at the new premium.
+  const Found lastInvoice = lastOfClient<Invoice>(inv, c.clientId);
+  if (lastInvoice == Found::Failed) return PostResult::Failed;
+  const bool invoiceAtNew =
+      lastInvoice == Found::Yes && sameMoney(inv.rec<Invoice>().DEBIT, newPremium);
+  if (lastInvoice == Found::No || invoiceAtNew) {
+    bool postedToday = false;
+    const bool read = eachOfClient<Entry>(tra, c.clientId, [&](const Entry& t) {
+      postedToday = t.DATE == at.day && t.TYPE == kInvoiceType && sameMoney(t.DEBIT, diff) &&
+                    sameMoney(t.CREDIT, 0);
+      return !postedToday;
+    });
+    if (!read) return PostResult::Failed;
+    if (postedToday) return PostResult::NothingToPost;
+  }
+
+  tra.ClearBuffer();
+  fillInvoiceEntry(tra.rec<Entry>(), c.clientId, diff, stamp, at);
+  if (tra.Insert() != kDone) return PostResult::Failed;
+
+  switch (getByClient<Ageing>(age, c.clientId)) {
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;  // a missing ageing record is not created here
+    case Found::Yes:
+      Age_Adjust(age.rec<Ageing>(), diff);
+      if (age.Update() != kDone) return PostResult::Failed;
+      break;
+  }
+
+  if (lastInvoice == Found::Yes && !invoiceAtNew) {
+    // Read again: the walk above may have moved the invoice file.
+    if (lastOfClient<Invoice>(inv, c.clientId) != Found::Yes) return PostResult::Failed;
+    inv.rec<Invoice>().DEBIT = newPremium;
+    if (inv.Update() != kDone) return PostResult::Failed;
+  }
+  return group.commit(tra) ? PostResult::Posted : PostResult::Failed;
+}
+
+template <class L>
+PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
+  using Payment = typename L::Payment;
+  using Entry = typename L::Entry;
+  using Ageing = typename L::Ageing;
+  FileManager& pay = files.fm<Payment>();
+  FileManager& tra = files.fm<Entry>();
+  FileManager& age = files.fm<Ageing>();
+  Group group(files, {&pay, &tra, &age});
+  if (!group.begun()) return PostResult::Failed;
+
+  if (pay.Reget(paymentPosition) != kDone) {
+    const int code = pay.LastEngineCode();
+    if (code == ecode::kRecordNotFound || code == ecode::kNoRecord)
+      return PostResult::NothingToPost;
+    pay.report(msg::RetrievalError);
+    return PostResult::Failed;
+  }
+  const Payment p = pay.rec<Payment>();
+  const std::string clientId = p.CLIENT_ID.text();
+  if (pay.Delete(false) != kDone) return PostResult::Failed;
+
+  // The payment's own transaction: same date, type and amount; among several
+  // such, the one carrying the payment's stamp.
+  std::string match, stamped;
+  const bool read = eachOfClient<Entry>(tra, clientId, [&](const Entry& t) {
+    if (t.DATE != p.DATE || !(t.TYPE == kPaymentType) || !sameMoney(t.CREDIT, p.CREDIT))
+      return true;
+    if (match.empty()) match = tra.Position();
+    if (!p.UNIQUE.blank() && t.UNIQUE == p.UNIQUE.str()) {
+      stamped = tra.Position();
+      return false;
+    }
+    return true;
+  });
+  if (!read) return PostResult::Failed;
+  if (!stamped.empty()) match = stamped;
+  if (!match.empty()) {
+    if (tra.Reget(match) != kDone || tra.Delete(false) != kDone) return PostResult::Failed;
+  }
+
+  switch (getByClient<Ageing>(age, clientId)) {
+    case Found::Failed:
+      return PostResult::Failed;
+    case Found::No:
+      break;
+    case Found::Yes: {
+      auto& a = age.rec<Ageing>();
+      AgeBuckets b = bucketsOf(a);
+      b.TOTAL += toCents(p.CREDIT);
+      b.CURRENT += toCents(p.CREDIT);
+      storeBuckets(a, b);
+      if (age.Update() != kDone) return PostResult::Failed;
+      break;
+    }
+  }
+  return group.commit(pay) ? PostResult::Posted : PostResult::Failed;
+}
+
+#define VEL_LEDGER_POSTINGS_(L)                                                               \
+  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment, \
+                                 std::string*);                                               \
+  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, \
+                                         Moment);                                             \
+  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,          \
+                                               const PostingStamp&, Moment);                  \
+  template PostResult deletePayment<L>(DataFiles&, const std::string&);
+
+VEL_LEDGER_POSTINGS_(BurialCover)
+VEL_LEDGER_POSTINGS_(HamperClub)
+
+}  // namespace vel::ledger
