@@ -5,6 +5,7 @@
 
 #include "members/PlanPremium.h"
 #include "members/PlanFixture.h"
+#include "support/FileDamage.h"
 
 namespace vel::test {
 namespace {
@@ -137,6 +138,30 @@ TEST(PlanPremiumSums, AreKeptAtCents) {
   EXPECT_EQ(0.3, c.PREMIUM.value);  // 0.1 + 0.2 is 0.30000000000000004 unrounded
   EXPECT_EQ(0.3, c.PREMTOPAY.value);
   EXPECT_EQ(0.4, c.PLANPREM.value);
+}
+
+}  // namespace
+}  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// Children that cannot be read (another station holds the file) stop the
+// premium being worked out: the policy keeps what it had and the clerk is
+// told why, instead of the premium dropping to the plan's alone.
+TEST_F(PlanPremium, ChildrenHeldByAnotherStationLeaveThePremiumAsItIs) {
+  rec::VelCli c = familyWithSixChildren();
+  c.PREMIUM = 170.00;
+  c.PLANPREM = 170.00;
+  FileManager& chd = files.fm<rec::VelChd>();
+  FileUse keepOpen(chd);
+  ASSERT_GT(chd.Records(), 0);
+  ExclusiveLock other(chd.path());
+  ASSERT_TRUE(other.take());
+  ui.expect("Record not read", kOk);
+  EXPECT_EQ(kFailed, recomputePremium(files, c, std::nullopt));
+  EXPECT_DOUBLE_EQ(170.00, c.PREMIUM);
+  EXPECT_DOUBLE_EQ(170.00, c.PLANPREM);
 }
 
 }  // namespace
