@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/Text.h"
 #include "errors/EngineStatus.h"
 
 namespace vel {
@@ -16,15 +17,6 @@ int showFailedRead(FileManager& f) {
   return kFailed;
 }
 
-bool sameClientId(std::string_view a, std::string_view b) {
-  a = rtrim(a);
-  b = rtrim(b);
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
+bool sameClientId(std::string_view a, std::string_view b) { return equalsNoCase(a, b); }
 
 }  // namespace vel

@@ -6,7 +6,6 @@
 // total the policy's dependants without losing it.
 #pragma once
 
-#include <cctype>
 #include <string_view>
 
 #include "errors/ErrorManager.h"

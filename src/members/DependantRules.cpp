@@ -1,8 +1,7 @@
 #include "members/DependantRules.h"
 
-#include <cctype>
-
 #include "members/PlanCode.h"
+#include "common/Text.h"
 #include "members/ClientRecords.h"
 #include "platform/Ui.h"
 #include "recordstore/DataFiles.h"
@@ -13,15 +12,7 @@ namespace {
 
 // Option names compare without regard to case or trailing blanks: they are
 // typed into the plan table by the office.
-bool sameOption(std::string_view option, std::string_view name) {
-  option = rtrim(option);
-  if (option.size() != name.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(option[i])) !=
-        std::tolower(static_cast<unsigned char>(name[i])))
-      return false;
-  return true;
-}
+bool sameOption(std::string_view option, std::string_view name) { return equalsNoCase(option, name); }
 
 bool isSingle(std::string_view option) { return sameOption(option, "Single"); }
 

@@ -2,27 +2,21 @@
 
 #include <cctype>
 
+#include "common/Text.h"
+
 namespace vel {
 
 namespace {
 
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
+char upperAscii(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 // The code without the long form's "Plan " in front ("Plan A" -> "A").
 std::string_view code(std::string_view plan) {
-  std::string_view s = trimmed(plan);
-  constexpr std::string_view kLong = "PLAN ";
-  if (s.size() > kLong.size()) {
-    bool longForm = true;
-    for (std::size_t i = 0; i < kLong.size() && longForm; ++i) longForm = upper(s[i]) == kLong[i];
-    if (longForm) s = trimmed(s.substr(kLong.size()));
-  }
+  std::string_view s = trim(plan);
+  constexpr std::string_view kLong = "Plan ";
+  if (s.size() > kLong.size() && equalsNoCase(s.substr(0, kLong.size() - 1), "Plan") &&
+      s[kLong.size() - 1] == ' ')
+    s = trim(s.substr(kLong.size()));
   return s;
 }
 
@@ -32,7 +26,7 @@ std::string_view planTableCode(std::string_view plan) { return code(plan); }
 
 bool isPlan(std::string_view plan, char letter) {
   const std::string_view c = code(plan);
-  return c.size() == 1 && upper(c.front()) == upper(letter);
+  return c.size() == 1 && upperAscii(c.front()) == upperAscii(letter);
 }
 
 std::string_view documentAgeText(std::string_view plan) {

@@ -1,8 +1,7 @@
 #include "members/PlanPremium.h"
 
-#include <cctype>
-
 #include "common/Money.h"
+#include "common/Text.h"
 #include "members/ClientRecords.h"
 #include "members/PlanCode.h"
 #include "recordstore/DataFiles.h"
@@ -10,17 +9,6 @@
 namespace vel {
 
 namespace {
-
-bool sameText(std::string_view a, std::string_view b) {
-  a = rtrim(a);
-  b = rtrim(b);
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 // Calls `fn(row)` for each plan row coded `code`, until it returns true.
 // Gives kDone, or the level of a failed read (shown).
@@ -37,7 +25,7 @@ int forEachPlanRow(DataFiles& files, std::string_view code, Fn fn) {
   for (;;) {
     if (f.TryReadNext() != kDone) return f.EndOfData() ? kDone : showFailedRead(f);
     const rec::Plan& row = f.rec<rec::Plan>();
-    if (!sameText(row.PLAN.str(), code) || fn(row)) return kDone;
+    if (!equalsNoCase(row.PLAN.str(), code) || fn(row)) return kDone;
   }
 }
 
@@ -55,7 +43,7 @@ PlanPick planPickOf(const rec::Plan& row) {
 }
 
 bool childrenAddToPremium(std::string_view plan, std::string_view option) {
-  return !(isPlan(plan, 'A') && sameText(option, "Family 10"));
+  return !(isPlan(plan, 'A') && equalsNoCase(option, "Family 10"));
 }
 
 double totalPremium(const rec::VelCli& client, bool hamperBilledApart) {
@@ -105,7 +93,7 @@ int readPlanRate(DataFiles& files, std::string_view plan, std::string_view optio
                  std::optional<PlanRate>& rate) {
   rate.reset();
   return forEachPlanRow(files, plan, [&](const rec::Plan& row) {
-    if (!sameText(row.TYPE.str(), option)) return false;
+    if (!equalsNoCase(row.TYPE.str(), option)) return false;
     rate = PlanRate{row.PREMIUM, row.PAY_OVER};
     return true;
   });
