@@ -34,15 +34,17 @@ class IdSearch {
       : files_(files), ui_(ui), id_(wide(id, 13)), key_(rtrim(id)) {}
 
   Check4IdResult run() {
-    search<rec::VelChd>("By_IDNo", "Children", [](rec::VelChd& r, const std::string& id) {
-      r.C1_ID_NUMBER = id;
-    }, [](const rec::VelChd& r) { return r.CLIENT_ID.text(); });
-    search<rec::VelCli>("By_IDNumber", "Main Member", [](rec::VelCli& r, const std::string& id) {
-      r.ID_NUMBER = id;
-    }, [](const rec::VelCli& r) { return r.CLIENT_ID.text(); });
-    search<rec::VelExt>("By_IDNo", "Extended Family", [](rec::VelExt& r, const std::string& id) {
-      r.ID_NUMBER = id;
-    }, [](const rec::VelExt& r) { return r.CLIENT_ID.text(); });
+    search<rec::VelChd>(
+        "By_IDNo", "Children", [](rec::VelChd& r, const std::string& id) { r.C1_ID_NUMBER = id; },
+        [](const rec::VelChd& r) { return r.CLIENT_ID.text(); });
+    search<rec::VelCli>(
+        "By_IDNumber", "Main Member",
+        [](rec::VelCli& r, const std::string& id) { r.ID_NUMBER = id; },
+        [](const rec::VelCli& r) { return r.CLIENT_ID.text(); });
+    search<rec::VelExt>(
+        "By_IDNo", "Extended Family",
+        [](rec::VelExt& r, const std::string& id) { r.ID_NUMBER = id; },
+        [](const rec::VelExt& r) { return r.CLIENT_ID.text(); });
     return result_;
   }
 
@@ -58,17 +60,21 @@ class IdSearch {
     f.ClearBuffer();
     setKey(f.rec<R>(), key_);
     switch (lookUp(f, key)) {
-      case Lookup::NotFound: return;
-      case Lookup::Failed: result_.complete = false; return;
-      case Lookup::Found: break;
+      case Lookup::NotFound:
+        return;
+      case Lookup::Failed:
+        result_.complete = false;
+        return;
+      case Lookup::Found:
+        break;
     }
     rec::VelCli holder;
     if (!holderOf(clientOf(f.rec<R>()), holder)) return;
-    ui_.message("ID No " + id_ + " exists in " + database +
-                    " database - Main member Client ID " + wide(holder.CLIENT_ID.str(), 10) +
-                    "  Surname " + wide(holder.SURNAME.str(), 25) + " Plan " +
-                    wide(holder.PLAN.str(), 7) + "  Option " + wide(holder.OPTION.str(), 15) +
-                    "  Status " + wide(holder.ACTIVE.str(), 10),
+    ui_.message("ID No " + id_ + " exists in " + database + " database - Main member Client ID " +
+                    wide(holder.CLIENT_ID.str(), 10) + "  Surname " +
+                    wide(holder.SURNAME.str(), 25) + " Plan " + wide(holder.PLAN.str(), 7) +
+                    "  Option " + wide(holder.OPTION.str(), 15) + "  Status " +
+                    wide(holder.ACTIVE.str(), 10),
                 "", Icon::None, kOk, kOk);
     ++result_.found;
   }
@@ -83,9 +89,14 @@ class IdSearch {
     cli.ClearBuffer();
     cli.rec<rec::VelCli>().CLIENT_ID = clientId;
     switch (lookUp(cli, "By_Client")) {
-      case Lookup::Found: holder = cli.rec<rec::VelCli>(); return true;
-      case Lookup::NotFound: return true;
-      case Lookup::Failed: result_.complete = false; return false;
+      case Lookup::Found:
+        holder = cli.rec<rec::VelCli>();
+        return true;
+      case Lookup::NotFound:
+        return true;
+      case Lookup::Failed:
+        result_.complete = false;
+        return false;
     }
     return false;
   }

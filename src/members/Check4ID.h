@@ -14,8 +14,8 @@ class DataFiles;
 class Ui;
 
 struct Check4IdResult {
-  int found = 0;          // messages shown, one per file that holds the number
-  bool complete = true;   // false when a file could not be read (the store said why)
+  int found = 0;         // messages shown, one per file that holds the number
+  bool complete = true;  // false when a file could not be read (the store said why)
 };
 
 // Searches the children (VelChd, By_IDNo), the policy holders (VelCli,

@@ -44,7 +44,7 @@ std::int16_t AgeOn(std::int32_t dob, std::int32_t today);
 struct IdSummaryInfo {
   std::string gender = "No Gender";   // "Male", "Female" or "No Gender"
   std::string citizenship = "Other";  // "South African", "Foreign" or "Other"
-  int oddSum = 0;   // digits in positions 1, 3, ... 11
+  int oddSum = 0;                     // digits in positions 1, 3, ... 11
   int evenSum = 0;  // digits in positions 2, 4, ... 12, doubled, their digits summed
   // True only for 13 digits whose last is the check digit of the first
   // twelve (the two sums and the digit make a multiple of ten).

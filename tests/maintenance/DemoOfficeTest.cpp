@@ -535,11 +535,9 @@ TEST(DemoOffice, ClientsPastNineThousandNineHundredAndNinetyNineGetFiveDigitNumb
     const auto& c = cli.rec<rec::VelCli>();
     ASSERT_EQ(c.NUMBER, expect++);
     const std::string id = c.CLIENT_ID.text();
-    const std::string number = id.substr(0, id.find('/'));
-    EXPECT_EQ(number, c.NUMBER < 10000 ? std::string(4 - std::to_string(c.NUMBER.value).size(),
-                                                     '0') + std::to_string(c.NUMBER.value)
-                                       : std::to_string(c.NUMBER.value))
-        << id;
+    const std::string digits = id.substr(0, id.find('/'));
+    EXPECT_EQ(digits.size(), c.NUMBER < 10000 ? 4u : 5u) << id;
+    EXPECT_EQ(std::stoll(digits), c.NUMBER) << id;
     EXPECT_TRUE(ids.insert(id).second) << id;
   }
   EXPECT_EQ(expect, 10003);

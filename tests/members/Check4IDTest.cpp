@@ -9,6 +9,7 @@
 #include "errors/ErrorManager.h"
 #include "members/Check4ID.h"
 #include "recordstore/DataFiles.h"
+#include "support/FileDamage.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 
@@ -111,6 +112,24 @@ TEST_F(Check4IDTest, ADependantWhosePolicyIsGoneStillShows) {
 TEST_F(Check4IDTest, AnEmptyDataFolderHoldsNoOneAndCreatesNoFile) {
   EXPECT_EQ(Check4ID(files, ui, "8001015009087").found, 0);
   EXPECT_FALSE(std::filesystem::exists(files.fm<rec::VelCli>().path()));
+}
+
+// A file another station holds locked is not passed off as holding no one:
+// the store names it and the search goes no further.
+TEST_F(Check4IDTest, AFileThatCannotBeReadStopsTheSearch) {
+  addClient(42, "0042/MOK", "Mokoena", "8001015009087", "A", "Family", "Active");
+  addChild("0042/MOK", "1405105009087");
+  FileManager& children = files.fm<rec::VelChd>();
+  FileUse use(children);
+  ASSERT_EQ(children.EnsureOpen(), kDone);
+  test::ExclusiveLock lock(children.path());
+  ASSERT_TRUE(lock.take());
+  ui.expect("Record Retrieval Error", kOk);
+  Check4IdResult r = Check4ID(files, ui, "8001015009087");
+  EXPECT_FALSE(r.complete);
+  EXPECT_EQ(r.found, 0);  // the policy holder's file is not searched either
+  ASSERT_EQ(ui.shown().size(), 1u);
+  EXPECT_NE(ui.shown()[0].text.find("VelChd"), std::string::npos) << ui.shown()[0].text;
 }
 
 }  // namespace

@@ -14,15 +14,15 @@ TEST(ClientIdFor, NumberAndTheFirstThreeCharactersOfTheSurname) {
     const char* id;
   } cases[] = {
       {42, "Mokoena", "0042/MOK"},
-      {42, "O'Neil", "0042/O-N"},       // an apostrophe would break quoting elsewhere
+      {42, "O'Neil", "0042/O-N"},  // an apostrophe would break quoting elsewhere
       {7, "D'Oliveira", "0007/D-O"},
-      {85, "Le Roux", "0085/LE"},       // the blank is a trailing one once stored
+      {85, "Le Roux", "0085/LE"},  // the blank is a trailing one once stored
       {3, "Ng", "0003/NG"},
       {9999, "Mahlangu", "9999/MAH"},
-      {10000, "Molefe", "10000/MOL"},   // past four digits: the digits it needs
+      {10000, "Molefe", "10000/MOL"},  // past four digits: the digits it needs
       {123456, "van der Merwe", "123456/VAN"},
-      {999999, "Zulu", "999999/ZUL"},   // the last that fits ten characters
-      {1000000, "Ng", "1000000/NG"},    // short surnames leave room for a seventh digit
+      {999999, "Zulu", "999999/ZUL"},  // the last that fits ten characters
+      {1000000, "Ng", "1000000/NG"},   // short surnames leave room for a seventh digit
   };
   for (const Case& c : cases) {
     ClientIdResult r = ClientIdFor(c.number, c.surname);

@@ -30,7 +30,7 @@ TEST(DateFromId, CenturyKeepsTheBirthDateOnOrBeforeToday) {
       {"2701015009087", ymd(1927, 1, 1)},    // next year is a century ago
       {"2611305009087", ymd(2026, 11, 30)},  // earlier this year
       {"9912315009087", ymd(1999, 12, 31)},
-      {"000101", ymd(2000, 1, 1)},           // six digits carry the whole date
+      {"000101", ymd(2000, 1, 1)},  // six digits carry the whole date
   };
   for (const Case& c : cases) EXPECT_EQ(DateFromId(c.id, kToday), c.expected) << c.id;
 }
