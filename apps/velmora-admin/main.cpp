@@ -213,8 +213,9 @@ int seedDemo(const std::string& dir, const std::vector<std::string_view>& args) 
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--clients" && i + 1 < args.size()) {
       auto v = parseNumber(args[++i]);
-      if (!v || *v < 1 || *v > 9999 || *v != static_cast<int>(*v))
-        return fail("--clients takes a whole number from 1 to 9999");
+      if (!v || *v < 1 || *v > vel::kDemoMostClients || *v != static_cast<int>(*v))
+        return fail("--clients takes a whole number from 1 to " +
+                    std::to_string(vel::kDemoMostClients));
       options.clients = static_cast<int>(*v);
     } else {
       return usage();

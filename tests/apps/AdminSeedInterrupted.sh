@@ -7,7 +7,9 @@
 set -u
 admin=$1
 dir=$2
-clients=1500
+# More clients than one transaction takes, so the kill lands between commits
+# or inside one, not after the last.
+clients=12000
 rm -rf "$dir" "$dir-clean"
 mkdir -p "$dir"
 

@@ -508,14 +508,39 @@ TEST(DemoOffice, ASeedingThatStillRunsIsNotClearedByASecondOne) {
   EXPECT_EQ(office.dump(), before);
 }
 
-TEST(DemoOffice, ClientCountsBeyondFourDigitNumbersAreRefused) {
+TEST(DemoOffice, ClientCountsOutsideOneToAHundredThousandAreRefused) {
   Office office;
-  for (int n : {0, 10000}) {
+  for (int n : {0, -3, kDemoMostClients + 1}) {
     DemoResult r = office.seed(n);
     EXPECT_FALSE(r.ok) << n;
-    EXPECT_NE(r.message.find("1 to 9999"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("1 to 100000"), std::string::npos) << r.message;
   }
   EXPECT_EQ(office.count("Plan"), 0);
+}
+
+// Client numbers from 10000 on take the digits they need; the ones before
+// keep their four digits. Seeds past one transaction's worth of clients, so
+// the groups join up without a gap or a repeat.
+TEST(DemoOffice, ClientsPastNineThousandNineHundredAndNinetyNineGetFiveDigitNumbers) {
+  Office office;
+  DemoResult r = office.seed(10002);
+  ASSERT_TRUE(r.ok) << r.message;
+  FileManager& cli = office.files.fm<rec::VelCli>();
+  FileUse use(cli);
+  ASSERT_EQ(cli.Records(), 10002);
+  std::set<std::string> ids;
+  cli.SetOrder(kPhysicalOrder);
+  std::int64_t expect = 1;
+  while (cli.ReadNext() == kDone) {
+    const auto& c = cli.rec<rec::VelCli>();
+    ASSERT_EQ(c.NUMBER, expect++);
+    const std::string id = c.CLIENT_ID.text();
+    const std::string digits = id.substr(0, id.find('/'));
+    EXPECT_EQ(digits.size(), c.NUMBER < 10000 ? 4u : 5u) << id;
+    EXPECT_EQ(std::stoll(digits), c.NUMBER) << id;
+    EXPECT_TRUE(ids.insert(id).second) << id;
+  }
+  EXPECT_EQ(expect, 10003);
 }
 
 TEST(DemoOffice, SameSeedGivesTheSameOfficeAndAnotherSeedAnother) {
