@@ -1,6 +1,5 @@
 #include "members/SetActive.h"
 
-#include <cctype>
 
 #include "common/Money.h"
 #include "common/Text.h"
@@ -33,19 +32,6 @@ std::optional<std::string_view> confirmComplete(Ui& ui, const rec::VelCli& clien
   if (!failed) return std::nullopt;
   ui.message(failed->text, failed->title, Icon::Question, kOk, kOk);
   return failed->focus;
-}
-
-bool planIs(std::string_view plan, char letter) {
-  plan = trim(plan);
-  const char want = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-  auto is = [&](char c) { return std::toupper(static_cast<unsigned char>(c)) == want; };
-  if (plan.size() == 1) return is(plan[0]);
-  // "Plan A": the word, one blank, the letter.
-  return plan.size() == 6 && equalsNoCase(plan.substr(0, 5), "Plan ") && is(plan[5]);
-}
-
-bool childrenAddToPremium(const rec::VelCli& client) {
-  return !(planIs(client.PLAN.str(), 'A') && client.OPTION == "Family 10");
 }
 
 SetActiveOutcome setActive(Ui& ui, FileManager& aud, SetActiveRequest& r) {

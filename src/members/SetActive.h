@@ -35,16 +35,6 @@ std::optional<Incomplete> firstIncomplete(const rec::VelCli& client);
 // to focus; nothing is shown and nothing given when the policy is complete.
 std::optional<std::string_view> confirmComplete(Ui& ui, const rec::VelCli& client);
 
-// Whether a plan code names the main plan with this letter. The plan table
-// holds one-letter codes ("A"); the long form ("Plan A") is matched as well,
-// case aside. Kept here until it joins the plan module's comparison.
-bool planIs(std::string_view plan, char letter);
-
-// Whether the children's premiums are added to the policy's premium: on
-// every plan except plan A with option "Family 10", where the children ride
-// in the plan premium.
-bool childrenAddToPremium(const rec::VelCli& client);
-
 enum class SetActiveResult {
   Incomplete,  // a check failed and was shown; nothing written
   Done,        // complete; on a change, the correction and trail written

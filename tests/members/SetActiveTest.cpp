@@ -4,6 +4,8 @@
 
 #include "members/Audit.h"
 #include "members/MembersFixture.h"
+#include "members/PlanCode.h"
+#include "members/PlanPremium.h"
 #include "members/SetActive.h"
 #include "recordstore/FileManager.h"
 
@@ -43,26 +45,26 @@ TEST(SetActiveChecks, FirstFailingCheckGivesItsTitleTextAndFocus) {
 }
 
 TEST(SetActiveChecks, PlanLettersMatchTheTableCodesAndTheLongForms) {
-  EXPECT_TRUE(planIs("A", 'A'));
-  EXPECT_TRUE(planIs("Plan A", 'A'));
-  EXPECT_TRUE(planIs("plan a ", 'A'));
-  EXPECT_TRUE(planIs("c", 'C'));
-  EXPECT_FALSE(planIs("B", 'A'));
-  EXPECT_FALSE(planIs("HAM", 'A'));
-  EXPECT_FALSE(planIs("Plan AB", 'A'));
-  EXPECT_FALSE(planIs("", 'A'));
+  EXPECT_TRUE(isPlan("A", 'A'));
+  EXPECT_TRUE(isPlan("Plan A", 'A'));
+  EXPECT_TRUE(isPlan("plan a ", 'A'));
+  EXPECT_TRUE(isPlan("c", 'C'));
+  EXPECT_FALSE(isPlan("B", 'A'));
+  EXPECT_FALSE(isPlan("HAM", 'A'));
+  EXPECT_FALSE(isPlan("Plan AB", 'A'));
+  EXPECT_FALSE(isPlan("", 'A'));
 
   rec::VelCli c = MembersFixture::completePolicy();
   c.PLAN = "A";
   c.OPTION = "Family 10";
-  EXPECT_FALSE(childrenAddToPremium(c));
+  EXPECT_FALSE(childrenAddToPremium(c.PLAN.str(), c.OPTION.str()));
   c.PLAN = "Plan A";
-  EXPECT_FALSE(childrenAddToPremium(c));
+  EXPECT_FALSE(childrenAddToPremium(c.PLAN.str(), c.OPTION.str()));
   c.OPTION = "Family";
-  EXPECT_TRUE(childrenAddToPremium(c));
+  EXPECT_TRUE(childrenAddToPremium(c.PLAN.str(), c.OPTION.str()));
   c.PLAN = "B";
   c.OPTION = "Family 10";
-  EXPECT_TRUE(childrenAddToPremium(c));
+  EXPECT_TRUE(childrenAddToPremium(c.PLAN.str(), c.OPTION.str()));
 }
 
 class SetActiveTest : public MembersFixture {
