@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dictionary/Dictionary.h"
 #include "forms/FormDecl.h"
