@@ -51,7 +51,9 @@ void* FormCycle::record() { return fm_->buffer(); }
 
 FieldRef FormCycle::field(int entry) { return fm_->field(entries_[static_cast<std::size_t>(entry)]->field); }
 
-EntryContext FormCycle::context() { return EntryContext{files_, ui_, fm_->buffer(), request_}; }
+EntryContext FormCycle::context() {
+  return EntryContext{files_, ui_, fm_->buffer(), request_, copy_ ? copy_->get() : nullptr};
+}
 
 bool FormCycle::open(const std::vector<std::pair<std::string, std::string>>& presets) {
   ErrorManager& errors = *files_.context().errors;
@@ -219,6 +221,10 @@ FormCycle::Outcome FormCycle::saveChange() {
     }
     if (rc == kDone) {
       response_ = Response::Completed;
+      if (decl_.afterChange) {
+        EntryContext c = context();
+        decl_.afterChange(c);
+      }
       return Outcome{Outcome::Close};
     }
     if (fm_->LastEngineCode() == ecode::kChanged) {

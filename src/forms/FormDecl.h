@@ -34,6 +34,9 @@ struct EntryContext {
   Ui& ui;
   void* record;  // the form's record buffer
   Request request;
+  // The record as the form loaded it (a change: as read; an insert: as
+  // primed); nullptr while the form is still priming.
+  const void* loaded = nullptr;
 };
 
 // An entry's check, run when the entry is completed and again on OK. It shows
@@ -89,6 +92,9 @@ struct FormDecl {
   std::function<void(EntryContext&)> prime;
   // Runs before a delete; false keeps the record (the hook told the user why).
   std::function<bool(EntryContext&)> beforeDelete;
+  // Runs after a change has been saved (the audit trail of what it altered,
+  // against the record as loaded).
+  std::function<void(EntryContext&)> afterChange;
 
   const FormSettings& settings() const { return formSettings(procedure); }
   const std::string& caption(Request r) const;

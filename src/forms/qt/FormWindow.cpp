@@ -222,7 +222,11 @@ void FormWindow::display(int i) {
   QWidget* w = widgets_[static_cast<std::size_t>(i)];
   QSignalBlocker block(w);
   switch (e.kind) {
-    case EntryKind::Check: static_cast<QCheckBox*>(w)->setChecked(f.whole() == 1); return;
+    case EntryKind::Check:
+      // A box on a text field is ticked when the field holds its first choice.
+      static_cast<QCheckBox*>(w)->setChecked(f.isText() ? choiceIndex(e, f) == 0 && !e.choices.empty()
+                                                         : f.whole() == 1);
+      return;
     case EntryKind::Radio: {
       auto* group = w->findChild<QButtonGroup*>();
       QSignalBlocker b2(group);
@@ -251,6 +255,17 @@ bool FormWindow::take(int i) {
   QWidget* w = widgets_[static_cast<std::size_t>(i)];
   switch (e.kind) {
     case EntryKind::Check:
+      if (f.isText()) {
+        // Ticked: the first choice. Cleared: the second, when the field held
+        // the first; any other value (a third choice) stays as it is.
+        if (e.choices.size() >= 2) {
+          if (static_cast<QCheckBox*>(w)->isChecked())
+            setChoice(e, f, 0);
+          else if (choiceIndex(e, f) == 0)
+            setChoice(e, f, 1);
+        }
+        return true;
+      }
       f.whole() = static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0;
       return true;
     case EntryKind::Radio:
@@ -286,7 +301,14 @@ void FormWindow::completed(int i) {
     return;
   }
   if (edit) edit->setModified(false);
-  display(i);
+  // An entry's check may fill other fields (a date of birth and an age from
+  // an identity number; two controls on one field): show them all, except
+  // entries still holding text the clerk has typed and not completed.
+  for (int j = 0; j < static_cast<int>(widgets_.size()); ++j) {
+    auto* other = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(j)]);
+    if (j != i && other && other->isModified()) continue;
+    display(j);
+  }
 }
 
 void FormWindow::focusEntry(int i) {

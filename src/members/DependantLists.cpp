@@ -1,0 +1,81 @@
+// The lists of one policy's children and extended family, and their
+// registration with the catalog.
+#include "errors/ErrorManager.h"
+#include "forms/Catalog.h"
+#include "members/DependantForms.h"
+#include "members/DependantRules.h"
+
+namespace vel {
+
+namespace {
+
+ColumnDecl col(std::string heading, std::string field, int width, std::string picture = {}) {
+  ColumnDecl c;
+  c.heading = std::move(heading);
+  c.field = std::move(field);
+  c.width = width;
+  c.picture = std::move(picture);
+  return c;
+}
+
+// Every action passes the policy's option rules first, and an insert the
+// ten-person limit; a refusal has been shown and the form does not open.
+// Without a policy there is nothing to add a dependant to.
+std::function<bool(ListAction, ListContext&)> dependantRules(const DependantSession& session,
+                                                             DependantList which) {
+  return [session, which](ListAction action, ListContext& c) {
+    DependantAction act;
+    switch (action) {
+      case kActInsert: act = DependantAction::Insert; break;
+      case kActChange: act = DependantAction::Change; break;
+      case kActDelete: act = DependantAction::Delete; break;
+      default: return false;
+    }
+    std::optional<DependantPolicy> p = session.policy ? session.policy() : std::nullopt;
+    if (!p) return act == DependantAction::Insert;
+    DependantCounts counts;
+    return checkDependantAction(c.ui, c.files, p->client, which, act, counts) != kDone;
+  };
+}
+
+ListDecl dependantList(const DependantSession& session, DependantList which) {
+  const bool children = which == DependantList::Children;
+  ListDecl l;
+  l.procedure = children ? "Browse_VelChd" : "Browse_VelExt";
+  l.title = children ? "Children" : "Extended Family";
+  l.heading = l.title;
+  l.file = children ? "VelChd" : "VelExt";
+  l.form = children ? "Update_VelChd" : "Update_VelExt";
+  if (children) {
+    l.columns = {col("Surname", "C1_SURNAME", 20), col("First Name", "C1_FIRSTNAME", 20),
+                 col("ID Number", "C1_ID_NUMBER", 13), col("DOB", "C1_DOB", 10, "d06"),
+                 col("Gender", "GENDER", 7), col("Number", "NUMBER", 6)};
+  } else {
+    l.columns = {col("Surname", "SURNAME", 20), col("Firstname", "FIRSTNAME", 20),
+                 col("ID Number", "ID_NUMBER", 13), col("DOB", "DOB", 10, "d06"),
+                 col("Gender", "GENDER", 7), col("Number", "NUMBER", 6)};
+  }
+  l.tabs = {{"By Client", "By_Client", ""}};
+  l.actions = kActInsert | kActChange | kActDelete | kActView;
+  l.handles = dependantRules(session, which);
+  return l;
+}
+
+}  // namespace
+
+ListDecl childList(const DependantSession& session) {
+  return dependantList(session, DependantList::Children);
+}
+
+ListDecl extendedList(const DependantSession& session) {
+  return dependantList(session, DependantList::ExtendedFamily);
+}
+
+void addDependantForms(Catalog& catalog, const DependantSession& session) {
+  catalog.add(childForm(session));
+  catalog.add(extendedForm(session));
+  catalog.add(childList(session));
+  catalog.add(extendedList(session));
+}
+
+}  // namespace vel
