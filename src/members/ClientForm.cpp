@@ -3,11 +3,13 @@
 #include <utility>
 
 #include "common/Money.h"
+#include "common/Text.h"
 #include "errors/ErrorManager.h"
 #include "ledger/LedgerDesc.h"
 #include "ledger/Postings.h"
 #include "members/ClientNumber.h"
 #include "members/IdNumber.h"
+#include "members/ClientRecords.h"
 #include "members/MemberContext.h"
 #include "members/SetActive.h"
 #include "recordstore/DataFiles.h"
@@ -46,6 +48,8 @@ EntryDecl listed(EntryDecl e, std::string list, std::string from) {
 // The waiting period runs six months and two years from its start.
 constexpr std::int32_t kSixMonths = 184;
 constexpr std::int32_t kTwoYears = 730;
+// SMS_REA keeps the first 30 characters of the reason list's REASON.
+constexpr std::size_t kReasonWidth = 30;
 
 // The first record of a one-record settings file, or a cleared one.
 template <class R>
@@ -65,6 +69,24 @@ std::string initialsOf(const rec::VelCli& c) {
   if (!c.FIRSTNAME.blank()) s += c.FIRSTNAME.str().front();
   if (!c.MIDDLENAME.blank()) s += c.MIDDLENAME.str().front();
   return s;
+}
+
+// Whether a record of R has `code` in the first field of key `key`; the
+// found record stays in R's buffer (the bank row whose branch is copied).
+// A failed read is shown and counts as not found.
+template <class R, class Field>
+bool onFile(DataFiles& files, const char* key, Field R::*field, std::string_view code) {
+  FileManager& f = files.fm<R>();
+  FileUse use(f);
+  if (f.EnsureOpen() != kDone) return false;
+  f.ClearBuffer();
+  f.rec<R>().*field = code;
+  if (f.SetOrderAt(f.keyIndex(key)) != kDone) return false;
+  if (f.TryReadNext() != kDone) {
+    if (!f.EndOfData()) showFailedRead(f);
+    return false;
+  }
+  return equalsNoCase(rtrim((f.rec<R>().*field).str()), rtrim(code));
 }
 
 }  // namespace
@@ -88,7 +110,7 @@ FormDecl clientFormDecl() {
        red(entry("ID Number:", "ID_NUMBER")), red(entry("DoB", "DOB", EntryKind::Day)),
        entry("Home Phone:", "PHONE_HOME"), entry("Cell", "PHONE_CELL"),
        entry("Work Phone:", "PHONE_WORK"), entry("Gender:", "GENDER", EntryKind::Choice, genders),
-       listed(entry("Bank Name:", "BANK_NAME"), "SelectBank", "NAME"),
+       listed(entry("Bank Name:", "BANK_NAME"), "Browse_C_Banks_Branches", "NAME"),
        entry("Branch Name:", "BRANCH_NAME"), entry("Branch Code:", "BRANCH_CODE"),
        entry("Account No:", "ACCOUNT_NUMBER"),
        entry("Account Type", "ACCOUNT_TYPE", EntryKind::Choice,
@@ -100,14 +122,14 @@ FormDecl clientFormDecl() {
   f.tabs.push_back(TabDecl{
       "Home Address",
       {entry("Str No", "STRNO"), entry("Address Info", "H_ADDR1"), entry("", "H_ADDR2"),
-       listed(entry("", "H_ADDR3"), "SelectTown", "TOWN"), entry("Postal Code", "H_CODE"),
+       listed(entry("", "H_ADDR3"), "Browse_Town", "TOWN"), entry("Postal Code", "H_CODE"),
        red(entry("Postal Address:", "P_ADDR1")), entry("", "P_ADDR2"),
-       red(listed(entry("Town:", "P_ADDR3"), "SelectTown", "TOWN")), red(entry("", "P_CODE")),
+       red(listed(entry("Town:", "P_ADDR3"), "Browse_Town", "TOWN")), red(entry("", "P_CODE")),
        entry("Email", "EMAIL"), entry("Maiden Name", "MAIDENNAME"),
-       listed(entry("Route", "ROUTE"), "SelectRoute", "ROUTE")}});
+       listed(entry("Route", "ROUTE"), "Browse_Route", "ROUTE")}});
   f.tabs.push_back(TabDecl{
       "Remarks / Plan / SMS",
-      {entry("General Remarks", "REMARKS"), red(listed(entry("Plan", "PLAN"), "SelectPlan", "PLAN")),
+      {entry("General Remarks", "REMARKS"), red(listed(entry("Plan", "PLAN"), "Browse_Plans", "PLAN")),
        shown(entry("Option", "OPTION")), shown(entry("Cover", "BENEFIT", EntryKind::Number)),
        shown(entry("Premium", "PREMIUM", EntryKind::Number)),
        shown(entry("Total Premium", "PLANPREM", EntryKind::Number)),
@@ -119,7 +141,7 @@ FormDecl clientFormDecl() {
        shown(entry("6 Months", "DATE6", EntryKind::Day)),
        shown(entry("24 Months", "DATE24", EntryKind::Day)),
        entry("SMS Date", "SMS_DATE", EntryKind::Day),
-       listed(entry("Reason", "SMS_REA"), "SelectSMS", "REASON"),
+       listed(entry("Reason", "SMS_REA"), "Browse_SMS", "REASON"),
        entry("Send it?", "SMS_SENDIT", EntryKind::Check), entry("SMS Message", "SMS_MESS")}});
   f.tabs.push_back(TabDecl{
       "Spouse/Beneficiaries/Agent/Collector",
@@ -135,9 +157,9 @@ FormDecl clientFormDecl() {
        entry("Gender", "S_GENDER", EntryKind::Choice, genders),
        entry("Change Date", "S_CHANGEDATE", EntryKind::Day),
        entry("Status", "S_ACTIVE", EntryKind::Choice, {"Active", "Deceased"}),
-       listed(entry("Agent Code", "AGE_CODE"), "SelectAgent", "CODE"),
+       listed(entry("Agent Code", "AGE_CODE"), "Browse_Agent", "CODE"),
        shown(entry("Agent Name", "AGE_SURNAME")), shown(entry("", "AGE_FNAME")),
-       listed(entry("Collector Code", "COL_CODE"), "SelectCollector", "CODE"),
+       listed(entry("Collector Code", "COL_CODE"), "Browse_Collector", "CODE"),
        shown(entry("Collector Surname", "COL_SURNAME")), shown(entry("", "COL_FNAME")),
        entry("Commission", "AGE_COMM", EntryKind::Number),
        entry("Commission", "COL_COMM", EntryKind::Number)}});
@@ -202,6 +224,54 @@ void ClientForm::showButtons(std::string_view plan, std::string_view option) {
   if (b.extended != ButtonShow::Unchanged) extendedButtons_ = b.extended == ButtonShow::Shown;
 }
 
+ClientForm::Reply ClientForm::lookUp(std::string_view field) {
+  const rec::VelCli& c = client();
+  auto blankOr = [&](std::string_view code, auto found) -> Reply {
+    code = rtrim(code);
+    if (code.empty() || found(code)) return {};
+    return {Reply::OpenList, std::string(field), false, lookupList(field)};
+  };
+  if (field == "BANK_NAME")
+    return blankOr(c.BANK_NAME.str(), [&](std::string_view v) {
+      return onFile(files_, "By_Name", &rec::BankList::NAME, v);
+    });
+  if (field == "H_ADDR3" || field == "P_ADDR3")
+    return blankOr(field == "H_ADDR3" ? c.H_ADDR3.str() : c.P_ADDR3.str(), [&](std::string_view v) {
+      return onFile(files_, "By_Town", &rec::Town::TOWN, v);
+    });
+  if (field == "ROUTE")
+    return blankOr(c.ROUTE.str(), [&](std::string_view v) {
+      return onFile(files_, "By_Route", &rec::Route::ROUTE, v);
+    });
+  if (field == "SMS_REA")
+    // The reason on file may be longer than the 30 characters kept here.
+    return blankOr(c.SMS_REA.str(), [&](std::string_view v) {
+      FileManager& f = files_.fm<rec::SMS_Data>();
+      return onFile(files_, "By_Reason", &rec::SMS_Data::REASON, v) ||
+             equalsNoCase(rtrim(f.rec<rec::SMS_Data>().REASON.str().substr(0, kReasonWidth)), v);
+    });
+  if (field == "PLAN")
+    // A plan code typed is only checked; the premiums come with the list.
+    return blankOr(c.PLAN.str(), [&](std::string_view v) {
+      return onFile(files_, "By_Plan", &rec::Plan::PLAN, v);
+    });
+  if (field == "AGE_CODE")
+    return blankOr(c.AGE_CODE.str(), [&](std::string_view v) {
+      return onFile(files_, "KeyCode", &rec::Agent::CODE, v);
+    });
+  if (field == "COL_CODE")
+    return blankOr(c.COL_CODE.str(), [&](std::string_view v) {
+      return onFile(files_, "KeyCode", &rec::Collect::CODE, v);
+    });
+  return {};
+}
+
+std::string ClientForm::lookupList(std::string_view field) const {
+  for (const EntryDecl* e : cycle_.entries())
+    if (e->field == field) return e->lookup.list;
+  return {};
+}
+
 ClientForm::Reply ClientForm::accepted(std::string_view field) {
   rec::VelCli& c = client();
   const bool inserting = request() == Request::Insert;
@@ -237,16 +307,17 @@ ClientForm::Reply ClientForm::accepted(std::string_view field) {
       c.BRANCH_NAME = b.BRANCH.str();
       c.BRANCH_CODE = b.CODE.str();
     }
+    return lookUp(field);
   } else if (field == "WAIT_DATE") {
     const std::int32_t start = static_cast<std::int32_t>(c.WAIT_DATE.value);
     c.DATE6 = start == 0 ? 0 : start + kSixMonths;
     c.DATE24 = start == 0 ? 0 : start + kTwoYears;
-  } else if (field == "SMS_REA") {
-    c.SMS_REA.cut();
   } else if (field == "ACTIVE") {
     return statusChosen(c.ACTIVE.str());
   } else {
-    return {Reply::Stay, {}, false};
+    Reply r = lookUp(field);
+    if (r.action == Reply::Stay) r.redisplay = false;
+    return r;
   }
   return {};
 }
@@ -389,7 +460,16 @@ ClientForm::Reply ClientForm::from(const FormCycle::Outcome& o) {
   return {Reply::Stay, {}, o.redisplay};
 }
 
-ClientForm::Reply ClientForm::ok() { return from(cycle_.ok()); }
+ClientForm::Reply ClientForm::ok() {
+  // A new policy is never saved without its client number, even when the
+  // surname was typed but never left (the number links every dependant and
+  // ledger entry).
+  if (request() == Request::Insert && client().CLIENT_ID.blank()) {
+    Reply r = accepted("SURNAME");
+    if (r.action == Reply::Focus) return r;
+  }
+  return from(cycle_.ok());
+}
 
 ClientForm::Reply ClientForm::cancel() { return from(cycle_.leave()); }
 

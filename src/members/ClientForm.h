@@ -37,9 +37,18 @@ class ClientForm {
 
   // What the window must do after an event.
   struct Reply {
-    enum Action { Stay, Focus, Close } action = Stay;
-    std::string focus;       // the field to focus (Focus)
+    enum Action {
+      Stay,
+      Focus,     // put the focus on `focus`
+      // A code typed into `focus` is not on file: open `list` to pick one
+      // (the matching ...Picked method takes the pick; when the list is
+      // cancelled the focus stays on the field).
+      OpenList,
+      Close,
+    } action = Stay;
+    std::string focus;       // the field to focus (Focus, OpenList)
     bool redisplay = true;   // show the record's values again
+    std::string list;        // the list to open (OpenList)
   };
 
   // Opens the form on the VelCli file's current record (change, view) or on
@@ -62,6 +71,9 @@ class ClientForm {
   bool extendedButtonsShown() const { return extendedButtons_; }
 
   // A field completed by the clerk; its new value is already in the record.
+  // A lookup field (bank, towns, route, SMS reason, plan, agent, collector)
+  // that is not blank is looked up in its file; a typed plan code is only
+  // checked, the premiums come with a pick from the plan list.
   Reply accepted(std::string_view field);
   // A date picked with a calendar button ("Select Birth Date" for DOB and
   // S_DOB, "Select a Date" for the others): written and accepted.
@@ -88,6 +100,8 @@ class ClientForm {
 
  private:
   Reply setActiveNow();
+  Reply lookUp(std::string_view field);
+  std::string lookupList(std::string_view field) const;
   Reply from(const FormCycle::Outcome& o);
   void showButtons(std::string_view plan, std::string_view option);
   void prime();

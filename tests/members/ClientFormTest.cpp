@@ -143,6 +143,68 @@ TEST_F(ClientFormTest, CancelledInsertGivesItsNumberBack) {
   EXPECT_TRUE(all<rec::VelCli>().empty());
 }
 
+TEST_F(ClientFormTest, AcceptWithoutLeavingTheSurnameStillNumbersThePolicy) {
+  {
+    ClientForm form(files, ui, clock, Request::Insert);
+    ASSERT_TRUE(form.open());
+    form.client().SURNAME = "Mokoena";
+    EXPECT_EQ(ClientForm::Reply::Close, form.ok().action);
+  }
+  ASSERT_EQ(1u, all<rec::VelCli>().size());
+  EXPECT_EQ("0001/MOK", all<rec::VelCli>()[0].CLIENT_ID.text());
+}
+
+TEST_F(ClientFormTest, TypedCodesAreLookedUpAndUnknownOnesOpenTheirList) {
+  add<rec::Town>([](rec::Town& t) { t.TOWN = "Soweto"; });
+  add<rec::Route>([](rec::Route& r) { r.ROUTE = "North"; });
+  add<rec::SMS_Data>([](rec::SMS_Data& d) { d.REASON = "Premium reminder for the month of Dece"; });
+  add<rec::Agent>([](rec::Agent& a) { a.CODE = "A01"; });
+  add<rec::Collect>([](rec::Collect& a) { a.CODE = "C07"; });
+  add<rec::BankList>([](rec::BankList& b) {
+    b.NAME = "FNB";
+    b.BRANCH = "Maponya Mall";
+    b.CODE = "250655";
+  });
+  plan("A", "Family", 100, 80, 10, 15000);
+
+  struct Case {
+    const char* field;
+    const char* typed;
+    const char* list;  // nullptr: accepted without a list
+  };
+  const Case cases[] = {
+      {"P_ADDR3", "soweto", nullptr},   {"P_ADDR3", "Sowet", "Browse_Town"},
+      {"H_ADDR3", "", nullptr},         {"H_ADDR3", "Alex", "Browse_Town"},
+      {"ROUTE", "NORTH", nullptr},      {"ROUTE", "South", "Browse_Route"},
+      {"SMS_REA", "Premium reminder for the month", nullptr},
+      {"SMS_REA", "Overdue", "Browse_SMS"},
+      {"PLAN", "a", nullptr},           {"PLAN", "E", "Browse_Plans"},
+      {"AGE_CODE", "A01", nullptr},     {"AGE_CODE", "A02", "Browse_Agent"},
+      {"COL_CODE", "c07", nullptr},     {"COL_CODE", "C01", "Browse_Collector"},
+      {"BANK_NAME", "fnb", nullptr},    {"BANK_NAME", "Absa", "Browse_C_Banks_Branches"},
+  };
+  ClientForm form(files, ui, clock, Request::Insert);
+  ASSERT_TRUE(form.open());
+  FileManager& cli = files.fm<rec::VelCli>();
+  for (const Case& t : cases) {
+    SCOPED_TRACE(std::string(t.field) + " = " + t.typed);
+    cli.field(cli.layout().fieldIndex(t.field)).text() = t.typed;
+    ClientForm::Reply r = form.accepted(t.field);
+    if (t.list) {
+      EXPECT_EQ(ClientForm::Reply::OpenList, r.action);
+      EXPECT_EQ(t.field, r.focus);
+      EXPECT_EQ(t.list, r.list);
+    } else {
+      EXPECT_NE(ClientForm::Reply::OpenList, r.action);
+    }
+  }
+  // A typed plan code fills nothing in.
+  EXPECT_DOUBLE_EQ(0, form.client().PREMIUM);
+  EXPECT_TRUE(form.client().OPTION.blank());
+  ui.expect("Save Record", kNo);
+  form.cancel();
+}
+
 TEST_F(ClientFormTest, AcceptedFieldsFillTheirCompanions) {
   add<rec::CommStr>([](rec::CommStr& s) {
     s.AGENT = 12.5;
