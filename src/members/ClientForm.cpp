@@ -218,6 +218,11 @@ bool ClientForm::open() {
   return true;
 }
 
+std::string ClientForm::emailLink() {
+  const std::string_view address = trim(client().EMAIL.str());
+  return address.empty() ? std::string() : "mailto:" + std::string(address);
+}
+
 void ClientForm::showButtons(std::string_view plan, std::string_view option) {
   const DependantButtons b = dependantButtons(plan, option);
   if (b.children != ButtonShow::Unchanged) childButtons_ = b.children == ButtonShow::Shown;

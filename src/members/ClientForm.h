@@ -66,6 +66,9 @@ class ClientForm {
   std::int16_t SAGE() const { return sage_; }  // "Spouse Age"
   // "Prem To Pay Over" is shown to the administrator only.
   bool premToPayShown() const { return premToPayShown_; }
+  // The link the e-mail field opens in the user's mail program: "mailto:"
+  // and the address; blank when there is no address.
+  std::string emailLink();
   // The three buttons of each dependant list: shown unless a plan hid them.
   bool childButtonsShown() const { return childButtons_; }
   bool extendedButtonsShown() const { return extendedButtons_; }

@@ -108,6 +108,9 @@ TEST_F(ClientFormTest, NewPolicyIsPrimedNumberedAndSummarisedOncePerOpening) {
     EXPECT_EQ("Female", c.S_GENDER.text());
     EXPECT_EQ(41, form.SAGE());
     form.accepted("S_ID_NUMBER");
+    c.B1_ID_NUMBER = "7003035009083";
+    form.accepted("B1_ID_NUMBER");
+    EXPECT_EQ(dateFromYmd(1970, 3, 3), c.B1_DOB);
 
     EXPECT_EQ(ClientForm::Reply::Close, form.ok().action);
     EXPECT_EQ(Response::Completed, form.response());
@@ -338,6 +341,37 @@ TEST_F(ClientFormTest, PremiumToPayOverIsShownToTheAdministratorOnly) {
     EXPECT_EQ(ClientForm::Reply::Close, form.ok().action);
     releasePolicies();
   }
+}
+
+TEST_F(ClientFormTest, OpeningTakesTheBranchAndCopyToHamperStopsDoubleBilling) {
+  add<rec::Config>([](rec::Config& c) { c.BRANCH_ID = "JHB"; });
+  storedPolicy();
+  FileManager& f = files.fm<rec::VelCli>();
+  f.rec<rec::VelCli>().HAM_BYTE = 1;
+  f.rec<rec::VelCli>().HAMPER = 50;
+  f.rec<rec::VelCli>().PLANPREM = 150;
+  ASSERT_EQ(kDone, f.Update());
+  {
+    ClientForm form(files, ui, clock, Request::Change);
+    ASSERT_TRUE(form.open());
+    EXPECT_EQ("JHB", globals().CUR_BRANCH());
+    ui.expect("Copy Data", kYes);
+    EXPECT_EQ(CopyToHamperResult::Added, form.copyDataToHamper());
+    EXPECT_DOUBLE_EQ(100, form.client().PLANPREM);
+    EXPECT_EQ(ClientForm::Reply::Close, form.ok().action);
+  }
+  releasePolicies();
+  EXPECT_DOUBLE_EQ(100, all<rec::VelCli>().at(0).PLANPREM);
+  ASSERT_EQ(1u, all<rec::Hamper>().size());
+  EXPECT_EQ("0042/MOL", all<rec::Hamper>()[0].CLIENT_ID.text());
+
+  // Viewing a policy copies nothing and asks nothing.
+  current();
+  ClientForm view(files, ui, clock, Request::View);
+  ASSERT_TRUE(view.open());
+  EXPECT_EQ(CopyToHamperResult::Declined, view.copyDataToHamper());
+  view.ok();
+  releasePolicies();
 }
 
 TEST_F(ClientFormTest, NonActiveDatesTheChangeAndWritesNothingElse) {
