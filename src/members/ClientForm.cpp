@@ -318,7 +318,7 @@ ClientForm::Reply ClientForm::accepted(std::string_view field) {
     c.DATE6 = start == 0 ? 0 : start + kSixMonths;
     c.DATE24 = start == 0 ? 0 : start + kTwoYears;
   } else if (field == "ACTIVE") {
-    return statusChosen(c.ACTIVE.str());
+    return statusChosen(c.ACTIVE.text());
   } else {
     Reply r = lookUp(field);
     if (r.action == Reply::Stay) r.redisplay = false;
