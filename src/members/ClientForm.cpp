@@ -204,8 +204,10 @@ bool ClientForm::open() {
   if (request() != Request::Insert) {
     old_ = c;
     oldActive_ = c.ACTIVE.text();
-    memberContext().SEL_PLAN = c.PLAN.text();
   }
+  // The children's form rates children by SEL_PLAN: the policy's own plan,
+  // never one picked on an earlier form of this thread.
+  memberContext().SEL_PLAN = c.PLAN.text();
   correctedFrom_ = c.PREMIUM;
   premToPayShown_ = globals().IS_ADMIN.load() == 1;
   const rec::CommStr comm = firstRecord<rec::CommStr>(files_);

@@ -72,9 +72,11 @@ class ClientFormTest : public PlanFixture {
 
 TEST_F(ClientFormTest, NewPolicyIsPrimedNumberedAndSummarisedOncePerOpening) {
   memberContext().GLO_ID_NUMBER = kHolderId;
+  memberContext().SEL_PLAN = "B";  // picked on an earlier form
   {
     ClientForm form(files, ui, clock, Request::Insert);
     ASSERT_TRUE(form.open());
+    EXPECT_EQ("", memberContext().SEL_PLAN);
     EXPECT_EQ("Adding a Client Record", form.caption());
     rec::VelCli& c = form.client();
     EXPECT_EQ(kToday, c.DATE);
