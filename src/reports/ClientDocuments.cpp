@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "common/Dates.h"
 #include "common/Money.h"
 #include "common/Picture.h"
 #include "common/Text.h"
+#include "reports/CollectionCards.h"
 #include "shell/ShellUi.h"
 
 namespace vel {
@@ -135,6 +137,123 @@ report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
   items.push_back(Item::boxAt(0, 7, doc.page.printableWidth(), 11));
   doc.addFreeBand(19, std::move(items));
   return doc;
+}
+
+namespace {
+
+// Reads the client into the buffer of VelCli; false when not on file or on
+// a failure (ctx failed).
+bool readClient(ReportContext& ctx, FileManager& cli, const std::string& clientId) {
+  cli.ClearBuffer();
+  cli.rec<rec::VelCli>().CLIENT_ID = clientId;
+  if (cli.EnsureOpen() != kDone) {
+    ctx.failed = true;
+    return false;
+  }
+  return getByKey(ctx, cli, cli.keyIndex("By_Client"));
+}
+
+std::string joined(std::initializer_list<std::string> parts, const char* sep = " ") {
+  std::string out;
+  for (const std::string& p : parts)
+    if (!p.empty()) out += (out.empty() ? "" : sep) + p;
+  return out;
+}
+
+std::string ageText(std::int64_t dob, std::int32_t on) {
+  return dob > 0 ? std::to_string(ageOn(static_cast<std::int32_t>(dob), on)) : "";
+}
+
+std::string dayText(std::int64_t day) { return day > 0 ? dateText(day) : ""; }
+
+}  // namespace
+
+report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
+                                 const std::string& clientId) {
+  report::Document doc = startDocument(ctx, "Client Information", false);
+  doc.headerLines.push_back(businessLine(ctx));
+  doc.columns = {Column{"", 34}, Column{"", 59}, Column{"", 34}, Column{"", 59}};
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse useCli(cli);
+  if (!readClient(ctx, cli, clientId)) return doc;
+  const rec::VelCli c = cli.rec<rec::VelCli>();
+  const std::int32_t today = ctx.started.day;
+  const auto code = [](std::int64_t n) {
+    return n == 0 ? std::string() : Picture::parse("n04").formatWhole(n);
+  };
+
+  doc.addGroupHeader("Policy Holder");
+  doc.addRow({"Client No", c.CLIENT_ID.text(), "Plan", joined({c.PLAN.text(), c.OPTION.text()}, " - ")});
+  doc.addRow({"Surname", c.SURNAME.text(), "First Names",
+              joined({c.FIRSTNAME.text(), c.MIDDLENAME.text()})});
+  doc.addRow({"ID Number", c.ID_NUMBER.text(), "Date of Birth", dayText(c.DOB)});
+  doc.addRow({"Age", ageText(c.DOB, today), "Gender", c.GENDER.text()});
+  doc.addRow({"Maiden Name", c.MAIDENNAME.text(), "E-mail", c.EMAIL.text()});
+  doc.addRow({"Tel (H)", c.PHONE_HOME.text(), "Tel (W)", c.PHONE_WORK.text()});
+  doc.addRow({"Cell", c.PHONE_CELL.text(), "Status", c.ACTIVE.text()});
+  doc.addRow({"Home Address", joined({c.STRNO.text(), c.H_ADDR1.text()}), "Postal Address",
+              c.P_ADDR1.text()});
+  doc.addRow({"", c.H_ADDR2.text(), "", c.P_ADDR2.text()});
+  doc.addRow({"", joined({c.H_ADDR3.text(), code(c.H_CODE)}), "",
+              joined({c.P_ADDR3.text(), code(c.P_CODE)})});
+  doc.addRow({"Total Premium", money(c.PLANPREM), "Commencement", dayText(c.WAIT_DATE)});
+  doc.addRow({"Introduced by", joined({c.AGE_FNAME.text(), c.AGE_SURNAME.text()}), "Agent Code",
+              c.AGE_CODE.text()});
+
+  if (!c.S_SURNAME.blank() || !c.S_ID_NUMBER.blank()) {
+    doc.addGroupHeader("Spouse");
+    doc.addRow({"Name", joined({c.S_FIRSTNAME.text(), c.S_SURNAME.text()}), "ID Number",
+                c.S_ID_NUMBER.text()});
+    doc.addRow({"Age", ageText(c.S_DOB, today), "Gender", c.S_GENDER.text()});
+  }
+  doc.addGroupHeader("Beneficiary");
+  doc.addRow({"Name", joined({c.B1_FIRSTNAME.text(), c.B1_SURNAME.text()}), "Relation",
+              c.B1_RELATION.text()});
+  doc.addRow({"ID Number", c.B1_ID_NUMBER.text(), "Contact", c.B1_CONTACT.text()});
+
+  // Dependants, in the order they were captured.
+  FileManager& chd = ctx.files.fm<rec::VelChd>();
+  FileUse useChd(chd);
+  if (!openWalk(ctx, progress, chd)) return doc;
+  chd.ClearBuffer();
+  chd.rec<rec::VelChd>().CLIENT_ID = clientId;
+  if (!startWalk(ctx, chd, chd.keyIndex("By_Client"), true)) return doc;
+  bool any = false;
+  while (readNext(ctx, chd)) {
+    const rec::VelChd& k = chd.rec<rec::VelChd>();
+    if (!equalsNoCase(k.CLIENT_ID.str(), clientId)) break;
+    if (!any) doc.addGroupHeader("Children");
+    any = true;
+    doc.addRow({joined({k.C1_FIRSTNAME.text(), k.C1_SURNAME.text()}), k.C1_ID_NUMBER.text(),
+                "Age " + ageText(k.C1_DOB, today), "Premium " + money(k.PREMIUM)});
+  }
+  if (ctx.failed) return doc;
+
+  FileManager& ext = ctx.files.fm<rec::VelExt>();
+  FileUse useExt(ext);
+  if (!openWalk(ctx, progress, ext)) return doc;
+  ext.ClearBuffer();
+  ext.rec<rec::VelExt>().CLIENT_ID = clientId;
+  if (!startWalk(ctx, ext, ext.keyIndex("By_Client"), true)) return doc;
+  any = false;
+  while (readNext(ctx, ext)) {
+    const rec::VelExt& e = ext.rec<rec::VelExt>();
+    if (!equalsNoCase(e.CLIENT_ID.str(), clientId)) break;
+    if (!any) doc.addGroupHeader("Extended Family");
+    any = true;
+    doc.addRow({joined({e.FIRSTNAME.text(), e.SURNAME.text()}), e.ID_NUMBER.text(),
+                "Age " + ageText(e.DOB, today), e.RELATE.text()});
+  }
+  return doc;
+}
+
+report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& /*progress*/,
+                                      const std::string& clientId) {
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse useCli(cli);
+  if (!readClient(ctx, cli, clientId)) return startDocument(ctx, "COLLECTION CARDS", false);
+  const rec::VelCli c = cli.rec<rec::VelCli>();
+  return clientCardDocument(ctx, c);
 }
 
 void printClientStatement(DataFiles& files, ShellUi& ui, const Clock& clock,

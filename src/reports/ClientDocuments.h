@@ -20,6 +20,17 @@ namespace vel {
 report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
                                  const std::string& clientId);
 
+// The client information sheet: the policy holder's personal details, the
+// plan and premium, spouse, beneficiary and introducing agent, the children
+// with their premiums and the extended family on file. Ages are as on the
+// report date. A client not on file prints nothing (an empty document).
+report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
+                                 const std::string& clientId);
+
+// The collection card of one client, the same card the period's cards print.
+report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& progress,
+                                      const std::string& clientId);
+
 // Asks the period (the first of the month through today by default) and hands
 // the statement of `clientId` to `output`; a cancelled period prints nothing.
 void printClientStatement(DataFiles& files, ShellUi& ui, const Clock& clock,

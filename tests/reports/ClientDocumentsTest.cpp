@@ -1,11 +1,14 @@
-// The client's statement: brought-forward balance, the period's transactions
-// in date order with their running balance, totals and the ageing on file.
+// The print-outs of one client: the statement (brought-forward balance, the
+// period's transactions in date order with their running balance, totals and
+// the ageing on file), the information sheet and the collection card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "reports/ClientDocuments.h"
+#include "reports/CollectionCards.h"
 #include "reports/ReportFixture.h"
 
 namespace vel::test {
@@ -101,6 +104,95 @@ TEST_F(StatementTest, AQuietPeriodAndAClientWithoutAgeingStillPrintWhole) {
   const auto texts = ageingTexts(doc);
   ASSERT_EQ(texts.size(), 13u);
   for (std::size_t i = 2; i < texts.size(); i += 2) EXPECT_EQ(texts[i], "0.00");
+}
+
+// The information sheet gathers the holder, spouse, beneficiary, agent and
+// dependants of one client only, with ages on the report date.
+TEST_F(StatementTest, InfoSheetGathersTheClientsPeopleAndOnlyHis) {
+  add<rec::VelCli>([&](rec::VelCli& c) {
+    c.CLIENT_ID = "0042/MOK";
+    c.SURNAME = "Mokoena";
+    c.FIRSTNAME = "Thabo";
+    c.ID_NUMBER = "8001015800085";
+    c.DOB = day(1980, 1, 1);
+    c.PLAN = "A";
+    c.OPTION = "Family";
+    c.PLANPREM = 161;
+    c.WAIT_DATE = day(2025, 6, 3);
+    c.H_ADDR3 = "Soweto";
+    c.H_CODE = 804;
+    c.S_SURNAME = "Mokoena";
+    c.S_FIRSTNAME = "Lerato";
+    c.S_DOB = day(1982, 3, 16);  // 43 on 15/03/2026: the birthday is tomorrow
+    c.AGE_FNAME = "Lesego";
+    c.AGE_SURNAME = "Mokwena";
+    c.AGE_CODE = "AG1";
+  });
+  client("0042/MOKA", "Active");
+  auto child = [&](const std::string& id, const std::string& first, double premium) {
+    add<rec::VelChd>([&](rec::VelChd& k) {
+      k.CLIENT_ID = id;
+      k.C1_FIRSTNAME = first;
+      k.C1_SURNAME = "Mokoena";
+      k.C1_DOB = day(2016, 3, 15);
+      k.PREMIUM = premium;
+    });
+  };
+  child("0042/MOK", "Neo", 0);
+  child("0042/MOKA", "Other", 0);
+  child("0042/MOK", "Karabo", 16);
+
+  ReportContext ctx(files, ui, clock);
+  ReportProgress progress(ui, "Client Information");
+  const report::Document doc = clientInfoSheet(ctx, progress, "0042/MOK");
+  ASSERT_FALSE(ctx.failed);
+  const Rows rows = doc.rows();
+  auto has = [&](std::vector<std::string> row) {
+    return std::find(rows.begin(), rows.end(), row) != rows.end();
+  };
+  EXPECT_TRUE(has({"Client No", "0042/MOK", "Plan", "A - Family"}));
+  EXPECT_TRUE(has({"Age", "46", "Gender", ""}));
+  EXPECT_TRUE(has({"", "Soweto 0804", "", ""}));
+  EXPECT_TRUE(has({"Total Premium", "161.00", "Commencement", "03/06/2025"}));
+  EXPECT_TRUE(has({"Introduced by", "Lesego Mokwena", "Agent Code", "AG1"}));
+  EXPECT_TRUE(has({"Age", "43", "Gender", ""}));
+  EXPECT_TRUE(has({"Neo Mokoena", "", "Age 10", "Premium 0.00"}));
+  EXPECT_TRUE(has({"Karabo Mokoena", "", "Age 10", "Premium 16.00"}));
+  for (const auto& r : rows) EXPECT_NE(r[0], "Other Mokoena");
+  // No extended family on file: no heading for it.
+  for (const auto& b : doc.bands()) EXPECT_NE(b.text, "Extended Family");
+}
+
+// One client's collection card is the card of the period's run, laid out
+// alone, and leaves the run's work file as it was.
+TEST_F(StatementTest, OneClientsCollectionCardMatchesThePeriodsCard) {
+  config("Velmora Burial Society", "", "", "", "01");
+  add<rec::VelCli>([&](rec::VelCli& c) {
+    c.CLIENT_ID = "0042/MOK";
+    c.SURNAME = "Mokoena";
+    c.DATE = day(2026, 3, 2);
+    c.PLANPREM = 161;
+    c.ROUTE = "Soweto North";
+  });
+  ReportContext ctx(files, ui, clock);
+  ctx.periodStart = ctx.periodEnd = day(2026, 3, 2);
+  ReportProgress progress(ui, "Cards");
+  const report::Document period = collectionCards(ctx, progress);
+  const std::int64_t workRecords = [&] {
+    FileUse use(files.fm<rec::CliRout>());
+    return files.fm<rec::CliRout>().Records();
+  }();
+  const report::Document one = clientCollectionCard(ctx, progress, "0042/MOK");
+  ASSERT_FALSE(ctx.failed);
+  ASSERT_EQ(one.bands().size(), 1u);
+  ASSERT_EQ(period.bands().size(), 1u);
+  std::vector<std::string> a, b;
+  for (const auto& i : one.bands()[0].items) a.push_back(i.text);
+  for (const auto& i : period.bands()[0].items) b.push_back(i.text);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(std::find(a.begin(), a.end(), "R161.00"), a.end()) << ::testing::PrintToString(a);
+  FileUse use(files.fm<rec::CliRout>());
+  EXPECT_EQ(files.fm<rec::CliRout>().Records(), workRecords);
 }
 
 }  // namespace
