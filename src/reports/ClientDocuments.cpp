@@ -47,11 +47,12 @@ struct Line {
 report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
                                  const std::string& clientId) {
   report::Document doc = startDocument(ctx, "Statement", true);
-  doc.columns = {Column{"Date", 22},
-                 Column{"Transaction", 40},
-                 Column{"Invoices", 28, Align::Right},
-                 Column{"Received", 28, Align::Right},
-                 Column{"Balance", 30, Align::Right}};
+  // The five columns fill the printable width of an A4 page.
+  doc.columns = {Column{"Date", 24},
+                 Column{"Transaction", 58},
+                 Column{"Invoices", 34, Align::Right},
+                 Column{"Received", 34, Align::Right},
+                 Column{"Balance", 36, Align::Right}};
   doc.headerLines.push_back(businessLine(ctx));
 
   FileManager& cli = ctx.files.fm<rec::VelCli>();
