@@ -1,11 +1,14 @@
 #include "reports/ClientDocuments.h"
 
 #include <algorithm>
+#include <fstream>
+#include <filesystem>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "common/Dates.h"
+#include "common/Text.h"
 #include "common/Money.h"
 #include "common/Picture.h"
 #include "common/Text.h"
@@ -169,15 +172,14 @@ std::string dayText(std::int64_t day) { return day > 0 ? dateText(day) : ""; }
 
 }  // namespace
 
-report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
-                                 const std::string& clientId) {
-  report::Document doc = startDocument(ctx, "Client Information", false);
-  doc.headerLines.push_back(businessLine(ctx));
-  doc.columns = {Column{"", 34}, Column{"", 59}, Column{"", 34}, Column{"", 59}};
-  FileManager& cli = ctx.files.fm<rec::VelCli>();
-  FileUse useCli(cli);
-  if (!readClient(ctx, cli, clientId)) return doc;
-  const rec::VelCli c = cli.rec<rec::VelCli>();
+namespace {
+
+// The personal details of the information sheet and the policy pack: the
+// holder, plan and premium, spouse, beneficiary, the introducing agent, the
+// children with their premiums and the extended family on file. Ages are as
+// on the report date. A failed read marks ctx failed.
+void addPersonalDetails(ReportContext& ctx, ReportProgress& progress, report::Document& doc,
+                        const rec::VelCli& c) {
   const std::int32_t today = ctx.started.day;
   const auto code = [](std::int64_t n) {
     return n == 0 ? std::string() : Picture::parse("n04").formatWhole(n);
@@ -215,36 +217,215 @@ report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
   // Dependants, in the order they were captured.
   FileManager& chd = ctx.files.fm<rec::VelChd>();
   FileUse useChd(chd);
-  if (!openWalk(ctx, progress, chd)) return doc;
+  if (!openWalk(ctx, progress, chd)) return;
   chd.ClearBuffer();
-  chd.rec<rec::VelChd>().CLIENT_ID = clientId;
-  if (!startWalk(ctx, chd, chd.keyIndex("By_Client"), true)) return doc;
+  chd.rec<rec::VelChd>().CLIENT_ID = c.CLIENT_ID.text();
+  if (!startWalk(ctx, chd, chd.keyIndex("By_Client"), true)) return;
   bool any = false;
   while (readNext(ctx, chd)) {
     const rec::VelChd& k = chd.rec<rec::VelChd>();
-    if (!equalsNoCase(k.CLIENT_ID.str(), clientId)) break;
+    if (!equalsNoCase(k.CLIENT_ID.str(), c.CLIENT_ID.text())) break;
     if (!any) doc.addGroupHeader("Children");
     any = true;
     doc.addRow({joined({k.C1_FIRSTNAME.text(), k.C1_SURNAME.text()}), k.C1_ID_NUMBER.text(),
                 "Age " + ageText(k.C1_DOB, today), "Premium " + money(k.PREMIUM)});
   }
-  if (ctx.failed) return doc;
+  if (ctx.failed) return;
 
   FileManager& ext = ctx.files.fm<rec::VelExt>();
   FileUse useExt(ext);
-  if (!openWalk(ctx, progress, ext)) return doc;
+  if (!openWalk(ctx, progress, ext)) return;
   ext.ClearBuffer();
-  ext.rec<rec::VelExt>().CLIENT_ID = clientId;
-  if (!startWalk(ctx, ext, ext.keyIndex("By_Client"), true)) return doc;
+  ext.rec<rec::VelExt>().CLIENT_ID = c.CLIENT_ID.text();
+  if (!startWalk(ctx, ext, ext.keyIndex("By_Client"), true)) return;
   any = false;
   while (readNext(ctx, ext)) {
     const rec::VelExt& e = ext.rec<rec::VelExt>();
-    if (!equalsNoCase(e.CLIENT_ID.str(), clientId)) break;
+    if (!equalsNoCase(e.CLIENT_ID.str(), c.CLIENT_ID.text())) break;
     if (!any) doc.addGroupHeader("Extended Family");
     any = true;
     doc.addRow({joined({e.FIRSTNAME.text(), e.SURNAME.text()}), e.ID_NUMBER.text(),
                 "Age " + ageText(e.DOB, today), e.RELATE.text()});
   }
+}
+
+std::vector<Column> detailColumns() {
+  return {Column{"", 34}, Column{"", 59}, Column{"", 34}, Column{"", 59}};
+}
+
+}  // namespace
+
+report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
+                                 const std::string& clientId) {
+  report::Document doc = startDocument(ctx, "Client Information", false);
+  doc.headerLines.push_back(businessLine(ctx));
+  doc.columns = detailColumns();
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse useCli(cli);
+  if (!readClient(ctx, cli, clientId)) return doc;
+  const rec::VelCli c = cli.rec<rec::VelCli>();
+  addPersonalDetails(ctx, progress, doc, c);
+  return doc;
+}
+
+SchemeTexts readSchemeTexts(const std::string& folder, const std::string& businessName) {
+  SchemeTexts t;
+  t.scheme = businessName;
+  std::vector<std::string> declaration, terms, claim;
+  std::string scheme;
+  std::ifstream in(std::filesystem::path(folder.empty() ? "." : folder) / kSchemeTextsFile);
+  std::vector<std::string>* section = nullptr;
+  bool inScheme = false, newParagraph = true;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string trimmed = std::string(rtrim(line));
+    if (trimmed.size() > 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+      const std::string name = trimmed.substr(1, trimmed.size() - 2);
+      inScheme = equalsNoCase(name, "Scheme");
+      section = equalsNoCase(name, "Declaration") ? &declaration
+                : equalsNoCase(name, "Terms")     ? &terms
+                : equalsNoCase(name, "Claim")     ? &claim
+                                                  : nullptr;
+      newParagraph = true;
+      continue;
+    }
+    if (inScheme) {
+      if (!trimmed.empty()) scheme += (scheme.empty() ? "" : " ") + trimmed;
+      continue;
+    }
+    if (!section) continue;
+    if (trimmed.empty()) {
+      newParagraph = true;
+    } else if (newParagraph || section->empty()) {
+      section->push_back(trimmed);
+      newParagraph = false;
+    } else {
+      section->back() += " " + trimmed;
+    }
+  }
+  if (!scheme.empty()) t.scheme = scheme;
+  t.declaration = declaration.empty()
+                      ? std::vector<std::string>{"I declare that the information given in this "
+                                                 "application is true and complete."}
+                      : declaration;
+  t.terms = terms.empty() ? std::vector<std::string>{"The terms and conditions of the scheme "
+                                                     "are available at the office."}
+                          : terms;
+  t.claim = claim.empty() ? std::vector<std::string>{"I declare that the particulars given in "
+                                                     "this claim are true and complete."}
+                          : claim;
+  return t;
+}
+
+std::string planAgeText(std::string_view plan) {
+  std::string p(rtrim(plan));
+  while (!p.empty() && p.front() == ' ') p.erase(p.begin());
+  char letter = 0;
+  if (p.size() == 1) letter = p[0];
+  else if (p.size() == 6 && equalsNoCase(p.substr(0, 5), "Plan ")) letter = p[5];
+  switch (letter) {
+    case 'A': case 'a': return "<64";
+    case 'B': case 'b': return "65 - 74";
+    case 'C': case 'c': return ">75";
+    default: return "";
+  }
+}
+
+namespace {
+
+// Paragraphs of fixed text as a free band each, wrapped to the page.
+void addParagraphs(report::Document& doc, const std::vector<std::string>& paragraphs) {
+  const double width = doc.page.printableWidth();
+  const Font font{8.5, false};
+  for (const std::string& p : paragraphs) {
+    const std::vector<std::string> lines = report::wrapText(p, width, font);
+    std::vector<Item> items;
+    double y = 1;
+    for (const std::string& l : lines) {
+      items.push_back(Item::textAt(0, y, width, 4, l, Align::Left, font));
+      y += 4;
+    }
+    doc.addFreeBand(y + 1.5, std::move(items));
+  }
+}
+
+// A line to write on: the label, then a rule to the right edge.
+void addWritingLine(report::Document& doc, const std::string& label) {
+  const double width = doc.page.printableWidth();
+  doc.addFreeBand(8, {Item::textAt(0, 2, 55, 5, label, Align::Left, Font{8.5, true}),
+                      Item::lineAt(55, 6.5, width - 55, 0)});
+}
+
+}  // namespace
+
+report::Document policyPack(ReportContext& ctx, ReportProgress& progress,
+                            const std::string& clientId) {
+  report::Document doc = startDocument(ctx, "Policy Documentation", false);
+  doc.columns = detailColumns();
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse useCli(cli);
+  if (!readClient(ctx, cli, clientId)) return doc;
+  const rec::VelCli c = cli.rec<rec::VelCli>();
+  std::string businessName;
+  {
+    FileManager& f = ctx.files.fm<rec::Config>();
+    FileUse use(f);
+    f.ClearBuffer();
+    if (startWalk(ctx, f, kPhysicalOrder) && readNext(ctx, f))
+      businessName = f.rec<rec::Config>().NAME.text();
+  }
+  if (ctx.failed) return doc;
+  const SchemeTexts texts = readSchemeTexts(ctx.files.folder(), businessName);
+  doc.headerLines.push_back(texts.scheme);
+  const std::string holder = joined({c.FIRSTNAME.text(), c.MIDDLENAME.text(), c.SURNAME.text()});
+  const std::string contact = c.PHONE_HOME.blank() ? c.PHONE_WORK.text() : c.PHONE_HOME.text();
+  const auto code = [](std::int64_t n) {
+    return n == 0 ? std::string() : Picture::parse("n04").formatWhole(n);
+  };
+
+  // The application certificate.
+  doc.addGroupHeader("Application Certificate");
+  doc.addRow({"Plan", joined({c.PLAN.text(), planAgeText(c.PLAN.str())}, " "), "Option",
+              c.OPTION.text()});
+  doc.addRow({"Policy Holder", holder, "Client No", c.CLIENT_ID.text()});
+  doc.addRow({"Postal Address", c.P_ADDR1.text(), "Contact No", contact});
+  doc.addRow({"", c.P_ADDR2.text(), "Monthly Premium", money(c.PLANPREM)});
+  doc.addRow({"", joined({c.P_ADDR3.text(), code(c.P_CODE)}), "Commence Date",
+              dayText(c.WAIT_DATE)});
+  doc.addRow({"Beneficiary", joined({c.B1_FIRSTNAME.text(), c.B1_SURNAME.text()}), "Relation",
+              c.B1_RELATION.text()});
+  doc.addGroupHeader("Persons Covered");
+  doc.addRow({"Main Member", holder, "ID Number", c.ID_NUMBER.text()});
+  if (!c.S_SURNAME.blank() || !c.S_ID_NUMBER.blank())
+    doc.addRow({"Spouse", joined({c.S_FIRSTNAME.text(), c.S_SURNAME.text()}), "ID Number",
+                c.S_ID_NUMBER.text()});
+  doc.addRow({"Plan", joined({c.PLAN.text(), c.OPTION.text()}, " - "), "Age", planAgeText(c.PLAN.str())});
+  doc.addGroupHeader("Declaration");
+  addParagraphs(doc, texts.declaration);
+  addWritingLine(doc, "Signature of applicant");
+  addWritingLine(doc, "Date");
+  doc.addGroupHeader("Terms and Conditions");
+  addParagraphs(doc, texts.terms);
+
+  // The claim form, with the policy's particulars filled in.
+  doc.addPageBreak();
+  doc.addGroupHeader("Claim Form");
+  doc.addRow({"Client No", c.CLIENT_ID.text(), "Policy Holder", holder});
+  doc.addRow({"Plan", joined({c.PLAN.text(), c.OPTION.text()}, " - "), "ID Number",
+              c.ID_NUMBER.text()});
+  for (const char* label : {"Name of the deceased", "ID number of the deceased", "Date of death",
+                            "Cause of death", "Name of the claimant", "Claimant's ID number",
+                            "Claimant's contact number", "Bank, branch and account number"})
+    addWritingLine(doc, label);
+  addParagraphs(doc, texts.claim);
+  addWritingLine(doc, "Signature of claimant");
+  addWritingLine(doc, "Date");
+
+  // The personal details.
+  doc.addPageBreak();
+  doc.addGroupHeader("Personal Details");
+  addPersonalDetails(ctx, progress, doc, c);
   return doc;
 }
 

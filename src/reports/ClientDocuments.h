@@ -9,6 +9,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "reports/ReportFrame.h"
 
@@ -30,6 +32,34 @@ report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
 // The collection card of one client, the same card the period's cards print.
 report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& progress,
                                       const std::string& clientId);
+
+// The scheme's own wording on the policy documents. It is kept in the data
+// folder as SchemeTexts.Txt, in sections headed by a bracketed name:
+//   [Scheme]       the scheme's name (default: the configured business name)
+//   [Declaration]  the applicant's declaration on the certificate
+//   [Terms]        the terms and conditions printed under it
+//   [Claim]        the claimant's declaration on the claim form
+// Lines of a section are joined with a blank into one paragraph; an empty
+// line starts a new paragraph. A missing file or section keeps a plain
+// default, so the pack always prints.
+struct SchemeTexts {
+  std::string scheme;
+  std::vector<std::string> declaration, terms, claim;
+};
+inline constexpr const char* kSchemeTextsFile = "SchemeTexts.Txt";
+SchemeTexts readSchemeTexts(const std::string& folder, const std::string& businessName);
+
+// The age text a plan prints with on the documents: "<64" for plan A,
+// "65 - 74" for plan B, ">75" for plan C, blank otherwise; the plan given by
+// its letter ("A") or by name ("Plan A").
+std::string planAgeText(std::string_view plan);
+
+// The policy documentation pack of one client: the application certificate
+// (plan, holder, address, contact number, premium, commencement, beneficiary
+// and who is covered), the claim form, and the personal details, each
+// starting on a page of its own. A client not on file prints nothing.
+report::Document policyPack(ReportContext& ctx, ReportProgress& progress,
+                            const std::string& clientId);
 
 // Asks the period (the first of the month through today by default) and hands
 // the statement of `clientId` to `output`; a cancelled period prints nothing.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,74 @@ TEST_F(StatementTest, OneClientsCollectionCardMatchesThePeriodsCard) {
   EXPECT_NE(std::find(a.begin(), a.end(), "R161.00"), a.end()) << ::testing::PrintToString(a);
   FileUse use(files.fm<rec::CliRout>());
   EXPECT_EQ(files.fm<rec::CliRout>().Records(), workRecords);
+}
+
+// The scheme's wording comes from the data folder's text file, section by
+// section, and falls back to plain texts where the file says nothing.
+TEST_F(StatementTest, SchemeTextsAreReadBySectionWithPlainDefaults) {
+  {
+    std::ofstream out(dir.file(kSchemeTextsFile));
+    out << "[Scheme]\r\nThembeka Burial Society\r\n[terms]\nCover starts after the\n"
+           "waiting period.\n\nPremiums are due monthly.\n[Unknown]\nignored\n";
+  }
+  const SchemeTexts t = readSchemeTexts(dir.path(), "Configured Name");
+  EXPECT_EQ(t.scheme, "Thembeka Burial Society");
+  EXPECT_EQ(t.terms, (std::vector<std::string>{"Cover starts after the waiting period.",
+                                               "Premiums are due monthly."}));
+  ASSERT_EQ(t.declaration.size(), 1u);  // the plain default
+  EXPECT_FALSE(t.claim.empty());
+
+  const SchemeTexts none = readSchemeTexts(dir.path() + "/nowhere", "Configured Name");
+  EXPECT_EQ(none.scheme, "Configured Name");
+}
+
+TEST(PlanAgeText, LettersAndPlanNamesAlike) {
+  EXPECT_EQ(planAgeText("A"), "<64");
+  EXPECT_EQ(planAgeText("Plan A"), "<64");
+  EXPECT_EQ(planAgeText("plan b "), "65 - 74");
+  EXPECT_EQ(planAgeText("C"), ">75");
+  EXPECT_EQ(planAgeText("D"), "");
+  EXPECT_EQ(planAgeText("HAM"), "");
+  EXPECT_EQ(planAgeText(""), "");
+}
+
+// The pack: certificate, claim form and personal details on pages of their
+// own, the work number standing in for a blank home number.
+TEST_F(StatementTest, PolicyPackHasItsThreePartsAndTheContactRule) {
+  config("Velmora Burial Society", "", "", "", "01");
+  add<rec::VelCli>([&](rec::VelCli& c) {
+    c.CLIENT_ID = "0042/MOK";
+    c.SURNAME = "Mokoena";
+    c.FIRSTNAME = "Thabo";
+    c.PLAN = "A";
+    c.OPTION = "Family";
+    c.PLANPREM = 161;
+    c.PHONE_WORK = "011 222 3333";
+    c.WAIT_DATE = day(2025, 6, 3);
+  });
+  ReportContext ctx(files, ui, clock);
+  ReportProgress progress(ui, "Documentation");
+  const report::Document doc = policyPack(ctx, progress, "0042/MOK");
+  ASSERT_FALSE(ctx.failed);
+  EXPECT_EQ(doc.headerLines, (std::vector<std::string>{"Velmora Burial Society"}));
+  std::vector<std::string> parts;
+  int breaks = 0;
+  for (const auto& b : doc.bands()) {
+    if (b.kind == BandKind::GroupHeader) parts.push_back(b.text);
+    if (b.kind == BandKind::PageBreak) ++breaks;
+  }
+  EXPECT_EQ(breaks, 2);
+  for (const char* want : {"Application Certificate", "Claim Form", "Personal Details"})
+    EXPECT_NE(std::find(parts.begin(), parts.end(), want), parts.end()) << want;
+  const Rows rows = doc.rows();
+  auto has = [&](std::vector<std::string> row) {
+    return std::find(rows.begin(), rows.end(), row) != rows.end();
+  };
+  EXPECT_TRUE(has({"Plan", "A <64", "Option", "Family"}));
+  EXPECT_TRUE(has({"Postal Address", "", "Contact No", "011 222 3333"}));
+  EXPECT_TRUE(has({"", "", "Monthly Premium", "161.00"}));
+  EXPECT_TRUE(has({"", "", "Commence Date", "03/06/2025"}));
+  EXPECT_EQ(report::paginate(doc).size(), 3u);
 }
 
 }  // namespace
