@@ -1,4 +1,4 @@
-// One client's statement and information sheet on paper: the PDF read back
+// One client's statement, information sheet and policy pack on paper: the PDF read back
 // as text, and the first page of each saved as an image for review.
 #include <QDir>
 #include <string>
@@ -66,6 +66,15 @@ TEST_F(ClientDocumentsPdf, StatementAndInfoSheetReadBack) {
   ASSERT_TRUE(qt::renderPdf(sheet, dir.file("sheet.pdf")));
   EXPECT_NE(pdfText(dir.file("sheet.pdf")).find("0042/MOK"), std::string::npos);
   save(sheet, "client_info_sheet.png");
+
+  const report::Document pack = policyPack(ctx, progress, "0042/MOK");
+  ASSERT_FALSE(ctx.failed);
+  ASSERT_TRUE(qt::renderPdf(pack, dir.file("pack.pdf")));
+  const std::string packText = pdfText(dir.file("pack.pdf"));
+  for (const char* want : {"Application Certificate", "Claim Form", "Personal Details",
+                           "Thembeka Burial Society", "Signature of claimant"})
+    EXPECT_NE(packText.find(want), std::string::npos) << want << "\n" << packText;
+  save(pack, "client_policy_pack.png");
 }
 
 }  // namespace
