@@ -14,9 +14,14 @@
 // agree with the date of birth and gender, premiums read from the plan
 // tables.
 //
-// Nothing of the ledger is written: invoices, payments, transactions and
-// ageing come from the office's own billing runs, so every policy starts
-// un-invoiced.
+// Each policy also gets an account: its first charge on the day it joined
+// (ageing record, invoice and "Invoice" transaction, posted as the client
+// form posts it), then the last four months' invoices of the monthly run
+// (on the 21st) and the payments received, each with its transaction, the
+// ageing record carried along by the ledger's ageing rules. A policy no
+// longer active is billed up to the day it changed. The INVOICED mark is set
+// when this month's invoice is on file. The hamper members' own ledger is
+// left to the hamper billing.
 //
 // The same seed, clock day and client count always give the same folder.
 #pragma once

@@ -292,6 +292,24 @@ report::Document cardDocument(ReportContext& ctx, ReportProgress& progress) {
   return doc;
 }
 
+report::Document clientCardDocument(ReportContext& ctx, const rec::VelCli& client) {
+  report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
+  doc.showPageHeader = false;
+  const std::string title = schemeTitle(ctx);
+  // The card is laid out from a work record in memory, formed as the period's
+  // run forms it, so that both print the same card.
+  FileManager& work = ctx.files.fm<rec::CliRout>();
+  const int saved = work.PushState();
+  work.ClearBuffer();
+  const Half left(work, '1');
+  left.fill(client);
+  std::vector<Item> items;
+  addCard(items, 0, left, title);
+  work.PopState(saved);
+  doc.addFreeBand(kBandH, std::move(items));
+  return doc;
+}
+
 report::Document collectionCards(ReportContext& ctx, ReportProgress& progress) {
   // A work file that could not be filled gives no cards at all: the
   // failure has been shown, and the context's failure keeps the report back.

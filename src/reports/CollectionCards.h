@@ -25,6 +25,10 @@ std::int64_t fillCardFile(ReportContext& ctx, ReportProgress& progress);
 // The cards of every record of CliRout, one free band per record.
 report::Document cardDocument(ReportContext& ctx, ReportProgress& progress);
 
+// The card of one client, as the cards of a period print it: the left card
+// of a band of its own. The work file is not touched.
+report::Document clientCardDocument(ReportContext& ctx, const rec::VelCli& client);
+
 // fillCardFile and then cardDocument; the document of the headless tool.
 report::Document collectionCards(ReportContext& ctx, ReportProgress& progress);
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -180,9 +182,9 @@ TEST_F(SeededOffice, ReportsWhatItWroteAndTheFilesAgree) {
   EXPECT_EQ(result_.plans, 17);
   EXPECT_EQ(result_.childPlans, 16);
   EXPECT_NE(result_.message.find("300 clients"), std::string::npos) << result_.message;
-  // No ledger: the billing runs write that.
-  for (const char* ledger :
-       {"VelInv", "VelTra", "VelPay", "VelAge", "VelAud", "HamInv", "HamTra", "HamPay", "HamAge"})
+  // Every client has an account; the hamper ledger is left to its own billing.
+  EXPECT_EQ(office_->count("VelAge"), 300);
+  for (const char* ledger : {"VelAud", "HamInv", "HamTra", "HamPay", "HamAge"})
     EXPECT_EQ(office_->count(ledger), 0) << ledger;
 }
 
@@ -266,23 +268,91 @@ TEST_F(SeededOffice, PolicyMoneyFollowsThePlanRowAndTheChildrensPremiums) {
     EXPECT_DOUBLE_EQ(c.BENEFIT, row.COVER);
     EXPECT_DOUBLE_EQ(c.PREMIUM, row.PREMIUM + childPremium);
     EXPECT_DOUBLE_EQ(c.PREMTOPAY, row.PAY_OVER + childPayOver);
-    if (c.HAM_BYTE) {
-      // Copied into the hamper scheme: the hamper is billed on its own ledger.
-      EXPECT_DOUBLE_EQ(c.HAMPER, hamperPremium);
-      EXPECT_DOUBLE_EQ(c.PLANPREM, c.PREMIUM);
-    } else {
-      EXPECT_DOUBLE_EQ(c.HAMPER, 0);
-      EXPECT_DOUBLE_EQ(c.PLANPREM, row.PREMIUM);
-    }
+    // The amount billed includes every child's premium; hamper members are
+    // copied into the hamper scheme, whose ledger bills the hamper.
+    EXPECT_DOUBLE_EQ(c.HAMPER, c.HAM_BYTE ? hamperPremium : 0);
+    EXPECT_DOUBLE_EQ(c.PLANPREM, c.PREMIUM);
     // The start-up commission structure (no CommStr record in this folder).
     EXPECT_DOUBLE_EQ(c.AGE_COMM, 10);
     EXPECT_DOUBLE_EQ(c.COL_COMM, 5);
-    EXPECT_EQ(c.INVOICED, 0);  // the first invoice run charges everyone
     EXPECT_EQ(c.DATE6, c.WAIT_DATE + 184);
     EXPECT_EQ(c.DATE24, c.WAIT_DATE + 730);
     EXPECT_LT(c.DATE, kToday);
     EXPECT_GE(ageOn(static_cast<std::int32_t>(c.DOB), static_cast<std::int32_t>(c.DATE)), 18);
   }
+}
+
+// The accounts: each client's ageing agrees with his transactions, every
+// invoice and payment has its own transaction, nothing is billed before the
+// policy started or after it stopped, and the office shows arrears, paid-up
+// members and credits alike.
+TEST_F(SeededOffice, EveryAccountAgreesWithItsTransactionsAndItsAgeing) {
+  struct Account {
+    std::int64_t debits = 0, credits = 0;
+    int ageing = 0;
+    rec::VelAge age;
+    std::vector<rec::VelInv> invoices;
+    std::multiset<std::string> paymentStamps, paymentEntries, invoiceStamps, invoiceEntries;
+  };
+  auto cents = [](double r) { return static_cast<std::int64_t>(std::llround(r * 100)); };
+  std::map<std::string, Account> acc;
+  for (const auto& a : office_->all<rec::VelAge>()) {
+    ++acc[a.CLIENT_ID.text()].ageing;
+    acc[a.CLIENT_ID.text()].age = a;
+  }
+  for (const auto& t : office_->all<rec::VelTra>()) {
+    Account& a = acc[t.CLIENT_ID.text()];
+    a.debits += cents(t.DEBIT);
+    a.credits += cents(t.CREDIT);
+    (t.TYPE == "Payment" ? a.paymentEntries : a.invoiceEntries).insert(t.UNIQUE.text());
+    EXPECT_TRUE(t.TYPE == "Payment" || t.TYPE == "Invoice") << t.TYPE.text();
+  }
+  for (const auto& i : office_->all<rec::VelInv>()) {
+    acc[i.CLIENT_ID.text()].invoices.push_back(i);
+    acc[i.CLIENT_ID.text()].invoiceStamps.insert(i.UNIQUE.text());
+  }
+  for (const auto& p : office_->all<rec::VelPay>()) acc[p.CLIENT_ID.text()].paymentStamps.insert(p.UNIQUE.text());
+
+  int inArrears = 0, paidUp = 0, inCredit = 0, overNinety = 0;
+  for (const auto& c : clients_) {
+    SCOPED_TRACE(c.CLIENT_ID.text());
+    auto it = acc.find(c.CLIENT_ID.text());
+    ASSERT_NE(it, acc.end());
+    const Account& a = it->second;
+    ASSERT_EQ(a.ageing, 1);
+    const rec::VelAge& g = a.age;
+    const std::int64_t total = cents(g.TOTAL);
+    EXPECT_EQ(total, cents(g.CURRENT) + cents(g.P30) + cents(g.P60) + cents(g.P90) +
+                         cents(g.P90PLUS));
+    EXPECT_EQ(total, a.debits - a.credits);
+    EXPECT_EQ(a.invoiceStamps, a.invoiceEntries);
+    EXPECT_EQ(a.paymentStamps, a.paymentEntries);
+
+    // The first invoice on the day of joining, every invoice at the amount
+    // billed (children included), none after the policy stopped.
+    ASSERT_FALSE(a.invoices.empty());
+    std::int64_t first = a.invoices.front().DATE;
+    bool thisMonth = false;
+    for (const auto& i : a.invoices) {
+      first = std::min<std::int64_t>(first, i.DATE);
+      EXPECT_DOUBLE_EQ(i.DEBIT, c.PLANPREM);
+      EXPECT_LE(i.DATE, c.ACTIVE == "Active" ? std::int64_t{kToday} : c.DATECHANGE.value);
+      const Ymd d = ymdFromDate(static_cast<std::int32_t>(i.DATE));
+      thisMonth = thisMonth || (d.year == 2026 && d.month == 12);
+    }
+    EXPECT_EQ(first, c.DATE);
+    EXPECT_EQ(c.INVOICED, thisMonth ? 1 : 0);
+
+    if (total > 0) ++inArrears;
+    if (total == 0) ++paidUp;
+    if (total < 0) ++inCredit;
+    if (cents(g.P90) + cents(g.P90PLUS) > 0) ++overNinety;
+  }
+  EXPECT_GT(inArrears, 30);
+  EXPECT_GT(paidUp, 30);
+  EXPECT_GT(inCredit, 0);
+  EXPECT_GT(overNinety, 0);
+  EXPECT_EQ(acc.size(), clients_.size());  // no entry of a client who is not on file
 }
 
 TEST_F(SeededOffice, ClientsReferToSetupRecordsThatExist) {
