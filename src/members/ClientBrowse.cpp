@@ -1,0 +1,154 @@
+#include "members/ClientBrowse.h"
+
+#include "dictionary/LedgerFiles.h"
+#include "forms/Catalog.h"
+#include "ledger/LedgerDesc.h"
+#include "platform/Ui.h"
+#include "recordstore/DataFiles.h"
+
+namespace vel {
+
+namespace {
+
+ColumnDecl col(std::string heading, std::string field, int width, Align align = Align::Left,
+               std::string picture = {}) {
+  ColumnDecl c;
+  c.heading = std::move(heading);
+  c.field = std::move(field);
+  c.width = width;
+  c.align = align;
+  c.picture = std::move(picture);
+  return c;
+}
+
+ColumnDecl money(std::string heading, std::string field) {
+  return col(std::move(heading), std::move(field), 10, Align::Right, "n_9.2");
+}
+
+ColumnDecl date(std::string heading, std::string field) {
+  return col(std::move(heading), std::move(field), 10, Align::Left, "d06");
+}
+
+// A panel of one client's rows of a ledger file, read on its By_Client key.
+ListDecl panel(std::string procedure, std::string heading, std::string file,
+               std::vector<ColumnDecl> columns) {
+  ListDecl l;
+  l.procedure = std::move(procedure);
+  l.title = heading;
+  l.heading = std::move(heading);
+  l.file = std::move(file);
+  l.columns = std::move(columns);
+  l.tabs = {{"By Client", "By_Client", ""}};
+  return l;
+}
+
+}  // namespace
+
+std::int64_t clientCount(DataFiles& files) {
+  FileManager& f = files.fm<rec::VelCli>();
+  FileUse use(f);
+  return f.Records();
+}
+
+void refuseMouse(Ui& ui) {
+  ui.message("You cannot use the mouse to do this request", "Naughty Naughty", Icon::None, kOk,
+             kOk);
+}
+
+ledger::PostResult afterPolicyAdded(DataFiles& files, const rec::VelCli& policy,
+                                    const std::string& user, Moment at,
+                                    ClientBrowseState& state) {
+  state.curClientId = std::string(rtrim(policy.CLIENT_ID.text()));
+  state.startDate = static_cast<std::int32_t>(policy.WAIT_DATE.value);
+  ledger::PostingStamp stamp{ledger::officeBranch(files), user};
+  return ledger::postFirstCharge<ledger::BurialCover>(files, ledger::firstChargeOf(policy), stamp,
+                                                       at);
+}
+
+bool saveRemarks(DataFiles& files, const std::string& position, const std::string& text) {
+  FileManager& f = files.fm<rec::VelCli>();
+  FileUse use(f);
+  if (f.Reget(position) != kDone) return false;
+  auto& c = f.rec<rec::VelCli>();
+  c.REMARKS = text;
+  c.REMARKS.cut();
+  return f.Update() == kDone;
+}
+
+bool runPolicyAction(DataFiles& files, Request request, const ClientBrowseSetup& setup) {
+  if (!setup.clientForm) return false;
+  if (setup.clientForm(request) != Response::Completed) return false;
+  if (request == Request::Insert && setup.clock && setup.state) {
+    // The form leaves the policy it added in the client buffer.
+    rec::VelCli added = files.fm<rec::VelCli>().rec<rec::VelCli>();
+    afterPolicyAdded(files, added, setup.user ? setup.user() : std::string(),
+                     setup.clock->moment(), *setup.state);
+  }
+  return true;
+}
+
+void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
+  ListDecl l;
+  l.procedure = kBrowseClient;
+  l.title = "Policy Holders";
+  l.file = "VelCli";
+  l.columns = {col("Surname", "SURNAME", 20),
+               col("Firstname", "FIRSTNAME", 15),
+               col("Init", "INITIALS", 4),
+               col("ID No", "ID_NUMBER", 13),
+               col("Client ID", "CLIENT_ID", 10),
+               date("Date", "DATE"),
+               col("Middle Name", "MIDDLENAME", 15),
+               col("Title", "TITLE", 6),
+               col("Number", "NUMBER", 7, Align::Right),
+               col("Remarks", "REMARKS", 20),
+               col("Age Code", "COL_CODE", 6),
+               money("Premium", "PREMIUM"),
+               money("Age Comm", "AGE_COMM"),
+               money("Col Comm", "COL_COMM")};
+  l.tabs = {{"By Surname", "By_Name", "SURNAME"},
+            {"By ID Number", "By_IDNumber", "ID_NUMBER"},
+            {"By Client No", "By_Client", "CLIENT_ID"}};
+  l.actions = kActInsert | kActChange | kActDelete;
+  l.form = "Update_VelCli";
+  l.closeText = "&Close";
+  l.buttonsOnly = true;
+  l.rightClick = [](Ui& ui) { refuseMouse(ui); };
+  // The client form is a window of its own, not a declared form: the policy
+  // buttons run it through the browse's runner.
+  l.handles = [setup](ListAction a, ListContext& ctx) {
+    Request r = a == kActInsert ? Request::Insert
+                : a == kActChange ? Request::Change
+                : a == kActDelete ? Request::Delete
+                                  : Request::View;
+    runPolicyAction(ctx.files, r, setup);
+    return true;
+  };
+  catalog.add(std::move(l));
+
+  ListDecl age = panel(kClientAgeing, "Ageing", "VelAge",
+                       {money("Current", "CURRENT"), money("30 Days", "P30"),
+                        money("60 Days", "P60"), money("P 90", "P90"),
+                        money("90 Plus", "P90PLUS"), money("Total", "TOTAL"),
+                        col("Client ID", "CLIENT_ID", 10)});
+  age.actions = 0;
+  catalog.add(std::move(age));
+
+  ListDecl inv = panel(kClientInvoices, "Invoices", "VelInv",
+                       {date("Date", "DATE"), money("Debit", "DEBIT"),
+                        col("Client ID", "CLIENT_ID", 10)});
+  inv.actions = kActInsert | kActChange | kActDelete;
+  inv.changeText = "Correct Invoice";
+  inv.form = "Update_Invoice";
+  catalog.add(std::move(inv));
+
+  ListDecl pay = panel(kClientPayments, "Payments", "VelPay",
+                       {date("Date", "DATE"), money("Credit", "CREDIT"),
+                        col("Account", "ACCOUNT", 10), col("Client ID", "CLIENT_ID", 10)});
+  pay.actions = kActInsert | kActChange | kActDelete;
+  pay.form = "Update_VelPay";
+  pay.legend = "Accept Velmora Policy Payments here";
+  catalog.add(std::move(pay));
+}
+
+}  // namespace vel
