@@ -1,0 +1,140 @@
+// "Policy Holders" off screen, opened from the menu on a small office: the
+// count of clients, the panels following the highlighted client, remarks
+// edited through their window, and the right click that only tells off.
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTableView>
+
+#include "dictionary/LedgerFiles.h"
+#include "dictionary/MemberFiles.h"
+#include "forms/Catalog.h"
+#include "forms/qt/ListWindow.h"
+#include "gui/FrameFixture.h"
+#include "gui/GuiScript.h"
+#include "members/ClientBrowse.h"
+#include "members/qt/ClientBrowseWindow.h"
+#include "recordstore/FileManager.h"
+
+namespace vel::test {
+namespace {
+
+class ClientBrowseGuiTest : public FrameFixture {
+ protected:
+  // Three policies, each with its first charge; the middle one also paid.
+  void addOffice() {
+    ClientBrowseState state;
+    const char* surnames[] = {"Abrahams", "Dlamini", "Zulu"};
+    for (int i = 0; i < 3; ++i) {
+      rec::VelCli c;
+      c.NUMBER = 41 + i;
+      char id[11];
+      std::snprintf(id, sizeof id, "%04d/%.3s", 41 + i, surnames[i]);
+      c.CLIENT_ID = id;
+      c.SURNAME = surnames[i];
+      c.FIRSTNAME = "Sipho";
+      c.ID_NUMBER = std::to_string(6101305800080 + i);
+      c.PREMIUM = 100.0 + 10 * i;
+      c.PLANPREM = c.PREMIUM;
+      c.REMARKS = std::string("Remark of ") + surnames[i];
+      c.INVOICED = 1;
+      {
+        FileManager& f = files.fm<rec::VelCli>();
+        FileUse use(f);
+        f.rec<rec::VelCli>() = c;
+        ASSERT_EQ(kDone, f.Insert());
+      }
+      ASSERT_EQ(ledger::PostResult::Posted,
+                afterPolicyAdded(files, c, "clerk", clock.moment(), state));
+    }
+    FileManager& p = files.fm<rec::VelPay>();
+    FileUse use(p);
+    p.ClearBuffer();
+    auto& pay = p.rec<rec::VelPay>();
+    pay.CLIENT_ID = "0042/Dla";
+    pay.DATE = day(2026, 12, 8);
+    pay.CREDIT = 110.0;
+    pay.ACCOUNT = "Cash";
+    ASSERT_EQ(kDone, p.Insert());
+  }
+
+  static int rows(qt::ListPanel* p) { return p->model()->rowCount(); }
+  static std::string cell(qt::ListPanel* p, int r, int c) {
+    return p->model()->index(r, c).data().toString().toStdString();
+  }
+
+  Catalog catalog;
+};
+
+TEST_F(ClientBrowseGuiTest, PanelsFollowTheHighlightedClient) {
+  auto frame = openFrame();
+  addOffice();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+
+  bool checked = false;
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::ClientBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ("Policy Holders", b->windowTitle().toStdString());
+    EXPECT_EQ("3", b->count()->text().toStdString());
+    // By surname: Abrahams first, with his own charge and no payment.
+    ASSERT_EQ(3, rows(b->clients()));
+    EXPECT_EQ("Abrahams", cell(b->clients(), 0, 0));
+    ASSERT_EQ(1, rows(b->ageing()));
+    EXPECT_EQ("100.00", cell(b->ageing(), 0, 5));
+    EXPECT_EQ("0041/Abr", cell(b->ageing(), 0, 6));
+    ASSERT_EQ(1, rows(b->invoices()));
+    EXPECT_EQ("100.00", cell(b->invoices(), 0, 1));
+    EXPECT_EQ(0, rows(b->payments()));
+    EXPECT_EQ("Remark of Abrahams", b->remarks()->toPlainText().toStdString());
+
+    b->clients()->table()->selectRow(1);
+    EXPECT_EQ("Dlamini", cell(b->clients(), 1, 0));
+    ASSERT_EQ(1, rows(b->ageing()));
+    EXPECT_EQ("0042/Dla", cell(b->ageing(), 0, 6));
+    EXPECT_EQ("110.00", cell(b->ageing(), 0, 5));
+    ASSERT_EQ(1, rows(b->invoices()));
+    EXPECT_EQ("0042/Dla", cell(b->invoices(), 0, 2));
+    ASSERT_EQ(1, rows(b->payments()));
+    EXPECT_EQ("110.00", cell(b->payments(), 0, 1));
+    EXPECT_EQ("Cash", cell(b->payments(), 0, 2));
+    EXPECT_EQ("Remark of Dlamini", b->remarks()->toPlainText().toStdString());
+
+    // The locator of the client-number order jumps to Zulu.
+    b->clients()->setTab(2);
+    b->clients()->locate("0043");
+    EXPECT_EQ("0043/Zul", cell(b->ageing(), 0, 6));
+
+    // A right click only tells the clerk off.
+    ui.boxes.expect("Naughty Naughty", kOk, "You cannot use the mouse to do this request");
+    emit b->clients()->table()->customContextMenuRequested(QPoint(5, 5));
+
+    QDir().mkpath(VEL_SCREENSHOT_DIR);
+    b->grab().save(QString(VEL_SCREENSHOT_DIR) + "/client-browse.png");
+    checked = true;
+    press(w, "Edit Remarks");
+  });
+  script.on("RemarksVelWin", [&](QWidget* w) {
+    auto* e = w->findChild<QPlainTextEdit*>("Remarks");
+    ASSERT_NE(nullptr, e);
+    EXPECT_EQ("Remark of Zulu", e->toPlainText().toStdString());
+    e->setPlainText("Pays at the office");
+    press(w, "OK");
+  });
+  script.on(kBrowseClient, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::ClientBrowseWindow*>(w);
+    EXPECT_EQ("Pays at the office", b->remarks()->toPlainText().toStdString());
+    press(w, "Close");
+  });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(checked);
+  EXPECT_TRUE(script.done());
+  bool saved = false;
+  for (const auto& c : readAll<rec::VelCli>(files))
+    if (c.CLIENT_ID == "0043/Zul") saved = c.REMARKS == "Pays at the office";
+  EXPECT_TRUE(saved);
+}
+
+}  // namespace
+}  // namespace vel::test
