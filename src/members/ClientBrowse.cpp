@@ -1,6 +1,8 @@
 #include "members/ClientBrowse.h"
 
+#include "common/Dates.h"
 #include "dictionary/LedgerFiles.h"
+#include "errors/ErrorManager.h"
 #include "forms/Catalog.h"
 #include "ledger/LedgerDesc.h"
 #include "platform/Ui.h"
@@ -73,6 +75,48 @@ bool saveRemarks(DataFiles& files, const std::string& position, const std::strin
   c.REMARKS = text;
   c.REMARKS.cut();
   return f.Update() == kDone;
+}
+
+bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today,
+                    ClientBrowseState& state) {
+  bool first = true;
+  {
+    FileManager& p = files.fm<rec::VelPay>();
+    FileUse use(p);
+    int key = p.layout().keyIndex("By_Client");
+    p.ClearBuffer();
+    p.rec<rec::VelPay>().CLIENT_ID = clientId;
+    p.SetOrderAt(key);
+    // The client's payments come first at his key, if he has any.
+    if (p.TryReadNext() == kDone && p.rec<rec::VelPay>().CLIENT_ID == clientId) first = false;
+  }
+  FileManager& f = files.fm<rec::VelCli>();
+  FileUse use(f);
+  f.ClearBuffer();
+  auto& c = f.rec<rec::VelCli>();
+  c.CLIENT_ID = clientId;
+  if (f.GetByKey(f.layout().keyIndex("By_Client")) != kDone) return false;
+  c.SMS_DATE = 0;
+  c.SMS_SENDIT = 0;
+  if (c.DATECHANGE.value == 0) c.DATECHANGE = today;
+  if (c.WAIT_DATE.value == 0) {
+    c.WAIT_DATE = today;
+    c.DATE6 = addMonths(today, 6);
+    c.DATE24 = today + 730;
+  }
+  if (f.Update() != kDone) return false;
+  state.curClientId = clientId;
+  state.firstPayment = first;
+  state.colCode = c.COL_CODE.text();
+  state.ageCode = c.AGE_CODE.text();
+  return true;
+}
+
+ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position) {
+  ErrorManager* errors = files.context().errors;
+  if (errors && errors->Message(msg::DeleteConfirm, kYes | kNo, kNo) != kYes)
+    return ledger::PostResult::NothingToPost;
+  return ledger::deletePayment<ledger::BurialCover>(files, position);
 }
 
 bool runPolicyAction(DataFiles& files, Request request, const ClientBrowseSetup& setup) {
@@ -148,6 +192,20 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
   pay.actions = kActInsert | kActChange | kActDelete;
   pay.form = "Update_VelPay";
   pay.legend = "Accept Velmora Policy Payments here";
+  // Adding a payment first prepares the client; deleting one takes its
+  // transaction and ageing with it. The payment form opens once declared.
+  pay.handles = [setup](ListAction a, ListContext& ctx) {
+    if (a == kActInsert) {
+      if (setup.state && setup.clock && !setup.state->curClientId.empty())
+        preparePayment(ctx.files, setup.state->curClientId, setup.clock->today(), *setup.state);
+      return false;
+    }
+    if (a == kActDelete) {
+      deletePaymentConfirmed(ctx.files, ctx.files.fm<rec::VelPay>().Position());
+      return true;
+    }
+    return false;
+  };
   catalog.add(std::move(pay));
 }
 

@@ -36,6 +36,9 @@ inline constexpr const char* kClientPayments = "Browse_Client_Payments";
 struct ClientBrowseState {
   std::string curClientId;  // CUR_CLIENT_ID
   std::int32_t startDate = 0;  // START_DATE
+  // Handed to the payment form when a payment is added.
+  bool firstPayment = false;  // FIRST_PAYMENT: the client has no payment yet
+  std::string colCode, ageCode;
 };
 
 // Runs the client form with a request over the current VelCli record and
@@ -71,6 +74,21 @@ ledger::PostResult afterPolicyAdded(DataFiles& files, const rec::VelCli& policy,
 // `text` (cut to the field's width) and the record is put. False when the
 // client could not be read or put (the store has told the clerk why).
 bool saveRemarks(DataFiles& files, const std::string& position, const std::string& text);
+
+// Before a payment of `clientId` is added: the client's SMS date and send
+// switch are cleared; a client without DATECHANGE gets today; a client
+// without waiting period starts it today (DATE6 six calendar months on, the
+// month's last day when it is shorter; DATE24 730 days on). The state takes
+// the client's collector and agent codes and whether this is his first
+// payment. False when the client cannot be read or put (the store has told
+// the clerk why); nothing is then handed on.
+bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today,
+                    ClientBrowseState& state);
+
+// "&Delete" of the payments panel: after "Confirm Delete", the payment at
+// `position`, its own "Payment" transaction and its amount on the client's
+// ageing, in one transaction. Declining writes nothing (NothingToPost).
+ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position);
 
 // Runs a policy button: the client form with the request, and for a saved
 // insert the first charge. Returns whether the list must be read again.

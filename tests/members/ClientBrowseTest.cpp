@@ -156,5 +156,111 @@ TEST_F(ClientBrowseTest, PanelsShowOnlyTheHighlightedClientsRows) {
   }
 }
 
+// A first payment starts the waiting period of a policy that had none; six
+// calendar months on crosses the year from the second half.
+TEST_F(ClientBrowseTest, PaymentPreparationStartsTheWaitingPeriodOnce) {
+  struct Case {
+    std::int32_t today, date6, date24;
+  } cases[] = {
+      {dateFromYmd(2026, 9, 15), dateFromYmd(2027, 3, 15), dateFromYmd(2026, 9, 15) + 730},
+      {dateFromYmd(2027, 3, 15), dateFromYmd(2027, 9, 15), dateFromYmd(2027, 3, 15) + 730},
+      {dateFromYmd(2026, 8, 31), dateFromYmd(2027, 2, 28), dateFromYmd(2026, 8, 31) + 730},
+  };
+  int n = 50;
+  for (const Case& k : cases) {
+    rec::VelCli c = newPolicy();
+    c.NUMBER = ++n;
+    c.CLIENT_ID = "00" + std::to_string(n) + "/MOL";
+    c.WAIT_DATE = 0;
+    c.DATECHANGE = 0;
+    c.SMS_DATE = dateFromYmd(2026, 12, 20);
+    c.SMS_SENDIT = 1;
+    c.COL_CODE = "C07";
+    c.AGE_CODE = "A03";
+    store(c);
+    ASSERT_TRUE(preparePayment(files, c.CLIENT_ID.text(), k.today, state));
+    EXPECT_TRUE(state.firstPayment);
+    EXPECT_EQ("C07", state.colCode);
+    EXPECT_EQ("A03", state.ageCode);
+    for (const auto& s : all<rec::VelCli>()) {
+      if (s.CLIENT_ID != c.CLIENT_ID.str()) continue;
+      EXPECT_EQ(k.today, s.WAIT_DATE);
+      EXPECT_EQ(k.date6, s.DATE6);
+      EXPECT_EQ(k.date24, s.DATE24);
+      EXPECT_EQ(k.today, s.DATECHANGE);
+      EXPECT_EQ(0, s.SMS_DATE);
+      EXPECT_EQ(0, s.SMS_SENDIT);
+    }
+  }
+
+  // A policy with its waiting period and a payment keeps its dates.
+  rec::VelCli c = newPolicy();
+  c.DATECHANGE = dateFromYmd(2026, 11, 1);
+  c.DATE6 = dateFromYmd(2027, 6, 1);
+  store(c);
+  {
+    FileManager& p = files.fm<rec::VelPay>();
+    FileUse use(p);
+    p.ClearBuffer();
+    p.rec<rec::VelPay>().CLIENT_ID = "0042/MOL";
+    p.rec<rec::VelPay>().CREDIT = 150.0;
+    ASSERT_EQ(kDone, p.Insert());
+  }
+  ASSERT_TRUE(preparePayment(files, "0042/MOL", dateFromYmd(2026, 12, 8), state));
+  EXPECT_FALSE(state.firstPayment);
+  for (const auto& s : all<rec::VelCli>()) {
+    if (s.CLIENT_ID != "0042/MOL") continue;
+    EXPECT_EQ(dateFromYmd(2026, 12, 1), s.WAIT_DATE);
+    EXPECT_EQ(dateFromYmd(2027, 6, 1), s.DATE6);
+    EXPECT_EQ(dateFromYmd(2026, 11, 1), s.DATECHANGE);
+  }
+  EXPECT_FALSE(preparePayment(files, "9999/NON", dateFromYmd(2026, 12, 8), state));
+}
+
+// A payment made on the day of the client's invoice: deleting it takes its
+// own transaction and gives its amount back to the ageing; declining the
+// question leaves everything.
+TEST_F(ClientBrowseTest, DeletingAPaymentLeavesTheSameDaysInvoice) {
+  rec::VelCli c = newPolicy();
+  store(c);
+  ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "u", clock.moment(), state));
+  std::string position;
+  {
+    FileManager& p = files.fm<rec::VelPay>();
+    FileUse use(p);
+    p.ClearBuffer();
+    auto& pay = p.rec<rec::VelPay>();
+    pay.CLIENT_ID = "0042/MOL";
+    pay.DATE = clock.today();
+    pay.CREDIT = 150.0;
+    pay.UNIQUE = "P1";
+    ASSERT_EQ(kDone, p.Insert());
+    position = p.Position();
+    FileManager& t = files.fm<rec::VelTra>();
+    FileUse tuse(t);
+    t.ClearBuffer();
+    auto& tr = t.rec<rec::VelTra>();
+    tr.CLIENT_ID = "0042/MOL";
+    tr.DATE = clock.today();
+    tr.TYPE = "Payment";
+    tr.CREDIT = 150.0;
+    tr.UNIQUE = "P1";
+    ASSERT_EQ(kDone, t.Insert());
+  }
+  const char* question = "Are you sure you want to delete the highlighted record?";
+  ui.expect("Confirm Delete", kNo, question);
+  EXPECT_EQ(ledger::PostResult::NothingToPost, deletePaymentConfirmed(files, position));
+  EXPECT_EQ(1u, all<rec::VelPay>().size());
+  EXPECT_EQ(2u, all<rec::VelTra>().size());
+
+  ui.expect("Confirm Delete", kYes, question);
+  EXPECT_EQ(ledger::PostResult::Posted, deletePaymentConfirmed(files, position));
+  EXPECT_TRUE(all<rec::VelPay>().empty());
+  auto tras = all<rec::VelTra>();
+  ASSERT_EQ(1u, tras.size());
+  EXPECT_EQ("Invoice", tras[0].TYPE.str());
+  EXPECT_DOUBLE_EQ(300.0, all<rec::VelAge>()[0].TOTAL);
+}
+
 }  // namespace
 }  // namespace vel::test
