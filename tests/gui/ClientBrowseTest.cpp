@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTableView>
 
 #include "dictionary/LedgerFiles.h"
@@ -102,7 +103,7 @@ TEST_F(ClientBrowseGuiTest, PanelsFollowTheHighlightedClient) {
     EXPECT_EQ("Remark of Dlamini", b->remarks()->toPlainText().toStdString());
 
     // The locator of the client-number order jumps to Zulu.
-    b->clients()->setTab(2);
+    b->clients()->findChild<QTabBar*>()->setCurrentIndex(2);
     b->clients()->locate("0043");
     EXPECT_EQ("0043/Zul", cell(b->ageing(), 0, 6));
 
