@@ -119,6 +119,59 @@ ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& p
   return ledger::deletePayment<ledger::BurialCover>(files, position);
 }
 
+std::int64_t pickCount(DataFiles& files) {
+  FileManager& f = files.fm<rec::PrnCli>();
+  FileUse use(f);
+  return f.Records();
+}
+
+bool clearPickList(DataFiles& files) {
+  FileManager& f = files.fm<rec::PrnCli>();
+  FileUse use(f);
+  f.SetOrder(kPhysicalOrder);
+  std::vector<std::string> entries;
+  while (f.TryReadNext() == kDone) entries.push_back(f.Position());
+  for (const std::string& at : entries)
+    if (f.Reget(at) != kDone || f.Delete(false) != kDone) return false;
+  return true;
+}
+
+bool addToPickList(DataFiles& files, const rec::VelCli& client) {
+  FileManager& f = files.fm<rec::PrnCli>();
+  FileUse use(f);
+  int key = f.layout().keyIndex("By_Client");
+  f.ClearBuffer();
+  auto& p = f.rec<rec::PrnCli>();
+  p.CLIENT_ID = client.CLIENT_ID.str();
+  if (f.TryGetByKey(key) == kDone) return true;
+  f.ClearBuffer();
+  p.CLIENT_ID = client.CLIENT_ID.str();
+  p.SURNAME = client.SURNAME.str();
+  p.FIRSTNAME = client.FIRSTNAME.str();
+  p.ID_NUMBER = client.ID_NUMBER.str();
+  return f.Insert() == kDone;
+}
+
+std::vector<rec::VelCli> pickedClients(DataFiles& files) {
+  std::vector<std::string> ids;
+  {
+    FileManager& f = files.fm<rec::PrnCli>();
+    FileUse use(f);
+    f.SetOrder(f.layout().keyIndex("By_Client"));
+    while (f.TryReadNext() == kDone) ids.push_back(f.rec<rec::PrnCli>().CLIENT_ID.text());
+  }
+  std::vector<rec::VelCli> out;
+  FileManager& c = files.fm<rec::VelCli>();
+  FileUse use(c);
+  int key = c.layout().keyIndex("By_Client");
+  for (const std::string& id : ids) {
+    c.ClearBuffer();
+    c.rec<rec::VelCli>().CLIENT_ID = id;
+    if (c.TryGetByKey(key) == kDone) out.push_back(c.rec<rec::VelCli>());
+  }
+  return out;
+}
+
 bool runPolicyAction(DataFiles& files, Request request, const ClientBrowseSetup& setup) {
   if (!setup.clientForm) return false;
   if (setup.clientForm(request) != Response::Completed) return false;
@@ -168,7 +221,25 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
     runPolicyAction(ctx.files, r, setup);
     return true;
   };
+  // The pick list's client list: the same orders and the same refusals,
+  // no policy buttons.
+  ListDecl sel = l;
+  sel.procedure = kClientSelect;
+  sel.actions = 0;
+  sel.handles = nullptr;
+  sel.form.clear();
   catalog.add(std::move(l));
+  catalog.add(std::move(sel));
+
+  ListDecl pick;
+  pick.procedure = kPickList;
+  pick.title = "Policy Holders";
+  pick.file = "PrnCli";
+  pick.columns = {col("Client No", "CLIENT_ID", 10), col("Surname", "SURNAME", 20),
+                  col("Firstname", "FIRSTNAME", 15), col("ID No", "ID_NUMBER", 13)};
+  pick.tabs = {{"By Client No", "By_Client", ""}};
+  pick.actions = 0;
+  catalog.add(std::move(pick));
 
   ListDecl age = panel(kClientAgeing, "Ageing", "VelAge",
                        {money("Current", "CURRENT"), money("30 Days", "P30"),

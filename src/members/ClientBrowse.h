@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dictionary/MemberFiles.h"
 #include "forms/FormSettings.h"
@@ -30,6 +31,8 @@ inline constexpr const char* kBrowseClient = "Browse_Client";
 inline constexpr const char* kClientAgeing = "Browse_Client_Ageing";
 inline constexpr const char* kClientInvoices = "Browse_Client_Invoices";
 inline constexpr const char* kClientPayments = "Browse_Client_Payments";
+inline constexpr const char* kClientSelect = "Browse_Client_Select";
+inline constexpr const char* kPickList = "Browse_PrnCli";
 
 // What the browse hands on and remembers while it is open: the highlighted
 // client, and the waiting-period start of the last policy added.
@@ -89,6 +92,21 @@ bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t 
 // `position`, its own "Payment" transaction and its amount on the client's
 // ageing, in one transaction. Declining writes nothing (NothingToPost).
 ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position);
+
+// The pick list of Browse_Client_Select (PrnCli): the clients whose
+// collection cards "Print List" prints.
+// "Number to Print": the entries of the pick list.
+std::int64_t pickCount(DataFiles& files);
+// "Clear List": the pick list emptied. False when an entry could not be
+// removed (the store has told the clerk why).
+bool clearPickList(DataFiles& files);
+// "Add to List": the client's number, names and identity number. A client
+// already on the list is not added twice (true: he is on it).
+bool addToPickList(DataFiles& files, const rec::VelCli& client);
+// The clients of the pick list as they are on file now, in the list's
+// client-number order; an entry whose client has since been removed is
+// passed over.
+std::vector<rec::VelCli> pickedClients(DataFiles& files);
 
 // Runs a policy button: the client form with the request, and for a saved
 // insert the first charge. Returns whether the list must be read again.

@@ -262,5 +262,44 @@ TEST_F(ClientBrowseTest, DeletingAPaymentLeavesTheSameDaysInvoice) {
   EXPECT_DOUBLE_EQ(300.0, all<rec::VelAge>()[0].TOTAL);
 }
 
+// The pick list: a client goes on once, "Clear List" empties it, and a
+// client removed from the file after being picked is not printed.
+TEST_F(ClientBrowseTest, PickListTakesEachClientOnceAndSkipsRemovedOnes) {
+  std::vector<rec::VelCli> clients;
+  for (int n : {45, 43, 44}) {
+    rec::VelCli c = newPolicy();
+    c.NUMBER = n;
+    c.CLIENT_ID = "00" + std::to_string(n) + "/MOL";
+    c.FIRSTNAME = "Client " + std::to_string(n);
+    store(c);
+    clients.push_back(c);
+  }
+  for (const auto& c : clients) EXPECT_TRUE(addToPickList(files, c));
+  EXPECT_TRUE(addToPickList(files, clients[0]));
+  EXPECT_EQ(3, pickCount(files));
+  auto picks = all<rec::PrnCli>();
+  EXPECT_EQ("Client 45", picks[0].FIRSTNAME.str());
+  EXPECT_EQ(completePolicy().SURNAME.str(), picks[0].SURNAME.str());
+
+  {
+    FileManager& f = files.fm<rec::VelCli>();
+    FileUse use(f);
+    f.ClearBuffer();
+    f.rec<rec::VelCli>().CLIENT_ID = "0044/MOL";
+    ASSERT_EQ(kDone, f.GetByKey(f.layout().keyIndex("By_Client")));
+    ASSERT_EQ(kDone, f.Delete(false));
+  }
+  auto printed = pickedClients(files);
+  ASSERT_EQ(2u, printed.size());
+  EXPECT_EQ("0043/MOL", printed[0].CLIENT_ID.str());
+  EXPECT_EQ("0045/MOL", printed[1].CLIENT_ID.str());
+
+  EXPECT_TRUE(clearPickList(files));
+  EXPECT_EQ(0, pickCount(files));
+  EXPECT_TRUE(pickedClients(files).empty());
+  EXPECT_TRUE(addToPickList(files, clients[1]));
+  EXPECT_EQ(1, pickCount(files));
+}
+
 }  // namespace
 }  // namespace vel::test
