@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
 
@@ -135,6 +136,38 @@ TEST_F(ClientBrowseGuiTest, PanelsFollowTheHighlightedClient) {
   for (const auto& c : readAll<rec::VelCli>(files))
     if (c.CLIENT_ID == "0043/Zul") saved = c.REMARKS == "Pays at the office";
   EXPECT_TRUE(saved);
+}
+
+TEST_F(ClientBrowseGuiTest, PickListFromTheMenuAddsAndClears) {
+  auto frame = openFrame();
+  addOffice();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+  Script script;
+  script.on(kClientSelect, [&](QWidget* w) {
+    auto* s = qobject_cast<qt::ClientSelectWindow*>(w);
+    ASSERT_NE(nullptr, s);
+    EXPECT_EQ("0", s->count()->text().toStdString());
+    s->clients()->table()->selectRow(2);
+    w->findChild<QPushButton*>("Add to List")->click();
+    s->clients()->table()->selectRow(0);
+    w->findChild<QPushButton*>("Add to List")->click();
+    w->findChild<QPushButton*>("Add to List")->click();
+    EXPECT_EQ("2", s->count()->text().toStdString());
+    ASSERT_EQ(2, rows(s->picks()));
+    EXPECT_EQ("0041/Abr", cell(s->picks(), 0, 0));
+    EXPECT_EQ("Zulu", cell(s->picks(), 1, 1));
+    // The same refusals as the browse.
+    ui.boxes.expect("Naughty Naughty", kOk, "You cannot use the mouse to do this request");
+    emit s->clients()->table()->customContextMenuRequested(QPoint(5, 5));
+    QDir().mkpath(VEL_SCREENSHOT_DIR);
+    s->grab().save(QString(VEL_SCREENSHOT_DIR) + "/client-select.png");
+    w->findChild<QPushButton*>("Clear List")->click();
+    EXPECT_EQ("0", s->count()->text().toStdString());
+    EXPECT_EQ(0, rows(s->picks()));
+    press(w, "Close");
+  });
+  frame->choose("PRNSEL");
+  EXPECT_TRUE(script.done());
 }
 
 }  // namespace

@@ -140,6 +140,62 @@ void ClientBrowseWindow::editRemarks() {
   follow();
 }
 
+ClientSelectWindow::ClientSelectWindow(
+    DataFiles& files, Ui& ui, const Catalog& catalog,
+    std::function<void(const std::vector<rec::VelCli>&)> printList, QWidget* parent)
+    : QDialog(parent), files_(files) {
+  const ListDecl& decl = *catalog.list(kClientSelect);
+  setObjectName(q(decl.procedure));
+  setWindowTitle(q(decl.title));
+  auto* outer = new QVBoxLayout(this);
+  auto* body = new QHBoxLayout;
+  clients_ = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, this);
+  body->addWidget(clients_, 3);
+  auto* right = new QVBoxLayout;
+  picks_ = clientPanel(files, ui, catalog, kPickList, this);
+  right->addWidget(picks_, 1);
+  auto* countRow = new QHBoxLayout;
+  countRow->addWidget(new QLabel("Number to Print", this));
+  count_ = new QLabel(this);
+  count_->setObjectName("NumberToPrint");
+  countRow->addWidget(count_);
+  countRow->addStretch();
+  right->addLayout(countRow);
+  body->addLayout(right, 2);
+  outer->addLayout(body, 1);
+  auto* row = new QHBoxLayout;
+  auto* clear = button("Clear List", this);
+  auto* add = button("Add to List", this);
+  auto* print = button("Print List", this);
+  auto* close = button("&Close", this);
+  close->setToolTip("Close Window");
+  for (QPushButton* b : {clear, add, print}) row->addWidget(b);
+  row->addStretch();
+  row->addWidget(close);
+  outer->addLayout(row);
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(clear, &QPushButton::clicked, this, [this] {
+    clearPickList(files_);
+    reread();
+  });
+  connect(add, &QPushButton::clicked, this, [this] {
+    RecordBuffer rec(files_.fm<rec::VelCli>().layout());
+    if (!clients_->currentRecord(rec)) return;
+    addToPickList(files_, *static_cast<const rec::VelCli*>(rec.get()));
+    reread();
+  });
+  connect(print, &QPushButton::clicked, this, [this, printList] {
+    if (printList) printList(pickedClients(files_));
+  });
+  reread();
+  clients_->table()->setFocus();
+}
+
+void ClientSelectWindow::reread() {
+  count_->setText(QString::number(pickCount(files_)));
+  picks_->refresh();
+}
+
 bool runRemarksWindow(QString& text, QWidget* parent) {
   QDialog d(parent);
   d.setObjectName("RemarksVelWin");
@@ -193,6 +249,15 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, Ui& ui, 
   addClientBrowse(catalog, std::move(setup));
   procedures.add(kBrowseClient, [&files, &ui, &catalog, parent, state] {
     runClientBrowse(files, ui, catalog, *state, parent);
+  });
+  // "Print Selected Collection Lists": the pick list. Its cards print once
+  // the collection card is there to print.
+  procedures.add("Print_Selected_Collection", [&files, &ui, &catalog, parent] {
+    FileUse cli(files.fm<rec::VelCli>());
+    FileUse prn(files.fm<rec::PrnCli>());
+    ClientSelectWindow w(files, ui, catalog, {}, parent);
+    w.resize(1100, 650);
+    w.exec();
   });
 }
 

@@ -6,6 +6,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <vector>
+
 #include "members/ClientBrowse.h"
 
 class QLabel;
@@ -49,6 +52,30 @@ class ClientBrowseWindow : public QDialog {
   ListPanel* invoices_;
   ListPanel* payments_;
   QPlainTextEdit* remarks_;
+  QLabel* count_;
+};
+
+// "Policy Holders" for picking: the client list with the pick list beside
+// it, "Number to Print", and "Clear List", "Add to List", "Print List".
+class ClientSelectWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // `printList` prints the picked clients' collection cards (none: the
+  // button does nothing).
+  ClientSelectWindow(DataFiles& files, Ui& ui, const Catalog& catalog,
+                     std::function<void(const std::vector<rec::VelCli>&)> printList,
+                     QWidget* parent = nullptr);
+
+  ListPanel* clients() const { return clients_; }
+  ListPanel* picks() const { return picks_; }
+  QLabel* count() const { return count_; }
+
+ private:
+  void reread();
+
+  DataFiles& files_;
+  ListPanel* clients_;
+  ListPanel* picks_;
   QLabel* count_;
 };
 
