@@ -1,7 +1,9 @@
 // "Policy Holders" off screen, opened from the menu on a small office: the
 // count of clients, the panels following the highlighted client, remarks
 // edited through their window, and the right click that only tells off.
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -136,6 +138,36 @@ TEST_F(ClientBrowseGuiTest, PanelsFollowTheHighlightedClient) {
   for (const auto& c : readAll<rec::VelCli>(files))
     if (c.CLIENT_ID == "0043/Zul") saved = c.REMARKS == "Pays at the office";
   EXPECT_TRUE(saved);
+}
+
+// The Insert, Delete and Enter keys do nothing on the client list; the
+// buttons run the client form.
+TEST_F(ClientBrowseGuiTest, PolicyKeysAreSwallowedAndButtonsRunTheForm) {
+  addOffice();
+  std::vector<Request> asked;
+  ClientBrowseSetup setup;
+  setup.clientForm = [&](Request r) {
+    asked.push_back(r);
+    return Response::Cancelled;
+  };
+  addClientBrowse(catalog, setup);
+  ClientBrowseState state;
+  FileUse cli(files.fm<rec::VelCli>());
+  qt::ClientBrowseWindow w(files, ui, catalog, state);
+  w.show();
+  QTableView* t = w.clients()->table();
+  for (Qt::Key k : {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Return, Qt::Key_Enter}) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(t, &press);
+    QKeyEvent ctrl(QEvent::KeyPress, k, Qt::ControlModifier);
+    QApplication::sendEvent(t, &ctrl);
+  }
+  EXPECT_TRUE(asked.empty());
+  for (const char* b : {"Insert", "Change", "Delete"})
+    w.clients()->findChild<QPushButton*>(b)->click();
+  EXPECT_EQ((std::vector<Request>{Request::Insert, Request::Change, Request::Delete}), asked);
+  // Nothing was saved, so nothing was charged.
+  EXPECT_EQ(3u, readAll<rec::VelInv>(files).size());
 }
 
 TEST_F(ClientBrowseGuiTest, PickListFromTheMenuAddsAndClears) {
