@@ -110,6 +110,16 @@ TEST_F(ClientBrowseGuiTest, PanelsFollowTheHighlightedClient) {
     b->clients()->locate("0043");
     EXPECT_EQ("0043/Zul", cell(b->ageing(), 0, 6));
 
+    // Deleting Dlamini's payment gives its amount back to his ageing.
+    b->clients()->findChild<QTabBar*>()->setCurrentIndex(0);
+    b->clients()->table()->selectRow(1);
+    ui.boxes.expect("Confirm Delete", kYes);
+    b->payments()->findChild<QPushButton*>("Delete")->click();
+    EXPECT_EQ(0, rows(b->payments()));
+    EXPECT_EQ("220.00", cell(b->ageing(), 0, 5));
+    b->clients()->findChild<QTabBar*>()->setCurrentIndex(2);
+    b->clients()->locate("0043");
+
     // A right click only tells the clerk off.
     ui.boxes.expect("Naughty Naughty", kOk, "You cannot use the mouse to do this request");
     emit b->clients()->table()->customContextMenuRequested(QPoint(5, 5));

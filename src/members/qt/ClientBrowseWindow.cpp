@@ -106,6 +106,10 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   for (ListAction a : {kActInsert, kActChange, kActDelete})
     if (QPushButton* b = clients_->button(a))
       connect(b, &QPushButton::clicked, this, [this] { recount(); follow(); });
+  // A payment or invoice changed moves the client's ageing too.
+  for (ListPanel* p : {invoices_, payments_})
+    for (ListAction a : {kActInsert, kActChange, kActDelete})
+      if (QPushButton* b = p->button(a)) connect(b, &QPushButton::clicked, this, [this] { follow(); });
   recount();
   follow();
   clients_->table()->setFocus();
