@@ -83,6 +83,11 @@ struct ListDecl {
   // A list's own handling of an action before the form opens: return true
   // when it handled the action itself (the form then does not open).
   std::function<bool(ListAction, ListContext&)> handles;
+  // A list worked only through its buttons: the Insert, Delete and Enter
+  // keys do nothing on it.
+  bool buttonsOnly = false;
+  // A right click calls this instead of opening the popup menu.
+  std::function<void(Ui&)> rightClick;
 
   unsigned offered(DataFiles& files) const { return actionsNow ? actionsNow(files) : actions; }
 };

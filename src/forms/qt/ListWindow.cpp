@@ -473,6 +473,10 @@ void ListPanel::jumpTo(std::int64_t rank) {
 }
 
 void ListPanel::showPopup(const QPoint& at) {
+  if (decl_.rightClick) {
+    decl_.rightClick(ui_);
+    return;
+  }
   QMenu menu(this);
   unsigned offered = actions_.offered();
   for (ListAction a : kOrder) {
@@ -508,6 +512,9 @@ bool ListPanel::eventFilter(QObject* o, QEvent* e) {
     }
     if (!enter) return false;
   }
+  if (decl_.buttonsOnly && (enter || k->key() == Qt::Key_Insert ||
+                            (k->key() == Qt::Key_Delete && o == table_)))
+    return true;
   if (k->key() == Qt::Key_Insert) { act(kActInsert); return true; }
   if (k->key() == Qt::Key_Delete && o == table_) { act(kActDelete); return true; }
   if (enter && (k->modifiers() & Qt::ControlModifier)) { act(kActChange); return true; }

@@ -1,0 +1,268 @@
+#include "members/qt/ClientBrowseWindow.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "dictionary/MemberFiles.h"
+#include "forms/Catalog.h"
+#include "forms/qt/ListWindow.h"
+#include "recordstore/DataFiles.h"
+#include "shell/Globals.h"
+#include "shell/Procedures.h"
+
+#include <memory>
+
+namespace vel::qt {
+
+namespace {
+
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+// A panel of one client's rows: no sort tabs or locator to show.
+ListPanel* clientPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const char* name,
+                       QWidget* parent) {
+  auto* p = new ListPanel(files, ui, catalog, *catalog.list(name), ListMode::Maintain, parent);
+  for (auto* t : p->findChildren<QTabBar*>()) t->hide();
+  if (p->locator()) p->locator()->hide();
+  p->table()->setMinimumHeight(p->table()->verticalHeader()->defaultSectionSize() * 5);
+  return p;
+}
+
+QPushButton* button(const char* text, QWidget* parent) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(QString(text).remove(QChar('&')));
+  b->setAutoDefault(false);
+  return b;
+}
+
+}  // namespace
+
+ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& catalog,
+                                       ClientBrowseState& state, QWidget* parent)
+    : QDialog(parent), files_(files), ui_(ui), state_(state) {
+  const ListDecl& decl = *catalog.list(kBrowseClient);
+  setObjectName(q(decl.procedure));
+  setWindowTitle(q(decl.title));
+  auto* outer = new QVBoxLayout(this);
+  auto* body = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  clients_ = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, this);
+  left->addWidget(clients_, 1);
+  auto* countRow = new QHBoxLayout;
+  countRow->addWidget(new QLabel("No of Clients", this));
+  count_ = new QLabel(this);
+  count_->setObjectName("NoOfClients");
+  countRow->addWidget(count_);
+  countRow->addStretch();
+  left->addLayout(countRow);
+  body->addLayout(left, 3);
+
+  auto* right = new QVBoxLayout;
+  ageing_ = clientPanel(files, ui, catalog, kClientAgeing, this);
+  right->addWidget(ageing_);
+  right->addWidget(new QLabel("General Remarks", this));
+  remarks_ = new QPlainTextEdit(this);
+  remarks_->setObjectName("GeneralRemarks");
+  remarks_->setReadOnly(true);
+  remarks_->setMaximumHeight(remarks_->fontMetrics().height() * 5);
+  right->addWidget(remarks_);
+  auto* edit = button("Edit Remarks", this);
+  right->addWidget(edit, 0, Qt::AlignLeft);
+  invoices_ = clientPanel(files, ui, catalog, kClientInvoices, this);
+  right->addWidget(invoices_);
+  payments_ = clientPanel(files, ui, catalog, kClientPayments, this);
+  right->addWidget(payments_);
+  body->addLayout(right, 2);
+  outer->addLayout(body, 1);
+
+  // The prints and the identity check come with their own windows; their
+  // buttons stand here ready.
+  auto* row = new QGridLayout;
+  const char* texts[] = {"Print Documentation", "Print Receipt",        "Statement",
+                         "Print Route Info",    "Print Client Info",    "Print Collection List",
+                         "Check if ID Exists",  "Print Route Info per Period"};
+  int i = 0;
+  for (const char* t : texts) {
+    row->addWidget(button(t, this), i / 4, i % 4);
+    ++i;
+  }
+  auto* close = button("&Close", this);
+  close->setToolTip("Close Window");
+  row->addWidget(close, 1, 4);
+  outer->addLayout(row);
+
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(edit, &QPushButton::clicked, this, &ClientBrowseWindow::editRemarks);
+  connect(clients_, &ListPanel::currentChanged, this, &ClientBrowseWindow::follow);
+  // Any button of the client list may have added or removed a policy.
+  for (ListAction a : {kActInsert, kActChange, kActDelete})
+    if (QPushButton* b = clients_->button(a))
+      connect(b, &QPushButton::clicked, this, [this] { recount(); follow(); });
+  // A payment or invoice changed moves the client's ageing too.
+  for (ListPanel* p : {invoices_, payments_})
+    for (ListAction a : {kActInsert, kActChange, kActDelete})
+      if (QPushButton* b = p->button(a)) connect(b, &QPushButton::clicked, this, [this] { follow(); });
+  recount();
+  follow();
+  clients_->table()->setFocus();
+}
+
+void ClientBrowseWindow::recount() { count_->setText(QString::number(clientCount(files_))); }
+
+void ClientBrowseWindow::follow() {
+  RecordBuffer rec(files_.fm<rec::VelCli>().layout());
+  bool have = clients_->currentRecord(rec);
+  const auto* c = have ? static_cast<const rec::VelCli*>(rec.get()) : nullptr;
+  // No client highlighted: a value no client number holds, so the panels
+  // stand empty.
+  state_.curClientId = c ? c->CLIENT_ID.text() : std::string();
+  std::string id = c ? state_.curClientId : std::string("\x01");
+  for (ListPanel* p : {ageing_, invoices_, payments_}) {
+    p->setRange({{"CLIENT_ID", id}});
+    p->first();
+  }
+  remarks_->setPlainText(c ? q(c->REMARKS.str()) : QString());
+}
+
+void ClientBrowseWindow::editRemarks() {
+  const ListRow* row = clients_->current();
+  if (!row) return;
+  RecordBuffer rec(files_.fm<rec::VelCli>().layout());
+  if (!clients_->currentRecord(rec)) return;
+  QString text = q(static_cast<const rec::VelCli*>(rec.get())->REMARKS.str());
+  if (!runRemarksWindow(text, this)) return;
+  std::string position = row->position;
+  if (saveRemarks(files_, position, text.toStdString())) clients_->refresh(position);
+  follow();
+}
+
+ClientSelectWindow::ClientSelectWindow(
+    DataFiles& files, Ui& ui, const Catalog& catalog,
+    std::function<void(const std::vector<rec::VelCli>&)> printList, QWidget* parent)
+    : QDialog(parent), files_(files) {
+  const ListDecl& decl = *catalog.list(kClientSelect);
+  setObjectName(q(decl.procedure));
+  setWindowTitle(q(decl.title));
+  auto* outer = new QVBoxLayout(this);
+  auto* body = new QHBoxLayout;
+  clients_ = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, this);
+  body->addWidget(clients_, 3);
+  auto* right = new QVBoxLayout;
+  picks_ = clientPanel(files, ui, catalog, kPickList, this);
+  right->addWidget(picks_, 1);
+  auto* countRow = new QHBoxLayout;
+  countRow->addWidget(new QLabel("Number to Print", this));
+  count_ = new QLabel(this);
+  count_->setObjectName("NumberToPrint");
+  countRow->addWidget(count_);
+  countRow->addStretch();
+  right->addLayout(countRow);
+  body->addLayout(right, 2);
+  outer->addLayout(body, 1);
+  auto* row = new QHBoxLayout;
+  auto* clear = button("Clear List", this);
+  auto* add = button("Add to List", this);
+  auto* print = button("Print List", this);
+  auto* close = button("&Close", this);
+  close->setToolTip("Close Window");
+  for (QPushButton* b : {clear, add, print}) row->addWidget(b);
+  row->addStretch();
+  row->addWidget(close);
+  outer->addLayout(row);
+  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(clear, &QPushButton::clicked, this, [this] {
+    clearPickList(files_);
+    reread();
+  });
+  connect(add, &QPushButton::clicked, this, [this] {
+    RecordBuffer rec(files_.fm<rec::VelCli>().layout());
+    if (!clients_->currentRecord(rec)) return;
+    addToPickList(files_, *static_cast<const rec::VelCli*>(rec.get()));
+    reread();
+  });
+  connect(print, &QPushButton::clicked, this, [this, printList] {
+    if (printList) printList(pickedClients(files_));
+  });
+  reread();
+  clients_->table()->setFocus();
+}
+
+void ClientSelectWindow::reread() {
+  count_->setText(QString::number(pickCount(files_)));
+  picks_->refresh();
+}
+
+bool runRemarksWindow(QString& text, QWidget* parent) {
+  QDialog d(parent);
+  d.setObjectName("RemarksVelWin");
+  d.setWindowTitle("Remarks");
+  auto* lay = new QVBoxLayout(&d);
+  auto* edit = new QPlainTextEdit(&d);
+  edit->setObjectName("Remarks");
+  edit->setPlainText(text);
+  // The field holds 10240 characters; typing stops there.
+  QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit] {
+    QString t = edit->toPlainText();
+    if (t.toUtf8().size() > 10240) {
+      QByteArray b = t.toUtf8().left(10240);
+      edit->setPlainText(QString::fromUtf8(b));
+      edit->moveCursor(QTextCursor::End);
+    }
+  });
+  lay->addWidget(edit);
+  auto* box = new QDialogButtonBox(&d);
+  box->addButton("OK", QDialogButtonBox::AcceptRole)->setObjectName("OK");
+  box->addButton("Cancel", QDialogButtonBox::RejectRole)->setObjectName("Cancel");
+  QObject::connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  lay->addWidget(box);
+  d.resize(480, 320);
+  if (d.exec() != QDialog::Accepted) return false;
+  text = edit->toPlainText();
+  return true;
+}
+
+void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog, ClientBrowseState& state,
+                     QWidget* parent) {
+  // The browse's files stay open while it is open.
+  FileUse cli(files.fm<rec::VelCli>());
+  ClientBrowseWindow w(files, ui, catalog, state, parent);
+  w.resize(1200, 700);
+  w.exec();
+}
+
+}  // namespace vel::qt
+
+namespace vel::qt {
+
+void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, Ui& ui, Catalog& catalog,
+                          const Clock& clock, QWidget* parent) {
+  auto state = std::make_shared<ClientBrowseState>();
+  ClientBrowseSetup setup;
+  setup.clock = &clock;
+  setup.user = [] { return globals().LOGPROG(); };
+  setup.state = state.get();
+  addClientBrowse(catalog, std::move(setup));
+  procedures.add(kBrowseClient, [&files, &ui, &catalog, parent, state] {
+    runClientBrowse(files, ui, catalog, *state, parent);
+  });
+  // "Print Selected Collection Lists": the pick list. Its cards print once
+  // the collection card is there to print.
+  procedures.add("Print_Selected_Collection", [&files, &ui, &catalog, parent] {
+    FileUse cli(files.fm<rec::VelCli>());
+    FileUse prn(files.fm<rec::PrnCli>());
+    ClientSelectWindow w(files, ui, catalog, {}, parent);
+    w.resize(1100, 650);
+    w.exec();
+  });
+}
+
+}  // namespace vel::qt
