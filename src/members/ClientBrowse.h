@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dictionary/MemberFiles.h"
@@ -42,6 +43,10 @@ struct ClientBrowseState {
   // Handed to the payment form when a payment is added.
   bool firstPayment = false;  // FIRST_PAYMENT: the client has no payment yet
   std::string colCode, ageCode;
+  // Prints one of the highlighted client's documents, named by its button
+  // ("Print Documentation", "Statement", "Print Client Info"). Not given:
+  // those buttons do nothing.
+  std::function<void(std::string_view button, const std::string& clientId)> print;
 };
 
 // Runs the client form with a request over the current VelCli record and

@@ -18,6 +18,8 @@
 #include "gui/GuiScript.h"
 #include "members/ClientBrowse.h"
 #include "members/qt/ClientBrowseWindow.h"
+#include "reports/Document.h"
+#include "reports/qt/PrintPreviewWindow.h"
 #include "recordstore/FileManager.h"
 
 namespace vel::test {
@@ -148,6 +150,46 @@ TEST_F(ClientBrowseGuiTest, PanelsFollowTheHighlightedClient) {
   for (const auto& c : readAll<rec::VelCli>(files))
     if (c.CLIENT_ID == "0043/Zul") saved = c.REMARKS == "Pays at the office";
   EXPECT_TRUE(saved);
+}
+
+// The client-info and documentation buttons preview the highlighted
+// client's own print-out, not another client's.
+TEST_F(ClientBrowseGuiTest, PrintButtonsPreviewTheHighlightedClientsDocuments) {
+  auto frame = openFrame();
+  addOffice();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+
+  auto pageText = [](QWidget* w) {
+    auto* p = qobject_cast<qt::PrintPreviewWindow*>(w);
+    std::string all;
+    if (!p) return all;
+    for (const report::Page& page : report::paginate(p->document()))
+      for (const std::string& t : report::pageTexts(page)) all += t + "\n";
+    return all;
+  };
+  std::string info, pack;
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::ClientBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    b->clients()->table()->selectRow(1);  // Dlamini
+    press(w, "Print Client Info");
+  });
+  script.on("PrintPreview", [&](QWidget* w) {
+    info = pageText(w);
+    QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+  });
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Print Documentation"); });
+  script.on("PrintPreview", [&](QWidget* w) {
+    pack = pageText(w);
+    QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+  });
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Close"); });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(script.done());
+  EXPECT_NE(std::string::npos, info.find("Dlamini")) << info;
+  EXPECT_EQ(std::string::npos, info.find("Abrahams")) << info;
+  EXPECT_NE(std::string::npos, pack.find("Dlamini")) << pack;
 }
 
 // The Insert, Delete and Enter keys do nothing on the client list; the

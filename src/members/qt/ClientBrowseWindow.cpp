@@ -15,6 +15,9 @@
 #include "forms/Catalog.h"
 #include "forms/qt/ListWindow.h"
 #include "recordstore/DataFiles.h"
+#include "reports/ClientDocuments.h"
+#include "shell/ShellUi.h"
+#include "reports/qt/PrintPreviewWindow.h"
 #include "shell/Globals.h"
 #include "shell/Procedures.h"
 
@@ -83,16 +86,23 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   body->addLayout(right, 2);
   outer->addLayout(body, 1);
 
-  // The prints and the identity check come with their own windows; their
-  // buttons stand here ready.
+  // The statement, the client information and the policy documents preview
+  // the highlighted client's print-out; the other prints and the identity
+  // check come with their own windows, their buttons stand here ready.
   auto* row = new QGridLayout;
   const char* texts[] = {"Print Documentation", "Print Receipt",        "Statement",
                          "Print Route Info",    "Print Client Info",    "Print Collection List",
                          "Check if ID Exists",  "Print Route Info per Period"};
   int i = 0;
   for (const char* t : texts) {
-    row->addWidget(button(t, this), i / 4, i % 4);
+    QPushButton* b = button(t, this);
+    row->addWidget(b, i / 4, i % 4);
     ++i;
+    const std::string text = t;
+    if (text == "Print Documentation" || text == "Statement" || text == "Print Client Info")
+      connect(b, &QPushButton::clicked, this, [this, text] {
+        if (state_.print && !state_.curClientId.empty()) state_.print(text, state_.curClientId);
+      });
   }
   auto* close = button("&Close", this);
   close->setToolTip("Close Window");
@@ -243,7 +253,7 @@ void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog, ClientBro
 
 namespace vel::qt {
 
-void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, Ui& ui, Catalog& catalog,
+void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi& ui, Catalog& catalog,
                           const Clock& clock, QWidget* parent) {
   auto state = std::make_shared<ClientBrowseState>();
   ClientBrowseSetup setup;
@@ -251,6 +261,20 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, Ui& ui, 
   setup.user = [] { return globals().LOGPROG(); };
   setup.state = state.get();
   addClientBrowse(catalog, std::move(setup));
+  // The client's documents go to the print preview, as every report does.
+  state->print = [&files, &ui, &clock, parent](std::string_view which, const std::string& id) {
+    PreviewOutput out(parent);
+    if (which == "Statement") {
+      printClientStatement(files, ui, clock, id, out);
+      return;
+    }
+    const bool pack = which == "Print Documentation";
+    ReportContext ctx(files, ui, clock);
+    presentReport(ctx, out, pack ? "Policy Documents" : "Client Information",
+                  [&](ReportContext& c, ReportProgress& p) {
+                    return pack ? policyPack(c, p, id) : clientInfoSheet(c, p, id);
+                  });
+  };
   procedures.add(kBrowseClient, [&files, &ui, &catalog, parent, state] {
     runClientBrowse(files, ui, catalog, *state, parent);
   });

@@ -18,6 +18,7 @@ class QPushButton;
 namespace vel {
 class Catalog;
 class DataFiles;
+class ShellUi;
 class Ui;
 }  // namespace vel
 
@@ -98,7 +99,7 @@ namespace vel::qt {
 
 // Declares the browse and its panels in the catalog and makes the menu's
 // "Browse_Client" open it. Called after the generic lists are registered.
-void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, Ui& ui, Catalog& catalog,
+void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi& ui, Catalog& catalog,
                           const Clock& clock, QWidget* parent);
 
 }  // namespace vel::qt
