@@ -57,6 +57,8 @@ class ClientForm {
   bool open();
 
   rec::VelCli& client();
+  // The common cycle under the form, for the window that renders it.
+  FormCycle& cycle() { return cycle_; }
   Request request() const { return cycle_.request(); }
   const std::string& caption() const { return cycle_.caption(); }
   Response response() const { return cycle_.response(); }

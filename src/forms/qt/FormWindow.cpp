@@ -295,6 +295,8 @@ void FormWindow::completed(int i) {
   if (edit && !edit->isModified()) return;
   busy_ = true;
   bool ok = take(i) && cycle_.accept(i);
+  FormCycle::Outcome then;
+  if (ok && rules_.accepted) then = rules_.accepted(i);
   busy_ = false;
   if (!ok) {
     focusEntry(i);
@@ -309,6 +311,8 @@ void FormWindow::completed(int i) {
     if (j != i && other && other->isModified()) continue;
     display(j);
   }
+  then.redisplay = false;  // shown just above
+  apply(then);
 }
 
 void FormWindow::focusEntry(int i) {
@@ -348,7 +352,7 @@ void FormWindow::okPressed() {
   // What is typed in every entry goes to the cycle first; OK then refuses
   // the first entry, in order, whose text cannot be read or whose check fails.
   for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) hold(i);
-  FormCycle::Outcome o = cycle_.ok();
+  FormCycle::Outcome o = rules_.ok ? rules_.ok() : cycle_.ok();
   busy_ = false;
   apply(o);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 #include "forms/FormCycle.h"
@@ -23,6 +24,15 @@ class Ui;
 
 namespace vel::qt {
 
+// A form's own rules beside the common cycle, for a form whose controller
+// holds more than its declaration does. Not given: the cycle alone.
+struct FormRules {
+  // After entry `i` passed its own check: what the window must do next.
+  std::function<FormCycle::Outcome(int i)> accepted;
+  // In place of the cycle's OK (the controller calls the cycle itself).
+  std::function<FormCycle::Outcome()> ok;
+};
+
 class FormWindow : public QDialog {
   Q_OBJECT
  public:
@@ -35,6 +45,7 @@ class FormWindow : public QDialog {
   QPushButton* okButton() const { return ok_; }
   QPushButton* cancelButton() const { return cancel_; }
   void okPressed();
+  void setRules(FormRules rules) { rules_ = std::move(rules); }
 
  protected:
   void reject() override;  // Esc, the Cancel button and the window's close
@@ -61,6 +72,7 @@ class FormWindow : public QDialog {
   std::vector<QWidget*> widgets_;  // one per entry (a label for notes)
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  FormRules rules_;
   bool busy_ = false;  // a check or a box is running: completion signals wait
   bool closing_ = false;
 };

@@ -1,5 +1,7 @@
 #include "members/qt/ClientBrowseWindow.h"
+#include "members/qt/ClientFormWindow.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -260,6 +262,16 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi&
   setup.clock = &clock;
   setup.user = [] { return globals().LOGPROG(); };
   setup.state = state.get();
+  // The policy buttons open the client form, whose dependant tab lists the
+  // policy's children and extended family.
+  auto open = std::make_shared<OpenClientForm>();
+  addClientDependants(catalog, clock, open);
+  setup.clientForm = [&files, &ui, &catalog, &clock, parent, state, open](Request r) {
+    open->startDate = state->startDate;
+    return runClientFormWindow(files, ui, catalog, clock, r, open,
+                               QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                                 : parent);
+  };
   addClientBrowse(catalog, std::move(setup));
   // The client's documents go to the print preview, as every report does.
   state->print = [&files, &ui, &clock, parent](std::string_view which, const std::string& id) {

@@ -1,0 +1,125 @@
+#include "members/qt/ClientFormWindow.h"
+
+#include <algorithm>
+
+#include <QTabWidget>
+#include <QFormLayout>
+
+#include "forms/Catalog.h"
+#include "forms/qt/FormWindow.h"
+#include "forms/qt/ListWindow.h"
+#include "members/ClientForm.h"
+#include "members/DependantForms.h"
+#include "shell/Globals.h"
+
+namespace vel::qt {
+
+namespace {
+
+// The first entry on `field`; -1 when the form has none.
+int entryOn(FormCycle& cycle, const std::string& field) {
+  const auto& entries = cycle.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i]->field == field) return static_cast<int>(i);
+  return -1;
+}
+
+// The controller's reply in the window's terms. A code not on file keeps
+// the focus on its entry, where the clerk may type another or use its list.
+FormCycle::Outcome outcome(FormCycle& cycle, const ClientForm::Reply& r) {
+  FormCycle::Outcome o;
+  o.redisplay = r.redisplay;
+  switch (r.action) {
+    case ClientForm::Reply::Close:
+      o.action = FormCycle::Outcome::Close;
+      break;
+    case ClientForm::Reply::Focus:
+    case ClientForm::Reply::OpenList:
+      o.entry = entryOn(cycle, r.focus);
+      if (o.entry >= 0) o.action = FormCycle::Outcome::Focus;
+      break;
+    case ClientForm::Reply::Stay:
+      break;
+  }
+  return o;
+}
+
+// The policy's children and extended family on their tab, read again each
+// time the tab comes forward (a new policy has its number only once its
+// surname is in).
+void addDependantLists(FormWindow& w, ClientForm& form, DataFiles& files, Ui& ui,
+                       const Catalog& catalog) {
+  auto* tabs = w.findChild<QTabWidget*>();
+  if (!tabs) return;
+  int at = -1;
+  for (int i = 0; i < tabs->count(); ++i)
+    if (tabs->tabText(i).remove(QChar('&')) == "Children/Ext Family") at = i;
+  const ListDecl* children = catalog.list("Browse_VelChd");
+  const ListDecl* extended = catalog.list("Browse_VelExt");
+  if (at < 0 || !children || !extended) return;
+  QWidget* page = tabs->widget(at);
+  auto* lay = qobject_cast<QFormLayout*>(page->layout());
+  if (!lay) return;
+  const ListMode mode = form.cycle().readOnly() ? ListMode::View : ListMode::Maintain;
+  auto* kids = new ListPanel(files, ui, catalog, *children, mode, page);
+  auto* family = new ListPanel(files, ui, catalog, *extended, mode, page);
+  // Each list carries its own heading.
+  lay->addRow(kids);
+  lay->addRow(family);
+  auto follow = [&form, kids, family] {
+    // No number yet: a value no policy holds, so the lists stand empty.
+    std::string id = form.client().CLIENT_ID.text();
+    if (id.empty()) id.assign(1, '\x01');
+    kids->setVisible(form.childButtonsShown());
+    family->setVisible(form.extendedButtonsShown());
+    for (ListPanel* p : {kids, family}) {
+      p->setRange({{"CLIENT_ID", id}});
+      p->first();
+    }
+  };
+  QObject::connect(tabs, &QTabWidget::currentChanged, &w, [tabs, at, follow](int i) {
+    if (i == at) follow();
+  });
+}
+
+}  // namespace
+
+void addClientDependants(Catalog& catalog, const Clock& clock,
+                         std::shared_ptr<OpenClientForm> open) {
+  DependantSession session;
+  session.clock = &clock;
+  session.user = [] { return globals().LOGPROG(); };
+  session.policy = [open]() -> std::optional<DependantPolicy> {
+    if (!open->form) return std::nullopt;
+    DependantPolicy p;
+    p.client = open->form->client();
+    p.startDate = open->startDate;
+    return p;
+  };
+  addDependantForms(catalog, session);
+}
+
+Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const Clock& clock,
+                             Request request, const std::shared_ptr<OpenClientForm>& open,
+                             QWidget* parent) {
+  ClientForm form(files, ui, clock, request);
+  if (!form.open()) return Response::Cancelled;
+  FormCycle& cycle = form.cycle();
+  FormWindow w(cycle, files, ui, catalog, parent);
+  w.setObjectName("Update_VelCli");
+  FormRules rules;
+  rules.accepted = [&](int i) {
+    return outcome(cycle, form.accepted(cycle.entries()[static_cast<std::size_t>(i)]->field));
+  };
+  rules.ok = [&] { return outcome(cycle, form.ok()); };
+  w.setRules(std::move(rules));
+  if (open) open->form = &form;
+  addDependantLists(w, form, files, ui, catalog);
+  // Wide enough for all five tabs side by side.
+  w.resize(std::max(w.sizeHint().width(), 900), w.sizeHint().height());
+  w.exec();
+  if (open) open->form = nullptr;
+  return form.response();
+}
+
+}  // namespace vel::qt

@@ -1,0 +1,126 @@
+// The client form opened from "Policy Holders" off screen: a policy typed in
+// and accepted is on file and in the list, with its first charge beside it.
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "dictionary/LedgerFiles.h"
+#include "dictionary/MemberFiles.h"
+#include "forms/Catalog.h"
+#include "forms/qt/FormWindow.h"
+#include "forms/qt/ListWindow.h"
+#include "gui/FrameFixture.h"
+#include "gui/GuiScript.h"
+#include "members/ClientBrowse.h"
+#include "members/qt/ClientBrowseWindow.h"
+
+namespace vel::test {
+namespace {
+
+class ClientFormWindowTest : public FrameFixture {
+ protected:
+  // Types `text` into the entry on `field` and leaves it, as a clerk does.
+  static void type(QWidget* w, const char* field, const char* text) {
+    auto* e = w->findChild<QLineEdit*>(field);
+    ASSERT_NE(nullptr, e) << field;
+    e->setFocus();
+    e->setText(text);
+    e->setModified(true);
+    emit e->editingFinished();
+  }
+  static std::string text(QWidget* w, const char* field) {
+    auto* e = w->findChild<QLineEdit*>(field);
+    return e ? e->text().toStdString() : std::string("(none)");
+  }
+  static std::string cell(qt::ListPanel* p, int r, int c) {
+    return p->model()->index(r, c).data().toString().toStdString();
+  }
+
+  Catalog catalog;
+};
+
+TEST_F(ClientFormWindowTest, InsertedPolicyIsSavedListedAndCharged) {
+  auto frame = openFrame();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+
+  bool filled = false, listed = false;
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Insert"); });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    ASSERT_NE(nullptr, qobject_cast<qt::FormWindow*>(w));
+    EXPECT_EQ("Adding a Client Record", w->windowTitle().toStdString());
+    // The surname numbers the policy as soon as it is left.
+    type(w, "SURNAME", "Mokoena");
+    EXPECT_EQ("0001/MOK", text(w, "CLIENT_ID"));
+    type(w, "FIRSTNAME", "Thandi");
+    type(w, "P_ADDR1", "PO Box 12");
+    // Every tab, for the record; the dependants' tab lists this policy's.
+    auto* tabs = w->findChild<QTabWidget*>();
+    ASSERT_NE(nullptr, tabs);
+    QDir().mkpath(VEL_SCREENSHOT_DIR);
+    for (int i = 0; i < tabs->count(); ++i) {
+      tabs->setCurrentIndex(i);
+      QApplication::processEvents();
+      w->grab().save(QString(VEL_SCREENSHOT_DIR) + "/client-form-" + QString::number(i + 1) +
+                     ".png");
+    }
+    EXPECT_NE(nullptr, w->findChild<qt::ListPanel*>("Browse_VelChd"));
+    EXPECT_NE(nullptr, w->findChild<qt::ListPanel*>("Browse_VelExt"));
+    filled = true;
+    press(w, "OK");
+  });
+  script.on(kBrowseClient, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::ClientBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ("1", b->count()->text().toStdString());
+    ASSERT_EQ(1, b->clients()->model()->rowCount());
+    EXPECT_EQ("Mokoena", cell(b->clients(), 0, 0));
+    ASSERT_EQ(1, b->ageing()->model()->rowCount());
+    EXPECT_EQ("0001/MOK", cell(b->ageing(), 0, 6));
+    ASSERT_EQ(1, b->invoices()->model()->rowCount());
+    listed = true;
+    press(w, "Close");
+  });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(filled);
+  EXPECT_TRUE(listed);
+  EXPECT_TRUE(script.done()) << script.left();
+
+  const auto clients = readAll<rec::VelCli>(files);
+  ASSERT_EQ(1u, clients.size());
+  EXPECT_EQ("0001/MOK", clients[0].CLIENT_ID.text());
+  EXPECT_EQ("Thandi", clients[0].FIRSTNAME.text());
+  EXPECT_EQ("PO Box 12", clients[0].P_ADDR1.text());
+  const auto ageing = readAll<rec::VelAge>(files);
+  ASSERT_EQ(1u, ageing.size());
+  EXPECT_EQ("0001/MOK", ageing[0].CLIENT_ID.text());
+}
+
+// Cancelling a new policy leaves nothing on file and nothing charged.
+TEST_F(ClientFormWindowTest, CancelledInsertLeavesNothing) {
+  auto frame = openFrame();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Insert"); });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    type(w, "SURNAME", "Mokoena");
+    ui.boxes.expect("Save Record", kNo);
+    press(w, "Cancel");
+  });
+  script.on(kBrowseClient, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::ClientBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ(0, b->clients()->model()->rowCount());
+    press(w, "Close");
+  });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(script.done()) << script.left();
+  EXPECT_TRUE(readAll<rec::VelCli>(files).empty());
+  EXPECT_TRUE(readAll<rec::VelAge>(files).empty());
+}
+
+}  // namespace
+}  // namespace vel::test
