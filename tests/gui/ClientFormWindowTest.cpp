@@ -99,6 +99,33 @@ TEST_F(ClientFormWindowTest, InsertedPolicyIsSavedListedAndCharged) {
   EXPECT_EQ("0001/MOK", ageing[0].CLIENT_ID.text());
 }
 
+// A surname typed and never left still numbers the policy when Cancel's
+// "Save Record" is answered Yes: no policy is saved without its number.
+TEST_F(ClientFormWindowTest, SaveOnCancelNumbersAPolicyWhoseSurnameWasNeverLeft) {
+  auto frame = openFrame();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Insert"); });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    type(w, "FIRSTNAME", "Thandi");
+    auto* e = w->findChild<QLineEdit*>("SURNAME");
+    ASSERT_NE(nullptr, e);
+    e->setText("Mokoena");
+    e->setModified(true);
+    ui.boxes.expect("Save Record", kYes);
+    press(w, "Cancel");
+  });
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Close"); });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(script.done()) << script.left();
+  const auto clients = readAll<rec::VelCli>(files);
+  ASSERT_EQ(1u, clients.size());
+  EXPECT_EQ("0001/MOK", clients[0].CLIENT_ID.text());
+  const auto ageing = readAll<rec::VelAge>(files);
+  ASSERT_EQ(1u, ageing.size());
+  EXPECT_EQ("0001/MOK", ageing[0].CLIENT_ID.text());
+}
+
 // Cancelling a new policy leaves nothing on file and nothing charged.
 TEST_F(ClientFormWindowTest, CancelledInsertLeavesNothing) {
   auto frame = openFrame();

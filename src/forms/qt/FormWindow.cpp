@@ -364,7 +364,7 @@ void FormWindow::reject() {
   // cannot be read counts as a change, so it is never lost without the
   // cancel question, and "Save Record" -> Yes refuses it as OK does.
   for (int i = 0; i < static_cast<int>(widgets_.size()); ++i) hold(i);
-  FormCycle::Outcome o = cycle_.leave();
+  FormCycle::Outcome o = rules_.leave ? rules_.leave() : cycle_.leave();
   busy_ = false;
   apply(o);
 }

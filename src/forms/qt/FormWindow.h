@@ -31,6 +31,8 @@ struct FormRules {
   std::function<FormCycle::Outcome(int i)> accepted;
   // In place of the cycle's OK (the controller calls the cycle itself).
   std::function<FormCycle::Outcome()> ok;
+  // In place of the cycle's leave (Cancel, Esc, the window closed).
+  std::function<FormCycle::Outcome()> leave;
 };
 
 class FormWindow : public QDialog {

@@ -112,6 +112,18 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
     return outcome(cycle, form.accepted(cycle.entries()[static_cast<std::size_t>(i)]->field));
   };
   rules.ok = [&] { return outcome(cycle, form.ok()); };
+  rules.leave = [&] {
+    // "Save Record" -> Yes saves through the cycle: a new policy whose
+    // surname was typed and never left is numbered first, as OK would, so
+    // no policy is saved without the number every dependant and charge is
+    // linked by. Answering No gives the number back as ever.
+    rec::VelCli& c = form.client();
+    if (form.request() == Request::Insert && c.CLIENT_ID.blank() && !c.SURNAME.blank()) {
+      ClientForm::Reply r = form.accepted("SURNAME");
+      if (r.action == ClientForm::Reply::Focus) return outcome(cycle, r);
+    }
+    return outcome(cycle, form.cancel());
+  };
   w.setRules(std::move(rules));
   if (open) open->form = &form;
   addDependantLists(w, form, files, ui, catalog);
