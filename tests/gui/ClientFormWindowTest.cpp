@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 
 #include "dictionary/LedgerFiles.h"
 #include "dictionary/MemberFiles.h"
@@ -16,6 +17,7 @@
 #include "gui/GuiScript.h"
 #include "members/ClientBrowse.h"
 #include "members/qt/ClientBrowseWindow.h"
+#include "recordstore/FileManager.h"
 
 namespace vel::test {
 namespace {
@@ -124,6 +126,61 @@ TEST_F(ClientFormWindowTest, SaveOnCancelNumbersAPolicyWhoseSurnameWasNeverLeft)
   const auto ageing = readAll<rec::VelAge>(files);
   ASSERT_EQ(1u, ageing.size());
   EXPECT_EQ("0001/MOK", ageing[0].CLIENT_ID.text());
+}
+
+// Change opens the highlighted policy with its own children listed, and
+// what is altered is saved on that policy only.
+TEST_F(ClientFormWindowTest, ChangeShowsThePolicysChildrenAndSavesTheChange) {
+  const char* ids[] = {"0041/ABR", "0042/DLA"};
+  for (int i = 0; i < 2; ++i) {
+    FileManager& f = files.fm<rec::VelCli>();
+    FileUse use(f);
+    f.ClearBuffer();
+    auto& c = f.rec<rec::VelCli>();
+    c.NUMBER = 41 + i;
+    c.CLIENT_ID = ids[i];
+    c.SURNAME = i ? "Dlamini" : "Abrahams";
+    c.FIRSTNAME = "Sipho";
+    ASSERT_EQ(kDone, f.Insert());
+    FileManager& k = files.fm<rec::VelChd>();
+    FileUse kuse(k);
+    k.ClearBuffer();
+    k.rec<rec::VelChd>().CLIENT_ID = ids[i];
+    k.rec<rec::VelChd>().C1_SURNAME = i ? "Dlamini" : "Abrahams";
+    k.rec<rec::VelChd>().C1_FIRSTNAME = i ? "Lwazi" : "Ayesha";
+    ASSERT_EQ(kDone, k.Insert());
+  }
+  auto frame = openFrame();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+  bool seen = false;
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::ClientBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    b->clients()->table()->selectRow(1);  // Dlamini
+    press(w, "Change");
+  });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    EXPECT_EQ("Changing a Client Record", w->windowTitle().toStdString());
+    EXPECT_EQ("0042/DLA", text(w, "CLIENT_ID"));
+    auto* tabs = w->findChild<QTabWidget*>();
+    ASSERT_NE(nullptr, tabs);
+    tabs->setCurrentIndex(tabs->count() - 1);
+    auto* kids = w->findChild<qt::ListPanel*>("Browse_VelChd");
+    ASSERT_NE(nullptr, kids);
+    ASSERT_EQ(1, kids->model()->rowCount());
+    EXPECT_EQ("Lwazi", cell(kids, 0, 1));
+    tabs->setCurrentIndex(0);
+    type(w, "FIRSTNAME", "Bongani");
+    seen = true;
+    press(w, "OK");
+  });
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Close"); });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(script.done()) << script.left();
+  for (const auto& c : readAll<rec::VelCli>(files))
+    EXPECT_EQ(c.CLIENT_ID.text() == "0042/DLA" ? "Bongani" : "Sipho", c.FIRSTNAME.text());
 }
 
 // Cancelling a new policy leaves nothing on file and nothing charged.
