@@ -18,6 +18,7 @@
 #include "members/ClientBrowse.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "recordstore/FileManager.h"
+#include "setup/SetupLists.h"
 
 namespace vel::test {
 namespace {
@@ -181,6 +182,50 @@ TEST_F(ClientFormWindowTest, ChangeShowsThePolicysChildrenAndSavesTheChange) {
   EXPECT_TRUE(script.done()) << script.left();
   for (const auto& c : readAll<rec::VelCli>(files))
     EXPECT_EQ(c.CLIENT_ID.text() == "0042/DLA" ? "Bongani" : "Sipho", c.FIRSTNAME.text());
+}
+
+// A plan code not on file opens the plan list; the row picked there brings
+// its premiums, and the new
+// policy's first charge is that premium.
+TEST_F(ClientFormWindowTest, UnknownPlanOpensItsListAndThePickSetsThePremiumCharged) {
+  addSetupLists(catalog, {});
+  {
+    FileManager& f = files.fm<rec::Plan>();
+    FileUse use(f);
+    f.ClearBuffer();
+    auto& p = f.rec<rec::Plan>();
+    p.PLAN = "A";
+    p.TYPE = "1 Plus 5";
+    p.COVER = 10000;
+    p.PREMIUM = 85;
+    ASSERT_EQ(kDone, f.Insert());
+  }
+  auto frame = openFrame();
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Insert"); });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    type(w, "SURNAME", "Mokoena");
+    type(w, "FIRSTNAME", "Thandi");
+    // A plan not on file opens the plan list.
+    type(w, "PLAN", "Z");
+  });
+  script.on("Browse_Plans", [&](QWidget* w) { press(w, "Select"); });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    EXPECT_EQ("A", text(w, "PLAN"));
+    EXPECT_EQ("1 Plus 5", text(w, "OPTION"));
+    EXPECT_EQ("85.00", text(w, "PREMIUM"));
+    press(w, "OK");
+  });
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Close"); });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(script.done()) << script.left();
+  const auto clients = readAll<rec::VelCli>(files);
+  ASSERT_EQ(1u, clients.size());
+  EXPECT_EQ(85.0, clients[0].PREMIUM);
+  const auto ageing = readAll<rec::VelAge>(files);
+  ASSERT_EQ(1u, ageing.size());
+  EXPECT_EQ(85.0, ageing[0].TOTAL);
 }
 
 // Cancelling a new policy leaves nothing on file and nothing charged.

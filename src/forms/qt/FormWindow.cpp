@@ -409,6 +409,14 @@ void FormWindow::lookupPressed(int i) {
   };
   copy(e.lookup.fromField, e.field);
   for (const auto& f : e.lookup.alsoCopy) copy(f, f);
+  if (rules_.picked) {
+    FormCycle::Outcome o = rules_.picked(i, picked);
+    if (o.action != FormCycle::Outcome::Stay) {
+      showAll();
+      apply(o);
+      return;
+    }
+  }
   showAll();
   if (auto* edit = qobject_cast<QLineEdit*>(widgets_[static_cast<std::size_t>(i)])) edit->setModified(true);
   completed(i);

@@ -19,6 +19,7 @@ class QPushButton;
 namespace vel {
 class Catalog;
 class DataFiles;
+class RecordBuffer;
 class Ui;
 }  // namespace vel
 
@@ -33,6 +34,9 @@ struct FormRules {
   std::function<FormCycle::Outcome()> ok;
   // In place of the cycle's leave (Cancel, Esc, the window closed).
   std::function<FormCycle::Outcome()> leave;
+  // A row picked from entry `i`'s list, after its fields were copied and
+  // before the entry is completed.
+  std::function<FormCycle::Outcome(int i, const RecordBuffer& row)> picked;
 };
 
 class FormWindow : public QDialog {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QTabWidget>
+#include <QToolButton>
 #include <QFormLayout>
 
 #include "forms/Catalog.h"
@@ -10,6 +11,10 @@
 #include "forms/qt/ListWindow.h"
 #include "members/ClientForm.h"
 #include "members/DependantForms.h"
+#include "members/MemberContext.h"
+#include "members/PlanPremium.h"
+#include "dictionary/MemberFiles.h"
+#include "dictionary/SetupFiles.h"
 #include "shell/Globals.h"
 
 namespace vel::qt {
@@ -109,7 +114,13 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
   w.setObjectName("Update_VelCli");
   FormRules rules;
   rules.accepted = [&](int i) {
-    return outcome(cycle, form.accepted(cycle.entries()[static_cast<std::size_t>(i)]->field));
+    ClientForm::Reply r = form.accepted(cycle.entries()[static_cast<std::size_t>(i)]->field);
+    // A code not on file opens its list, as its button does, once this
+    // completion has run its course.
+    if (r.action == ClientForm::Reply::OpenList)
+      if (auto* b = w.findChild<QToolButton*>(QString::fromStdString(r.focus + "_lookup")))
+        QMetaObject::invokeMethod(b, &QToolButton::click, Qt::QueuedConnection);
+    return outcome(cycle, r);
   };
   rules.ok = [&] { return outcome(cycle, form.ok()); };
   rules.leave = [&] {
@@ -123,6 +134,28 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
       if (r.action == ClientForm::Reply::Focus) return outcome(cycle, r);
     }
     return outcome(cycle, form.cancel());
+  };
+  // A row picked from a list fills what goes with it: the branch with the
+  // bank, the premiums with the plan row, names and commission with the
+  // agent or collector.
+  rules.picked = [&](int i, const RecordBuffer& row) {
+    const std::string& field = cycle.entries()[static_cast<std::size_t>(i)]->field;
+    const Layout& l = row.layout();
+    const void* r = row.get();
+    ClientForm::Reply reply;
+    if (field == "BANK_NAME" && &l == &layoutOf<rec::BankList>()) {
+      reply = form.bankPicked(*static_cast<const rec::BankList*>(r));
+    } else if (field == "PLAN" && &l == &layoutOf<rec::Plan>()) {
+      memberContext().selectPlan(planPickOf(*static_cast<const rec::Plan*>(r)));
+      reply = form.planPicked();
+    } else if (field == "SMS_REA" && &l == &layoutOf<rec::SMS_Data>()) {
+      reply = form.smsReasonPicked(*static_cast<const rec::SMS_Data*>(r));
+    } else if (field == "AGE_CODE" && &l == &layoutOf<rec::Agent>()) {
+      reply = form.agentPicked(*static_cast<const rec::Agent*>(r));
+    } else if (field == "COL_CODE" && &l == &layoutOf<rec::Collect>()) {
+      reply = form.collectorPicked(*static_cast<const rec::Collect*>(r));
+    }
+    return outcome(cycle, reply);
   };
   w.setRules(std::move(rules));
   if (open) open->form = &form;
