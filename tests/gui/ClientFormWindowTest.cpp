@@ -215,6 +215,10 @@ TEST_F(ClientFormWindowTest, UnknownPlanOpensItsListAndThePickSetsThePremiumChar
     EXPECT_EQ("A", text(w, "PLAN"));
     EXPECT_EQ("1 Plus 5", text(w, "OPTION"));
     EXPECT_EQ("85.00", text(w, "PREMIUM"));
+    // The clerk is no administrator: the amount paid over stays hidden.
+    auto* over = w->findChild<QLineEdit*>("PREMTOPAY");
+    ASSERT_NE(nullptr, over);
+    EXPECT_TRUE(over->isHidden());
     press(w, "OK");
   });
   script.on(kBrowseClient, [&](QWidget* w) { press(w, "Close"); });

@@ -160,6 +160,11 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
   w.setRules(std::move(rules));
   if (open) open->form = &form;
   addDependantLists(w, form, files, ui, catalog);
+  // "Prem To Pay Over" is for the administrator's eyes only.
+  if (!form.premToPayShown())
+    if (auto* e = w.findChild<QWidget*>("PREMTOPAY"))
+      if (auto* lay = qobject_cast<QFormLayout*>(e->parentWidget()->layout()))
+        lay->setRowVisible(e, false);
   // Wide enough for all five tabs side by side.
   w.resize(std::max(w.sizeHint().width(), 900), w.sizeHint().height());
   w.exec();
