@@ -478,6 +478,15 @@ ClientForm::Reply ClientForm::ok() {
   return from(cycle_.ok());
 }
 
-ClientForm::Reply ClientForm::cancel() { return from(cycle_.leave()); }
+ClientForm::Reply ClientForm::cancel() {
+  // "Save Record" -> Yes saves through the cycle: a new policy whose surname
+  // was typed and never left is numbered first, as OK does. Answering No
+  // gives the number back as ever.
+  if (request() == Request::Insert && client().CLIENT_ID.blank() && !client().SURNAME.blank()) {
+    Reply r = accepted("SURNAME");
+    if (r.action == Reply::Focus) return r;
+  }
+  return from(cycle_.leave());
+}
 
 }  // namespace vel

@@ -159,6 +159,18 @@ TEST_F(ClientFormTest, AcceptWithoutLeavingTheSurnameStillNumbersThePolicy) {
   EXPECT_EQ("0001/MOK", all<rec::VelCli>()[0].CLIENT_ID.text());
 }
 
+TEST_F(ClientFormTest, SavingOnCancelStillNumbersThePolicy) {
+  {
+    ClientForm form(files, ui, clock, Request::Insert);
+    ASSERT_TRUE(form.open());
+    form.client().SURNAME = "Mokoena";
+    ui.expect("Save Record", kYes);
+    EXPECT_EQ(ClientForm::Reply::Close, form.cancel().action);
+  }
+  ASSERT_EQ(1u, all<rec::VelCli>().size());
+  EXPECT_EQ("0001/MOK", all<rec::VelCli>()[0].CLIENT_ID.text());
+}
+
 TEST_F(ClientFormTest, TypedCodesAreLookedUpAndUnknownOnesOpenTheirList) {
   add<rec::Town>([](rec::Town& t) { t.TOWN = "Soweto"; });
   add<rec::Route>([](rec::Route& r) { r.ROUTE = "North"; });

@@ -123,18 +123,7 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
     return outcome(cycle, r);
   };
   rules.ok = [&] { return outcome(cycle, form.ok()); };
-  rules.leave = [&] {
-    // "Save Record" -> Yes saves through the cycle: a new policy whose
-    // surname was typed and never left is numbered first, as OK would, so
-    // no policy is saved without the number every dependant and charge is
-    // linked by. Answering No gives the number back as ever.
-    rec::VelCli& c = form.client();
-    if (form.request() == Request::Insert && c.CLIENT_ID.blank() && !c.SURNAME.blank()) {
-      ClientForm::Reply r = form.accepted("SURNAME");
-      if (r.action == ClientForm::Reply::Focus) return outcome(cycle, r);
-    }
-    return outcome(cycle, form.cancel());
-  };
+  rules.leave = [&] { return outcome(cycle, form.cancel()); };
   // A row picked from a list fills what goes with it: the branch with the
   // bank, the premiums with the plan row, names and commission with the
   // agent or collector.
