@@ -70,7 +70,9 @@ class DependantFormsTest : public PlanFixture {
                const std::function<void(FormCycle&)>& steps) {
     FileManager& f = files.fm<R>();
     FileUse use(f);
-    if (req != Request::Insert) EXPECT_EQ(kDone, f.Reget(pos));
+    if (req != Request::Insert) {
+      EXPECT_EQ(kDone, f.Reget(pos));
+    }
     return runFormWith(files, ui, form, req, {}, steps);
   }
 
