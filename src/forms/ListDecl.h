@@ -37,6 +37,28 @@ struct ColumnDecl {
   std::function<std::string(const void* rec)> text;
 };
 
+// A column of `field` under `heading`, `width` characters wide.
+inline ColumnDecl column(std::string heading, std::string field, int width,
+                         Align align = Align::Left, std::string picture = {}) {
+  ColumnDecl c;
+  c.heading = std::move(heading);
+  c.field = std::move(field);
+  c.width = width;
+  c.align = align;
+  c.picture = std::move(picture);
+  return c;
+}
+
+// An amount in rand, right-aligned with two decimals.
+inline ColumnDecl moneyColumn(std::string heading, std::string field) {
+  return column(std::move(heading), std::move(field), 10, Align::Right, "n_9.2");
+}
+
+// A date as day/month/year.
+inline ColumnDecl dateColumn(std::string heading, std::string field) {
+  return column(std::move(heading), std::move(field), 10, Align::Left, "d06");
+}
+
 struct SortTab {
   std::string name;     // "By Town"
   std::string key;      // key of the file; empty: record order

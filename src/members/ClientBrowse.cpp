@@ -12,25 +12,6 @@ namespace vel {
 
 namespace {
 
-ColumnDecl col(std::string heading, std::string field, int width, Align align = Align::Left,
-               std::string picture = {}) {
-  ColumnDecl c;
-  c.heading = std::move(heading);
-  c.field = std::move(field);
-  c.width = width;
-  c.align = align;
-  c.picture = std::move(picture);
-  return c;
-}
-
-ColumnDecl money(std::string heading, std::string field) {
-  return col(std::move(heading), std::move(field), 10, Align::Right, "n_9.2");
-}
-
-ColumnDecl date(std::string heading, std::string field) {
-  return col(std::move(heading), std::move(field), 10, Align::Left, "d06");
-}
-
 // A panel of one client's rows of a ledger file, read on its By_Client key.
 ListDecl panel(std::string procedure, std::string heading, std::string file,
                std::vector<ColumnDecl> columns) {
@@ -189,20 +170,20 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
   l.procedure = kBrowseClient;
   l.title = "Policy Holders";
   l.file = "VelCli";
-  l.columns = {col("Surname", "SURNAME", 20),
-               col("Firstname", "FIRSTNAME", 15),
-               col("Init", "INITIALS", 4),
-               col("ID No", "ID_NUMBER", 13),
-               col("Client ID", "CLIENT_ID", 10),
-               date("Date", "DATE"),
-               col("Middle Name", "MIDDLENAME", 15),
-               col("Title", "TITLE", 6),
-               col("Number", "NUMBER", 7, Align::Right),
-               col("Remarks", "REMARKS", 20),
-               col("Age Code", "COL_CODE", 6),
-               money("Premium", "PREMIUM"),
-               money("Age Comm", "AGE_COMM"),
-               money("Col Comm", "COL_COMM")};
+  l.columns = {column("Surname", "SURNAME", 20),
+               column("Firstname", "FIRSTNAME", 15),
+               column("Init", "INITIALS", 4),
+               column("ID No", "ID_NUMBER", 13),
+               column("Client ID", "CLIENT_ID", 10),
+               dateColumn("Date", "DATE"),
+               column("Middle Name", "MIDDLENAME", 15),
+               column("Title", "TITLE", 6),
+               column("Number", "NUMBER", 7, Align::Right),
+               column("Remarks", "REMARKS", 20),
+               column("Age Code", "COL_CODE", 6),
+               moneyColumn("Premium", "PREMIUM"),
+               moneyColumn("Age Comm", "AGE_COMM"),
+               moneyColumn("Col Comm", "COL_COMM")};
   l.tabs = {{"By Surname", "By_Name", "SURNAME"},
             {"By ID Number", "By_IDNumber", "ID_NUMBER"},
             {"By Client No", "By_Client", "CLIENT_ID"}};
@@ -235,31 +216,31 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
   pick.procedure = kPickList;
   pick.title = "Policy Holders";
   pick.file = "PrnCli";
-  pick.columns = {col("Client No", "CLIENT_ID", 10), col("Surname", "SURNAME", 20),
-                  col("Firstname", "FIRSTNAME", 15), col("ID No", "ID_NUMBER", 13)};
+  pick.columns = {column("Client No", "CLIENT_ID", 10), column("Surname", "SURNAME", 20),
+                  column("Firstname", "FIRSTNAME", 15), column("ID No", "ID_NUMBER", 13)};
   pick.tabs = {{"By Client No", "By_Client", ""}};
   pick.actions = 0;
   catalog.add(std::move(pick));
 
   ListDecl age = panel(kClientAgeing, "Ageing", "VelAge",
-                       {money("Current", "CURRENT"), money("30 Days", "P30"),
-                        money("60 Days", "P60"), money("P 90", "P90"),
-                        money("90 Plus", "P90PLUS"), money("Total", "TOTAL"),
-                        col("Client ID", "CLIENT_ID", 10)});
+                       {moneyColumn("Current", "CURRENT"), moneyColumn("30 Days", "P30"),
+                        moneyColumn("60 Days", "P60"), moneyColumn("P 90", "P90"),
+                        moneyColumn("90 Plus", "P90PLUS"), moneyColumn("Total", "TOTAL"),
+                        column("Client ID", "CLIENT_ID", 10)});
   age.actions = 0;
   catalog.add(std::move(age));
 
   ListDecl inv = panel(kClientInvoices, "Invoices", "VelInv",
-                       {date("Date", "DATE"), money("Debit", "DEBIT"),
-                        col("Client ID", "CLIENT_ID", 10)});
+                       {dateColumn("Date", "DATE"), moneyColumn("Debit", "DEBIT"),
+                        column("Client ID", "CLIENT_ID", 10)});
   inv.actions = kActInsert | kActChange | kActDelete;
   inv.changeText = "Correct Invoice";
   inv.form = "Update_Invoice";
   catalog.add(std::move(inv));
 
   ListDecl pay = panel(kClientPayments, "Payments", "VelPay",
-                       {date("Date", "DATE"), money("Credit", "CREDIT"),
-                        col("Account", "ACCOUNT", 10), col("Client ID", "CLIENT_ID", 10)});
+                       {dateColumn("Date", "DATE"), moneyColumn("Credit", "CREDIT"),
+                        column("Account", "ACCOUNT", 10), column("Client ID", "CLIENT_ID", 10)});
   pay.actions = kActInsert | kActChange | kActDelete;
   pay.form = "Update_VelPay";
   pay.legend = "Accept Velmora Policy Payments here";

@@ -9,15 +9,6 @@ namespace vel {
 
 namespace {
 
-ColumnDecl col(std::string heading, std::string field, int width, std::string picture = {}) {
-  ColumnDecl c;
-  c.heading = std::move(heading);
-  c.field = std::move(field);
-  c.width = width;
-  c.picture = std::move(picture);
-  return c;
-}
-
 // Every action passes the policy's option rules first, and an insert the
 // ten-person limit; a refusal has been shown and the form does not open.
 // Without a policy there is nothing to add a dependant to.
@@ -47,13 +38,13 @@ ListDecl dependantList(const DependantSession& session, DependantList which) {
   l.file = children ? "VelChd" : "VelExt";
   l.form = children ? "Update_VelChd" : "Update_VelExt";
   if (children) {
-    l.columns = {col("Surname", "C1_SURNAME", 20), col("First Name", "C1_FIRSTNAME", 20),
-                 col("ID Number", "C1_ID_NUMBER", 13), col("DOB", "C1_DOB", 10, "d06"),
-                 col("Gender", "GENDER", 7), col("Number", "NUMBER", 6)};
+    l.columns = {column("Surname", "C1_SURNAME", 20), column("First Name", "C1_FIRSTNAME", 20),
+                 column("ID Number", "C1_ID_NUMBER", 13), dateColumn("DOB", "C1_DOB"),
+                 column("Gender", "GENDER", 7), column("Number", "NUMBER", 6)};
   } else {
-    l.columns = {col("Surname", "SURNAME", 20), col("Firstname", "FIRSTNAME", 20),
-                 col("ID Number", "ID_NUMBER", 13), col("DOB", "DOB", 10, "d06"),
-                 col("Gender", "GENDER", 7), col("Number", "NUMBER", 6)};
+    l.columns = {column("Surname", "SURNAME", 20), column("Firstname", "FIRSTNAME", 20),
+                 column("ID Number", "ID_NUMBER", 13), dateColumn("DOB", "DOB"),
+                 column("Gender", "GENDER", 7), column("Number", "NUMBER", 6)};
   }
   l.tabs = {{"By Client", "By_Client", ""}};
   l.actions = kActInsert | kActChange | kActDelete | kActView;

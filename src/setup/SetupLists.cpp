@@ -8,24 +8,9 @@ namespace vel {
 
 namespace {
 
-ColumnDecl col(std::string heading, std::string field, int width, Align align = Align::Left,
-               std::string picture = {}) {
-  ColumnDecl c;
-  c.heading = std::move(heading);
-  c.field = std::move(field);
-  c.width = width;
-  c.align = align;
-  c.picture = std::move(picture);
-  return c;
-}
-
-ColumnDecl money(std::string heading, std::string field) {
-  return col(std::move(heading), std::move(field), 10, Align::Right, "n_9.2");
-}
-
 // A column showing "Yes" for a byte switch that is on.
 ColumnDecl yesNo(std::string heading, std::string field, int width) {
-  ColumnDecl c = col(std::move(heading), field, width, Align::Center);
+  ColumnDecl c = column(std::move(heading), field, width, Align::Center);
   c.text = [field](const void* rec) {
     const auto& d = *static_cast<const rec::DefPrn*>(rec);
     std::int64_t v = field == "ON_INV"    ? d.ON_INV.value
@@ -102,9 +87,9 @@ void singleRecord(ListDecl& l) {
 
 void addPeople(Catalog& c, const std::string& which, const std::string& file,
                const std::string& title, const std::string& formTitle) {
-  std::vector<ColumnDecl> cols{col("Code", "CODE", 5),          col("Surname", "SURNAME", 20),
-                               col("FirstName", "FNAME", 20),   col("Middle Name", "MIDNAME", 20),
-                               col("Tel No", "TELNO", 15),      col("Cell No", "CELLNO", 10)};
+  std::vector<ColumnDecl> cols{column("Code", "CODE", 5),          column("Surname", "SURNAME", 20),
+                               column("FirstName", "FNAME", 20),   column("Middle Name", "MIDNAME", 20),
+                               column("Tel No", "TELNO", 15),      column("Cell No", "CELLNO", 10)};
   c.add(list("Browse_" + which, title, file, cols,
              {{"By Code", "KeyCode", "CODE"}, {"By Surname", "KeySurname", "SURNAME"}},
              "Update_" + which));
@@ -118,24 +103,24 @@ void addPeople(Catalog& c, const std::string& which, const std::string& file,
 void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
   // Client banks: the bank names with the branches of the highlighted bank.
   ListDecl& names = c.add(list("Browse_C_Banks", "Browse the Client Banks", "BankName",
-                               {col("Bank Name", "NAME", 30)}, {{"By Name", "By_Name", "NAME"}},
+                               {column("Bank Name", "NAME", 30)}, {{"By Name", "By_Name", "NAME"}},
                                "Update_Bank"));
   names.heading = "Bank List";
   names.detail = "Browse_C_Banks_Branches";
   names.detailLink = {{"NAME", "NAME"}};
   ListDecl& branches = c.add(list("Browse_C_Banks_Branches", "Branch List", "BankList",
-                                  {col("Branch Name", "BRANCH", 30), col("Code", "CODE", 6)},
+                                  {column("Branch Name", "BRANCH", 30), column("Code", "CODE", 6)},
                                   {{"By Name", "By_Name", "BRANCH"}}, "Update_C_Banks"));
   branches.heading = "Branch List";
   c.add(form("Update_Bank", "BankName", "Update the Master Bank File",
              {entry("Bank Name:", "NAME")}));
 
   ListDecl& selBank = c.add(list("SelectBank", "Select a Bank", "BankName",
-                                 {col("Bank Name", "NAME", 30)},
+                                 {column("Bank Name", "NAME", 30)},
                                  {{"Banks by Name", "By_Name", "NAME"}}, "Update_Bank"));
   (void)selBank;
   c.add(list("SelectBranch", "Select a Branch", "BankBranch",
-             {col("Branch Name", "BRANCH", 30), col("Code", "CODE", 6), col("Address", "ADDRESS", 50)},
+             {column("Branch Name", "BRANCH", 30), column("Code", "CODE", 6), column("Address", "ADDRESS", 50)},
              {{"Branches by Bank", "By_Name", "BRANCH"}}, "Update_Bank_Branch"));
 
   auto branchEntries = [] {
@@ -156,9 +141,9 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
 
   // The branch's own bank accounts.
   c.add(list("Browse_B_Banks", "Browse the Branch Banks file", "Banks",
-             {col("Name", "NAME", 30), col("Account", "ACCOUNT", 16), col("Code", "CODE", 6),
-              col("Type", "TYPE", 15), col("Description", "DESCRIPTION", 30),
-              col("Default", "DEFAULT", 7, Align::Center)},
+             {column("Name", "NAME", 30), column("Account", "ACCOUNT", 16), column("Code", "CODE", 6),
+              column("Type", "TYPE", 15), column("Description", "DESCRIPTION", 30),
+              column("Default", "DEFAULT", 7, Align::Center)},
              {{"By Name", "By_Name", "NAME"}}, "Update_Banks"));
   EntryDecl type = entry("Type", "TYPE", EntryKind::Radio);
   type.choices = {"Cheque", "Savings", "Transmission"};
@@ -174,8 +159,8 @@ void addBanks(Catalog& c, BankAccountCheck bankAccountCheck) {
 
 void addPlans(Catalog& c) {
   ListDecl& plans = c.add(list("Browse_Plans", "Plans", "Plan",
-             {col("Plan", "PLAN", 4), col("Type", "TYPE", 15), money("Cover", "COVER"),
-              money("Premium", "PREMIUM"), money("Pay Over", "PAY_OVER"), money("Comm", "COMM")},
+             {column("Plan", "PLAN", 4), column("Type", "TYPE", 15), moneyColumn("Cover", "COVER"),
+              moneyColumn("Premium", "PREMIUM"), moneyColumn("Pay Over", "PAY_OVER"), moneyColumn("Comm", "COMM")},
              {{"By Plan", "By_Plan", "PLAN"}}, "UpdatePlan"));
   plans.closeText = "&Close";
   plans.legend = "Plan A  18 - 64     Plan B  65 - 74     Plan C  75 - 85     Plan D  85 Plus";
@@ -185,10 +170,10 @@ void addPlans(Catalog& c) {
               amount("Commission", "COMM")}));
 
   ListDecl& chd = c.add(list("Browse_PlanChd", "Children Plans", "PlanChd",
-                             {col("Plan", "PLAN", 4), col("Age Group", "AGEGROUP", 10),
-                              col("Type", "TYPE", 15), money("Premium", "PREMIUM"),
-                              money("Pay Over", "PAYOVER"), money("Comm", "COMM"),
-                              money("Cover", "COVER")},
+                             {column("Plan", "PLAN", 4), column("Age Group", "AGEGROUP", 10),
+                              column("Type", "TYPE", 15), moneyColumn("Premium", "PREMIUM"),
+                              moneyColumn("Pay Over", "PAYOVER"), moneyColumn("Comm", "COMM"),
+                              moneyColumn("Cover", "COVER")},
                              {{"By Plan", "By_Plan", "PLAN"}}, "Update_PlanChd"));
   chd.actions = kActInsert | kActChange | kActDelete | kActView;
   EntryDecl group = entry("Age Group:", "AGEGROUP", EntryKind::Choice);
@@ -201,7 +186,7 @@ void addPlans(Catalog& c) {
 
 void addMessages(Catalog& c) {
   ListDecl& sms = c.add(list("Browse_SMS", "SMS", "SMS_Data",
-                             {col("Reason", "REASON", 39), col("Message", "XMESSAGE", 60)},
+                             {column("Reason", "REASON", 39), column("Message", "XMESSAGE", 60)},
                              {{"By Reason", "By_Reason", "REASON"}}, "Update_SMS"));
   sms.actions = kActInsert | kActChange | kActDelete | kActView | kActSelect;
   c.add(form("Update_SMS", "SMS_Data", "SMS",
@@ -221,7 +206,7 @@ void addMessages(Catalog& c) {
               entry("Send SMS if 10 days overdue", "ON_10LATE", EntryKind::Check)}));
 
   ListDecl& comm = c.add(list("Browse_Comm", "Commission Structure", "CommStr",
-                              {money("Agent", "AGENT"), money("Collector", "COLL")}, {},
+                              {moneyColumn("Agent", "AGENT"), moneyColumn("Collector", "COLL")}, {},
                               "Update_CommStr"));
   singleRecord<rec::CommStr>(comm);
   c.add(form("Update_CommStr", "CommStr", "Commission",
@@ -231,13 +216,13 @@ void addMessages(Catalog& c) {
 }  // namespace
 
 void addSetupLists(Catalog& c, BankAccountCheck bankAccountCheck) {
-  c.add(list("Browse_Town", "Browse the Town file", "Town", {col("Town", "TOWN", 30)},
+  c.add(list("Browse_Town", "Browse the Town file", "Town", {column("Town", "TOWN", 30)},
              {{"By Town", "By_Town", "TOWN"}}, "Update_Town"));
   c.add(form("Update_Town", "Town", "Form Town", {entry("Town:", "TOWN")}));
 
   c.add(list("Browse_Post", "Browse the Postal File", "Postal",
-             {col("Town", "TOWN", 30), col("Suburb", "SUBURB", 40), col("Postal", "POSTAL", 6),
-              col("Street", "STREET", 6)},
+             {column("Town", "TOWN", 30), column("Suburb", "SUBURB", 40), column("Postal", "POSTAL", 6),
+              column("Street", "STREET", 6)},
              {{"By Town", "By_Town", "TOWN"},
               {"By Suburb", "By_Suburb", "SUBURB"},
               {"By Postal Code", "By_PostalCode", "POSTAL"},
@@ -248,7 +233,7 @@ void addSetupLists(Catalog& c, BankAccountCheck bankAccountCheck) {
                     entry("Street:", "STREET")})),
         "Postal");
 
-  c.add(list("Browse_Route", "Browse the Route file", "Route", {col("Route", "ROUTE", 20)},
+  c.add(list("Browse_Route", "Browse the Route file", "Route", {column("Route", "ROUTE", 20)},
              {{"By Route", "By_Route", "ROUTE"}}, "Update_Route"));
   c.add(form("Update_Route", "Route", "Route",
              {entry("Route:", "ROUTE"), entry("Description:", "DESCRIPTION")}));
@@ -257,7 +242,7 @@ void addSetupLists(Catalog& c, BankAccountCheck bankAccountCheck) {
   addPeople(c, "Collector", "Collect", "Collector", "Update the Collector File");
 
   c.add(list("Browse_Holidays", "Browse the Holiday File", "Holiday",
-             {col("Date", "DATE", 10, Align::Left, "d06"), col("Holiday Name", "DESCRIPTION", 30)},
+             {column("Date", "DATE", 10, Align::Left, "d06"), column("Holiday Name", "DESCRIPTION", 30)},
              {{"By Date", "By_Date", "DATE"}}, "Update_Holidays"));
   named(c.add(form("Update_Holidays", "Holiday", "Update the Holiday File",
                    {entry("Date:", "DATE", EntryKind::Day), entry("Description:", "DESCRIPTION")})),

@@ -10,15 +10,6 @@ namespace vel {
 
 namespace {
 
-ColumnDecl col(std::string heading, std::string field, int width, Align align = Align::Left) {
-  ColumnDecl c;
-  c.heading = std::move(heading);
-  c.field = std::move(field);
-  c.width = width;
-  c.align = align;
-  return c;
-}
-
 EntryDecl entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text) {
   EntryDecl e;
   e.prompt = std::move(prompt);
@@ -82,8 +73,8 @@ void addUsers(Catalog& c) {
   l.procedure = "Browse_Users";
   l.title = "Browse the Users File";
   l.file = "Users";
-  l.columns = {col("Code", "CODE", 3, Align::Right), col("User Name", "USERNAME", 10),
-               col("Surname", "SURNAME", 20), col("Name 1", "NAME1", 20), col("Name 2", "NAME2", 20)};
+  l.columns = {column("Code", "CODE", 3, Align::Right), column("User Name", "USERNAME", 10),
+               column("Surname", "SURNAME", 20), column("Name 1", "NAME1", 20), column("Name 2", "NAME2", 20)};
   l.tabs = {{"By User Name", "KeyUserName", "USERNAME"}};
   l.form = "Update_Users";
   l.shows = [](const void* r) { return !(static_cast<const rec::Users*>(r)->STATUS == "DEL"); };
@@ -114,7 +105,7 @@ void addBranchDetail(Catalog& c) {
   l.procedure = "Browse_BDetail";
   l.title = "Branch Detail";
   l.file = "BDetal";
-  l.columns = {col("Business Name", "BUS_NAME", 50)};
+  l.columns = {column("Business Name", "BUS_NAME", 50)};
   l.form = "Update_BDetal";
   l.actions = kActInsert | kActChange;
   l.closeText = "&Close";
