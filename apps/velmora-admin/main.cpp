@@ -20,6 +20,8 @@
 //       or yyyy-mm-dd, the period defaults to the first of the month through
 //       today; `velmora-admin report list` names the reports and what each
 //       needs
+//   velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]
+//       write one CSV export, Main.csv, or all of them (ExportCommand.cpp)
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -32,6 +34,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ExportCommand.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "maintenance/DemoOffice.h"
@@ -79,7 +82,8 @@ int usage() {
                "       velmora-admin files DIR\n"
                "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
                "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
-               "       velmora-admin report list\n";
+               "       velmora-admin report list\n"
+               "       velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]\n";
   return 1;
 }
 
@@ -425,6 +429,8 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
+  if (cmd == "export")
+    return vel::admin::exportCommand(argv[2], std::vector<std::string_view>(argv + 3, argv + argc));
   if (cmd == "report") return report(argv[2], std::vector<std::string_view>(argv + 3, argv + argc));
   const std::string dir = argv[2];
   std::vector<std::string_view> rest(argv + 3, argv + argc);
