@@ -79,6 +79,9 @@ using Export = ExportFixture;
 TEST_F(Export, EveryExportOfAnEmptyFileIsItsHeaderLineAlone) {
   ASSERT_EQ(26u, exportTables().size());
   for (const ExportDecl& d : exportTables()) {
+    const Layout& source = files.fm(d.source).layout();
+    for (const ExportColumn& c : d.columns)
+      EXPECT_GE(source.fieldIndex(c.field), 0) << d.fileName << ": no field " << c.field;
     ExportResult r = write(d.fileName);
     ASSERT_TRUE(r.ok) << d.fileName << ": " << r.failure;
     EXPECT_EQ(0, r.records);
