@@ -1,15 +1,62 @@
 #include "maintenance/ExportCsv.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 namespace vel {
 
 namespace {
+
 constexpr std::size_t kBufferBytes = 1 << 20;
+// A part file of another machine older than this is a dead export's.
+constexpr auto kForeignPartAge = std::chrono::hours(24);
+
+std::string hostName() {
+  char buf[256] = {};
+  if (::gethostname(buf, sizeof buf - 1) != 0) return "unknown";
+  return buf;
+}
+
+// Whether the export that writes the part file `file`, whose name ends in
+// `rest` ("<pid>-<thread>@<host>"), may still be running.
+bool writerMayLive(std::string_view rest, const std::filesystem::path& file) {
+  long pid = 0;
+  if (std::from_chars(rest.data(), rest.data() + rest.size(), pid).ec != std::errc() || pid <= 0)
+    return true;  // not one of ours: leave it
+  const std::size_t at = rest.find('@');
+  const std::string_view host = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
+  if (host != hostName()) {
+    // Another station's process cannot be asked; only age tells.
+    std::error_code e;
+    const auto when = std::filesystem::last_write_time(file, e);
+    return e || std::filesystem::file_time_type::clock::now() - when < kForeignPartAge;
+  }
+  if (pid == ::getpid()) return true;  // another thread of this process
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+void removeDeadParts(const std::string& path) {
+  const std::filesystem::path p(path);
+  const std::filesystem::path folder = p.parent_path().empty() ? "." : p.parent_path();
+  const std::string prefix = p.filename().string() + std::string(kPartMark);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    if (writerMayLive(std::string_view(name).substr(prefix.size()), it->path())) continue;
+    std::error_code rm;
+    std::filesystem::remove(it->path(), rm);
+  }
 }
 
 void appendCsvCell(std::string& line, std::string_view cell) {
@@ -34,13 +81,16 @@ std::string_view cutToWidth(std::string_view text, int width) {
 }
 
 CsvFile::CsvFile(std::string path) : path_(std::move(path)) {
-  temp_ = path_ + ".tmp" + std::to_string(::getpid());
+  temp_ = path_ + std::string(kPartMark) + std::to_string(::getpid()) + "-" +
+          std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())) + "@" +
+          hostName();
   line_.reserve(4096);
 }
 
 CsvFile::~CsvFile() { discard(); }
 
 bool CsvFile::open() {
+  removeDeadParts(path_);
   out_ = std::fopen(temp_.c_str(), "wb");
   if (!out_) {
     error_ = std::strerror(errno);

@@ -10,7 +10,11 @@
 // large buffer, and only `commit()` puts it under the real name (replacing an
 // earlier export in one rename). An export that stops part-way, or a process
 // that dies, therefore never leaves a half file under the real name: the
-// earlier export stays as it was, and the temporary file is removed.
+// earlier export stays as it was, and the temporary file is removed. The
+// temporary name, "<file>.part-<pid>-<thread>@<host>", tells which process
+// writes it: part files of the same export left by a process that died are
+// removed when the export is next written (another station's only once they
+// are a day old, since its processes cannot be asked).
 #pragma once
 
 #include <cstdio>
@@ -21,6 +25,12 @@ namespace vel {
 
 // Appends `cell` to `line` quoted as RFC 4180 asks (see above).
 void appendCsvCell(std::string& line, std::string_view cell);
+
+// The mark between an export's name and its writer in a part file's name.
+inline constexpr std::string_view kPartMark = ".part-";
+
+// Removes the part files of the export `path` whose writers have died.
+void removeDeadParts(const std::string& path);
 
 // Text cut to `width` bytes, never splitting a UTF-8 character.
 std::string_view cutToWidth(std::string_view text, int width);

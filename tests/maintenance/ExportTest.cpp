@@ -2,6 +2,8 @@
 // systems expect it, values written through their pictures, text cut to its
 // column, RFC 4180 quoting that a real CSV reader reads back intact, and an
 // export that cannot read its file to the end writing nothing at all.
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <set>
@@ -299,6 +301,35 @@ TEST_F(ExportFailure, TheMenuProcedureNotesTheFolderAndTellsAFailure) {
   EXPECT_NE(std::string::npos, shown[1].text.find("VelTra.csv was not written: the VelTra file"))
       << shown[1].text;
   EXPECT_FALSE(fs::exists(file("VelTra.csv")));
+}
+
+// The part file of an export whose process died is cleared by the next
+// export of that file; a part file whose writer may still be running (this
+// process, or another station's recent one) is left alone.
+TEST_F(Export, PartFilesOfDeadExportsAreCleared) {
+  // The number of a process that has ended.
+  std::string deadPid;
+  if (std::FILE* p = ::popen("sh -c 'echo $$'", "r")) {
+    char buf[32] = {};
+    if (std::fgets(buf, sizeof buf, p)) deadPid = buf;
+    ::pclose(p);
+  }
+  while (!deadPid.empty() && deadPid.back() == '\n') deadPid.pop_back();
+  ASSERT_FALSE(deadPid.empty());
+  char host[256] = {};
+  ::gethostname(host, sizeof host - 1);
+  const std::string dead = file("Town.csv.part-" + deadPid + "-1@" + host);
+  const std::string live = file("Town.csv.part-" + std::to_string(::getpid()) + "-1@" + host);
+  const std::string foreign = file("Town.csv.part-" + deadPid + "-1@another-station");
+  const std::string other = file("Route.csv.part-" + deadPid + "-1@" + host);
+  for (const std::string& f : {dead, live, foreign, other}) std::ofstream(f) << "half";
+
+  ASSERT_TRUE(write("Town").ok);
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_TRUE(fs::exists(live));
+  EXPECT_TRUE(fs::exists(foreign));
+  EXPECT_TRUE(fs::exists(other));  // another export's, cleared when that one is written
+  EXPECT_EQ("Town\r\n", text("Town.csv"));
 }
 
 // An output folder that is not there: told, nothing left behind.
