@@ -47,9 +47,7 @@ fs::path exportRoot() {
 fs::path dataFolder() { return exportRoot() / "data"; }
 fs::path outFolder() { return exportRoot() / "out"; }
 
-std::string ledgerPath() {
-  return (dataFolder() / vel::findFile("VelTra")->diskName()).string();
-}
+std::string ledgerPath() { return (dataFolder() / vel::findFile("VelTra")->diskName()).string(); }
 
 void die(sqlite3* db, const char* what) {
   std::fprintf(stderr, "%s: %s\n", what, db ? sqlite3_errmsg(db) : "no database");
@@ -97,7 +95,8 @@ void buildLedger() {
           "INSERT INTO rec(\"CLIENT_ID\",\"DATE\",\"TYPE\",\"ACCOUNT\",\"SOURCE\",\"CREDIT\","
           "\"DEBIT\",\"STATUS\",\"BRANCH_ID\",\"X_DATE\",\"X_TIME\",\"X_ID\",\"BANK_NAME\","
           "\"BANK_ACCOUNT\",\"DELETED\",\"UNIQUE\",\"SENT\",\"PAYOVER\",\"COLL_COMM\","
-          "\"AGE_COMM\") VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,0,?15,0,?16,?17,?18)",
+          "\"AGE_COMM\") "
+          "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,0,?15,0,?16,?17,?18)",
           -1, &ins, nullptr) != SQLITE_OK)
     die(db, "prepare");
   const std::int32_t firstDay = vel::dateFromYmd(2023, 1, 1);
@@ -164,7 +163,8 @@ void BM_ExportVelTra_Sqlite3Shell(benchmark::State& state) {
       "sqlite3 -csv -header '" + ledgerPath() +
       "' 'SELECT \"CLIENT_ID\",\"DATE\",\"TYPE\",\"ACCOUNT\",\"SOURCE\",\"CREDIT\",\"DEBIT\","
       "\"STATUS\",\"BRANCH_ID\",\"X_DATE\",\"X_TIME\",\"X_ID\",\"BANK_NAME\",\"BANK_ACCOUNT\","
-      "\"DELETED\",\"UNIQUE\",\"PAYOVER\",\"COLL_COMM\",\"AGE_COMM\" FROM rec ORDER BY \"_id\"' > '" +
+      "\"DELETED\",\"UNIQUE\",\"PAYOVER\",\"COLL_COMM\",\"AGE_COMM\" FROM rec ORDER BY \"_id\"' > "
+      "'" +
       (outFolder() / "VelTra-shell.csv").string() + "'";
   for (auto _ : state) {
     if (std::system(cmd.c_str()) != 0) state.SkipWithError("sqlite3 failed");
@@ -174,8 +174,10 @@ void BM_ExportVelTra_Sqlite3Shell(benchmark::State& state) {
 
 void onePass(benchmark::internal::Benchmark* b) {
   const char* reps = std::getenv("VEL_BENCH_REPETITIONS");
-  b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(
-      reps && *reps ? std::atoi(reps) : 3);
+  b->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1)
+      ->Repetitions(reps && *reps ? std::atoi(reps) : 3);
 }
 
 BENCHMARK(BM_ExportVelTra_RecordStore)->Apply(onePass);

@@ -98,9 +98,12 @@ int exportCommand(std::string_view what, const std::vector<std::string_view>& ar
   std::string dir = ".", out;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (i + 1 >= args.size()) return usage();
-    if (args[i] == "--dir") dir = args[++i];
-    else if (args[i] == "--out") out = args[++i];
-    else return usage();
+    if (args[i] == "--dir")
+      dir = args[++i];
+    else if (args[i] == "--out")
+      out = args[++i];
+    else
+      return usage();
   }
   if (out.empty()) out = dir;
 

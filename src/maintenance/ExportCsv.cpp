@@ -32,7 +32,8 @@ bool writerMayLive(std::string_view rest, const std::filesystem::path& file) {
   if (std::from_chars(rest.data(), rest.data() + rest.size(), pid).ec != std::errc() || pid <= 0)
     return true;  // not one of ours: leave it
   const std::size_t at = rest.find('@');
-  const std::string_view host = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
+  const std::string_view host =
+      at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
   if (host != hostName()) {
     // Another station's process cannot be asked; only age tells.
     std::error_code e;
@@ -50,7 +51,8 @@ void removeDeadParts(const std::string& path) {
   const std::filesystem::path folder = p.parent_path().empty() ? "." : p.parent_path();
   const std::string prefix = p.filename().string() + std::string(kPartMark);
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (!name.starts_with(prefix)) continue;
     if (writerMayLive(std::string_view(name).substr(prefix.size()), it->path())) continue;

@@ -47,7 +47,7 @@ class CsvFile {
   bool open();
 
   // Building one line: cells in order, then endLine().
-  void cell(std::string_view text);  // a text cell, quoted when it needs it
+  void cell(std::string_view text);    // a text cell, quoted when it needs it
   void number(std::string_view text);  // a numeric cell, never quoted
   void endLine();
 

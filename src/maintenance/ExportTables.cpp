@@ -36,7 +36,7 @@ ExportColumn pic(std::string header, std::string field, int width, const char* p
 
 // The ageing files: VelAge and HamAge.
 std::vector<ExportColumn> ageColumns() {
-  return {text("Client_ID", "CLIENT_ID", 10), pic("Total", "TOTAL", 12, kAmount),
+  return {text("Client_ID", "CLIENT_ID", 10),     pic("Total", "TOTAL", 12, kAmount),
           pic("Current", "CURRENT", 12, kAmount), pic("P30", "P30", 12, kAmount),
           pic("P60", "P60", 12, kAmount),         pic("P90", "P90", 12, kAmount),
           pic("P90Plus", "P90PLUS", 12, kAmount), pic("BalBF", "BALBF", 12, kAmount),
@@ -44,45 +44,64 @@ std::vector<ExportColumn> ageColumns() {
 }
 
 std::vector<ExportColumn> transactionColumns() {
-  return {text("Client_ID", "CLIENT_ID", 10),     pic("Date", "DATE", 12, kDay),
-          text("Type", "TYPE", 10),               text("Account", "ACCOUNT", 10),
-          text("Source", "SOURCE", 11),           pic("Credit", "CREDIT", 12, kAmount),
-          pic("Debit", "DEBIT", 12, kAmount),     text("Status", "STATUS", 3),
-          text("Branch", "BRANCH_ID", 4),         pic("X_Date", "X_DATE", 12, kDay),
-          pic("X_Time", "X_TIME", 12, kTime),     text("X_Id", "X_ID", 10),
-          text("Bank_Name", "BANK_NAME", 30),     text("Bank_Account", "BANK_ACCOUNT", 20),
-          pic("Deleted", "DELETED", 12, kRecordNo), text("Unique", "UNIQUE", 14),
-          pic("PayOver", "PAYOVER", 12, kAmount), pic("Coll_Comm", "COLL_COMM", 12, kAmount),
+  return {text("Client_ID", "CLIENT_ID", 10),
+          pic("Date", "DATE", 12, kDay),
+          text("Type", "TYPE", 10),
+          text("Account", "ACCOUNT", 10),
+          text("Source", "SOURCE", 11),
+          pic("Credit", "CREDIT", 12, kAmount),
+          pic("Debit", "DEBIT", 12, kAmount),
+          text("Status", "STATUS", 3),
+          text("Branch", "BRANCH_ID", 4),
+          pic("X_Date", "X_DATE", 12, kDay),
+          pic("X_Time", "X_TIME", 12, kTime),
+          text("X_Id", "X_ID", 10),
+          text("Bank_Name", "BANK_NAME", 30),
+          text("Bank_Account", "BANK_ACCOUNT", 20),
+          pic("Deleted", "DELETED", 12, kRecordNo),
+          text("Unique", "UNIQUE", 14),
+          pic("PayOver", "PAYOVER", 12, kAmount),
+          pic("Coll_Comm", "COLL_COMM", 12, kAmount),
           pic("Age_Comm", "AGE_COMM", 12, kAmount)};
 }
 
 std::vector<ExportColumn> paymentColumns() {
-  return {text("Client_ID", "CLIENT_ID", 10),       pic("Date", "DATE", 12, kDay),
-          text("Account", "ACCOUNT", 10),           text("Source", "SOURCE", 11),
-          pic("Credit", "CREDIT", 12, kAmount),     text("Status", "STATUS", 3),
-          text("Branch", "BRANCH_ID", 4),           pic("X_Date", "X_DATE", 12, kDay),
-          pic("X_Time", "X_TIME", 12, kTime),       text("X_Id", "X_ID", 10),
-          text("Bank_Name", "BANK_NAME", 30),       text("Bank_Account", "BANK_ACCOUNT", 20),
-          pic("Deleted", "DELETED", 12, kRecordNo), text("Unique", "UNIQUE", 14),
-          text("Col_C", "COL_CODE", 5),             text("Age_C", "AGE_CODE", 5),
-          pic("Col_Comm", "COL_COMM", 12, kAmount), pic("Age_Comm", "AGE_COMM", 12, kAmount),
-          pic("Prem2Pay", "PREM2PAY", 12, kAmount), pic("DblPay", "DBLPAY", 12, kFlag)};
+  return {text("Client_ID", "CLIENT_ID", 10),
+          pic("Date", "DATE", 12, kDay),
+          text("Account", "ACCOUNT", 10),
+          text("Source", "SOURCE", 11),
+          pic("Credit", "CREDIT", 12, kAmount),
+          text("Status", "STATUS", 3),
+          text("Branch", "BRANCH_ID", 4),
+          pic("X_Date", "X_DATE", 12, kDay),
+          pic("X_Time", "X_TIME", 12, kTime),
+          text("X_Id", "X_ID", 10),
+          text("Bank_Name", "BANK_NAME", 30),
+          text("Bank_Account", "BANK_ACCOUNT", 20),
+          pic("Deleted", "DELETED", 12, kRecordNo),
+          text("Unique", "UNIQUE", 14),
+          text("Col_C", "COL_CODE", 5),
+          text("Age_C", "AGE_CODE", 5),
+          pic("Col_Comm", "COL_COMM", 12, kAmount),
+          pic("Age_Comm", "AGE_COMM", 12, kAmount),
+          pic("Prem2Pay", "PREM2PAY", 12, kAmount),
+          pic("DblPay", "DBLPAY", 12, kFlag)};
 }
 
 std::vector<ExportColumn> invoiceColumns() {
-  return {text("Client_ID", "CLIENT_ID", 10),      pic("Date", "DATE", 12, kDay),
-          pic("Debit", "DEBIT", 12, kAmount),      text("Status", "STATUS", 3),
-          text("Branch", "BRANCH_ID", 4),          text("Unique", "UNIQUE", 14),
-          pic("Risk", "RISK", 12, kAmount),        pic("Admin", "ADMIN", 12, kAmount),
+  return {text("Client_ID", "CLIENT_ID", 10),       pic("Date", "DATE", 12, kDay),
+          pic("Debit", "DEBIT", 12, kAmount),       text("Status", "STATUS", 3),
+          text("Branch", "BRANCH_ID", 4),           text("Unique", "UNIQUE", 14),
+          pic("Risk", "RISK", 12, kAmount),         pic("Admin", "ADMIN", 12, kAmount),
           pic("Age_Comm", "AGE_COMM", 12, kAmount), pic("Proc", "PROC", 12, kFlag)};
 }
 
 // BankList and BankBranch: the same fields, the code column headed
 // differently.
 std::vector<ExportColumn> bankBranchColumns(const char* codeHeader) {
-  return {text("Name", "NAME", 30),       text("Branch", "BRANCH", 30),
-          text(codeHeader, "CODE", 6),    text("Contact", "CONTACT", 30),
-          text("Phone", "PHONE", 20),     text("Address", "ADDRESS", 50)};
+  return {text("Name", "NAME", 30),    text("Branch", "BRANCH", 30),
+          text(codeHeader, "CODE", 6), text("Contact", "CONTACT", 30),
+          text("Phone", "PHONE", 20),  text("Address", "ADDRESS", 50)};
 }
 
 // Agent and Collect: the same fields, headed differently.
@@ -96,13 +115,12 @@ std::vector<ExportColumn> personColumns(bool agent) {
 }
 
 std::vector<ExportColumn> planColumns(bool children) {
-  std::vector<ExportColumn> c = {
-      text("Plan", "PLAN", 3),
-      text("Type", "TYPE", 15),
-      pic("Premium", "PREMIUM", 12, kAmount),
-      pic("Pay_Over", children ? "PAYOVER" : "PAY_OVER", 12, kAmount),
-      pic("Comm", "COMM", 12, kAmount),
-      pic("Cover", "COVER", 12, kAmount)};
+  std::vector<ExportColumn> c = {text("Plan", "PLAN", 3),
+                                 text("Type", "TYPE", 15),
+                                 pic("Premium", "PREMIUM", 12, kAmount),
+                                 pic("Pay_Over", children ? "PAYOVER" : "PAY_OVER", 12, kAmount),
+                                 pic("Comm", "COMM", 12, kAmount),
+                                 pic("Cover", "COVER", 12, kAmount)};
   if (children) c.push_back(text("AgeGroup", "AGEGROUP", 10));
   return c;
 }
@@ -110,34 +128,88 @@ std::vector<ExportColumn> planColumns(bool children) {
 // Headers of the member files' columns (VelCli and Hamper), by field.
 const std::map<std::string, std::string, std::less<>>& memberHeaders() {
   static const std::map<std::string, std::string, std::less<>> h = {
-      {"NUMBER", "Client No"},       {"CLIENT_ID", "Client ID"},     {"DATE", "Entry Date"},
-      {"SURNAME", "Surname"},        {"FIRSTNAME", "Firstname"},     {"MIDDLENAME", "MiddleName"},
-      {"INITIALS", "Ini"},           {"TITLE", "Title"},             {"ID_NUMBER", "ID_Number"},
-      {"DOB", "Dob"},                {"GENDER", "Gender"},           {"MAIDENNAME", "MaidenName"},
-      {"H_ADDR1", "H_Addr1"},        {"H_ADDR2", "H_Addr2"},         {"H_ADDR3", "H_Addr3"},
-      {"H_CODE", "Ham:H_Code"},      {"P_ADDR1", "P_Addr1"},         {"P_ADDR2", "P_Addr2"},
-      {"P_ADDR3", "P_Addr3"},        {"P_CODE", "P_Code"},           {"PHONE_HOME", "Phone_Home"},
-      {"PHONE_WORK", "Phone_Work"},  {"PHONE_CELL", "Phone_Cell"},   {"BANK_NAME", "Bank_Name"},
-      {"BRANCH_NAME", "Branch_Name"}, {"BRANCH_CODE", "Branch"},
-      {"ACCOUNT_NUMBER", "Account_Number"}, {"ACCOUNT_TYPE", "Account_Type"},
-      {"REMARKS", "Remarks"},        {"MARITAL_STAT", "M"},          {"B1_FIRSTNAME", "B1_FirstName"},
-      {"B1_SURNAME", "B1_Surname"},  {"B1_ID_NUMBER", "B1_ID_Number"}, {"B1_DOB", "Ham:B1_DOB"},
-      {"B1_RELATION", "B1_Relation"}, {"B1_ADD1", "B1_Add1"},        {"B1_ADD2", "B1_Add2"},
-      {"B1_ADD3", "B1_Add3"},        {"B1_CODE", "B1_C"},            {"B1_CONTACT", "B1_Contact"},
-      {"INVOICED", ""},              {"AGE_CODE", "Age_C"},          {"AGE_SURNAME", "Age_Surname"},
-      {"AGE_FNAME", "Age_FName"},    {"COL_CODE", "Col_C"},          {"COL_SURNAME", "Col_Surname"},
-      {"COL_FNAME", "Col_FName"},    {"S_SURNAME", "S_Surname"},     {"S_FIRSTNAME", "S_FirstName"},
-      {"S_ID_NUMBER", "S_ID_Number"}, {"S_DOB", "Ham:S_DOB"},        {"S_GENDER", "S_Gend"},
-      {"PREMIUM", "Premium"},        {"CUT_OFF", "Cut_Off"},         {"OPTION", "Option"},
-      {"DOM", "Dom"},                {"WAIT_DATE", "Wait_Date"},     {"PLAN", "Plan"},
-      {"COVER", "Cover"},            {"BENEFIT", "Benefit"},         {"ACTIVE", "Active"},
-      {"EMAIL", "Email"},            {"SMS_DATE", "SMS_Date"},       {"SMS_REA", "SMS_Rea"},
-      {"SMS_SENDIT", "SMS_SendIt"},  {"SMS_MESS", "SMS_Mess"},       {"DATECHANGE", "DateChange"},
-      {"DATE6", "Date6"},            {"DATE24", "Date24"},           {"ROUTE", "Route"},
-      {"PREMTOPAY", "PremToPay"},    {"MYCOMM", "MyComm"},           {"DAY5", "Day5"},
-      {"DAY10", "Day10"},            {"S_ACTIVE", "S_Active"},       {"S_CHANGEDATE", "S_ChangeDate"},
-      {"AGE_COMM", "Age_Comm"},      {"COL_COMM", "Col_Comm"},       {"HAM_BYTE", "Ham_Byte"},
-      {"HAMPER", "Hamper"},          {"PLANPREM", "PlanPrem"},       {"STRNO", "StrNo"},
+      {"NUMBER", "Client No"},
+      {"CLIENT_ID", "Client ID"},
+      {"DATE", "Entry Date"},
+      {"SURNAME", "Surname"},
+      {"FIRSTNAME", "Firstname"},
+      {"MIDDLENAME", "MiddleName"},
+      {"INITIALS", "Ini"},
+      {"TITLE", "Title"},
+      {"ID_NUMBER", "ID_Number"},
+      {"DOB", "Dob"},
+      {"GENDER", "Gender"},
+      {"MAIDENNAME", "MaidenName"},
+      {"H_ADDR1", "H_Addr1"},
+      {"H_ADDR2", "H_Addr2"},
+      {"H_ADDR3", "H_Addr3"},
+      {"H_CODE", "Ham:H_Code"},
+      {"P_ADDR1", "P_Addr1"},
+      {"P_ADDR2", "P_Addr2"},
+      {"P_ADDR3", "P_Addr3"},
+      {"P_CODE", "P_Code"},
+      {"PHONE_HOME", "Phone_Home"},
+      {"PHONE_WORK", "Phone_Work"},
+      {"PHONE_CELL", "Phone_Cell"},
+      {"BANK_NAME", "Bank_Name"},
+      {"BRANCH_NAME", "Branch_Name"},
+      {"BRANCH_CODE", "Branch"},
+      {"ACCOUNT_NUMBER", "Account_Number"},
+      {"ACCOUNT_TYPE", "Account_Type"},
+      {"REMARKS", "Remarks"},
+      {"MARITAL_STAT", "M"},
+      {"B1_FIRSTNAME", "B1_FirstName"},
+      {"B1_SURNAME", "B1_Surname"},
+      {"B1_ID_NUMBER", "B1_ID_Number"},
+      {"B1_DOB", "Ham:B1_DOB"},
+      {"B1_RELATION", "B1_Relation"},
+      {"B1_ADD1", "B1_Add1"},
+      {"B1_ADD2", "B1_Add2"},
+      {"B1_ADD3", "B1_Add3"},
+      {"B1_CODE", "B1_C"},
+      {"B1_CONTACT", "B1_Contact"},
+      {"INVOICED", ""},
+      {"AGE_CODE", "Age_C"},
+      {"AGE_SURNAME", "Age_Surname"},
+      {"AGE_FNAME", "Age_FName"},
+      {"COL_CODE", "Col_C"},
+      {"COL_SURNAME", "Col_Surname"},
+      {"COL_FNAME", "Col_FName"},
+      {"S_SURNAME", "S_Surname"},
+      {"S_FIRSTNAME", "S_FirstName"},
+      {"S_ID_NUMBER", "S_ID_Number"},
+      {"S_DOB", "Ham:S_DOB"},
+      {"S_GENDER", "S_Gend"},
+      {"PREMIUM", "Premium"},
+      {"CUT_OFF", "Cut_Off"},
+      {"OPTION", "Option"},
+      {"DOM", "Dom"},
+      {"WAIT_DATE", "Wait_Date"},
+      {"PLAN", "Plan"},
+      {"COVER", "Cover"},
+      {"BENEFIT", "Benefit"},
+      {"ACTIVE", "Active"},
+      {"EMAIL", "Email"},
+      {"SMS_DATE", "SMS_Date"},
+      {"SMS_REA", "SMS_Rea"},
+      {"SMS_SENDIT", "SMS_SendIt"},
+      {"SMS_MESS", "SMS_Mess"},
+      {"DATECHANGE", "DateChange"},
+      {"DATE6", "Date6"},
+      {"DATE24", "Date24"},
+      {"ROUTE", "Route"},
+      {"PREMTOPAY", "PremToPay"},
+      {"MYCOMM", "MyComm"},
+      {"DAY5", "Day5"},
+      {"DAY10", "Day10"},
+      {"S_ACTIVE", "S_Active"},
+      {"S_CHANGEDATE", "S_ChangeDate"},
+      {"AGE_COMM", "Age_Comm"},
+      {"COL_COMM", "Col_Comm"},
+      {"HAM_BYTE", "Ham_Byte"},
+      {"HAMPER", "Hamper"},
+      {"PLANPREM", "PlanPrem"},
+      {"STRNO", "StrNo"},
   };
   return h;
 }
@@ -159,15 +231,24 @@ std::vector<ExportColumn> memberColumns(const Layout& layout, int remarksWidth) 
     if (name == "SENT") continue;
     auto h = memberHeaders().find(name);
     std::string header = h == memberHeaders().end() ? std::string(name) : h->second;
-    if (name == "NUMBER") cols.push_back(pic(header, f.name, 12, kRecordNo));
-    else if (isMemberDate(name)) cols.push_back(pic(header, f.name, 12, kDay));
-    else if (name == "H_CODE" || name == "P_CODE") cols.push_back(pic(header, f.name, 12, kPostCode));
-    else if (name == "REMARKS") cols.push_back(text(header, f.name, remarksWidth));
-    else if (name == "INVOICED") cols.push_back(pic(header, f.name, 12, kFlag));
-    else if (f.type == FieldType::String) cols.push_back(text(header, f.name, f.width));
-    else if (f.type == FieldType::Real) cols.push_back(pic(header, f.name, 12, kAmount));
-    else if (f.type == FieldType::Byte) cols.push_back(pic(header, f.name, 12, kFlag));
-    else cols.push_back(pic(header, f.name, 12, kCount));
+    if (name == "NUMBER")
+      cols.push_back(pic(header, f.name, 12, kRecordNo));
+    else if (isMemberDate(name))
+      cols.push_back(pic(header, f.name, 12, kDay));
+    else if (name == "H_CODE" || name == "P_CODE")
+      cols.push_back(pic(header, f.name, 12, kPostCode));
+    else if (name == "REMARKS")
+      cols.push_back(text(header, f.name, remarksWidth));
+    else if (name == "INVOICED")
+      cols.push_back(pic(header, f.name, 12, kFlag));
+    else if (f.type == FieldType::String)
+      cols.push_back(text(header, f.name, f.width));
+    else if (f.type == FieldType::Real)
+      cols.push_back(pic(header, f.name, 12, kAmount));
+    else if (f.type == FieldType::Byte)
+      cols.push_back(pic(header, f.name, 12, kFlag));
+    else
+      cols.push_back(pic(header, f.name, 12, kCount));
   }
   return cols;
 }
@@ -258,8 +339,7 @@ const std::vector<ExportDecl>& exportTables() {
 
 const ExportDecl* findExport(std::string_view name) {
   std::string_view bare = name;
-  if (bare.size() > 4 && equalsNoCase(bare.substr(bare.size() - 4), ".csv"))
-    bare.remove_suffix(4);
+  if (bare.size() > 4 && equalsNoCase(bare.substr(bare.size() - 4), ".csv")) bare.remove_suffix(4);
   for (const ExportDecl& d : exportTables()) {
     std::string_view file = d.fileName;
     file.remove_suffix(4);
@@ -294,7 +374,8 @@ ExportResult writeExport(DataFiles& files, const ExportDecl& decl, const std::st
     PreparedColumn& p = cols[i];
     p.field = layout.fieldIndex(c.field);
     p.width = c.width;
-    if (c.picture == kNumeric) p.how = PreparedColumn::How::Numeric;
+    if (c.picture == kNumeric)
+      p.how = PreparedColumn::How::Numeric;
     else if (!c.picture.empty()) {
       p.how = PreparedColumn::How::Picture;
       p.picture = Picture::parse(c.picture);
@@ -306,14 +387,16 @@ ExportResult writeExport(DataFiles& files, const ExportDecl& decl, const std::st
   if (!walk.open(r.failure)) return r;
   CsvFile out(r.path);
   if (!out.open()) {
-    r.failure = "the file could not be created in " + exportFolderText(outFolder) + ": " +
-                out.error();
+    r.failure =
+        "the file could not be created in " + exportFolderText(outFolder) + ": " + out.error();
     return r;
   }
 
   for (const ExportColumn& c : decl.columns) {
-    if (c.picture == kNumeric) out.number(c.header);
-    else out.cell(cutToWidth(c.header, c.width));
+    if (c.picture == kNumeric)
+      out.number(c.header);
+    else
+      out.cell(cutToWidth(c.header, c.width));
   }
   out.endLine();
 
@@ -342,8 +425,8 @@ ExportResult writeExport(DataFiles& files, const ExportDecl& decl, const std::st
   }
   if (!walk.finished(r.failure)) return r;
   if (!out.commit()) {
-    r.failure = "the file could not be written in " + exportFolderText(outFolder) + ": " +
-                out.error();
+    r.failure =
+        "the file could not be written in " + exportFolderText(outFolder) + ": " + out.error();
     return r;
   }
   r.ok = true;

@@ -31,8 +31,8 @@ class Ui;
 
 struct ExportColumn {
   std::string header;
-  std::string field;    // field of the source record
-  int width = -1;       // text cut to this many characters; -1: not cut
+  std::string field;  // field of the source record
+  int width = -1;     // text cut to this many characters; -1: not cut
   // How the value is written: empty for text, a picture ("d06", "t01",
   // "n_9.2", ...), or "#" for a numeric column written as a plain number.
   std::string picture;
@@ -54,7 +54,7 @@ const ExportDecl* findExport(std::string_view name);
 
 struct ExportResult {
   bool ok = false;
-  std::int64_t records = 0;  // lines written below the header
+  std::int64_t records = 0;  // records exported (clients, for Main.csv)
   std::string path;          // the file written
   std::string failure;       // why nothing was written, for the user
 };

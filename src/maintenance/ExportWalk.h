@@ -27,7 +27,7 @@ class ExportWalk {
   // with `failure` naming the file and the reason, when it cannot.
   bool open(std::string& failure);
   std::int64_t total() const { return total_; }  // records in the file when opened
-  bool next();  // the next record is in the file's buffer
+  bool next();                                   // the next record is in the file's buffer
   // True when the walk reached the end of the data; false, with `failure`
   // naming the file and the reason, when a read failed before it.
   bool finished(std::string& failure);

@@ -18,10 +18,39 @@ namespace vel {
 namespace {
 
 enum Col {
-  PolicyNumber, EntryDate, Type, Surname, FirstNames, Initials, IdentityNumber, DOB, EntryAge,
-  Product, UnderwritersPremium, Premium, Cover, Branch, GroupSociety, Agent, Comments, Address,
-  PostalAddress, Cell, HomeTel, WorkTel, PaymentMethod, DebitOrder, AccountNumber, AccountName,
-  Bank, BranchCode, DebitDay, AccountType, StopOrder, SONumber, kColumns
+  PolicyNumber,
+  EntryDate,
+  Type,
+  Surname,
+  FirstNames,
+  Initials,
+  IdentityNumber,
+  DOB,
+  EntryAge,
+  Product,
+  UnderwritersPremium,
+  Premium,
+  Cover,
+  Branch,
+  GroupSociety,
+  Agent,
+  Comments,
+  Address,
+  PostalAddress,
+  Cell,
+  HomeTel,
+  WorkTel,
+  PaymentMethod,
+  DebitOrder,
+  AccountNumber,
+  AccountName,
+  Bank,
+  BranchCode,
+  DebitDay,
+  AccountType,
+  StopOrder,
+  SONumber,
+  kColumns
 };
 
 struct Column {
@@ -30,14 +59,38 @@ struct Column {
 };
 
 constexpr std::array<Column, kColumns> kLayout = {{
-    {"PolicyNumber", 20}, {"EntryDate", 20}, {"Type", 20}, {"Surname", 30},
-    {"FirstNames", 30}, {"Initials", 10}, {"IdentityNumber", 20}, {"DOB", 20},
-    {"EntryAge", 20}, {"Product", 40}, {"UnderwritersPremium", 30}, {"Premium", 20},
-    {"Cover", 20}, {"Branch", 20}, {"Group/Society", 30}, {"Agent", 20},
-    {"Comments", 100}, {"Address", 100}, {"PostalAddress", 100}, {"Cell", 20},
-    {"HomeTel", 20}, {"WorkTel", 20}, {"PaymentMethod", 20}, {"DebitOrder", 20},
-    {"AccountNumber", 20}, {"AccountName", 30}, {"Bank", 30}, {"BranchCode", 20},
-    {"DebitDay", 20}, {"AccountType", 20}, {"StopOrder", 20}, {"S/O Number", 20},
+    {"PolicyNumber", 20},
+    {"EntryDate", 20},
+    {"Type", 20},
+    {"Surname", 30},
+    {"FirstNames", 30},
+    {"Initials", 10},
+    {"IdentityNumber", 20},
+    {"DOB", 20},
+    {"EntryAge", 20},
+    {"Product", 40},
+    {"UnderwritersPremium", 30},
+    {"Premium", 20},
+    {"Cover", 20},
+    {"Branch", 20},
+    {"Group/Society", 30},
+    {"Agent", 20},
+    {"Comments", 100},
+    {"Address", 100},
+    {"PostalAddress", 100},
+    {"Cell", 20},
+    {"HomeTel", 20},
+    {"WorkTel", 20},
+    {"PaymentMethod", 20},
+    {"DebitOrder", 20},
+    {"AccountNumber", 20},
+    {"AccountName", 30},
+    {"Bank", 30},
+    {"BranchCode", 20},
+    {"DebitDay", 20},
+    {"AccountType", 20},
+    {"StopOrder", 20},
+    {"S/O Number", 20},
 }};
 
 using Line = std::array<std::string, kColumns>;
@@ -69,10 +122,14 @@ std::string firstLetter(std::string_view s) {
 // for a plan other than A, B or C.
 std::string product(const rec::VelCli& c) {
   std::string band;
-  if (isPlan(c.PLAN.str(), 'A')) band = "18 - 64";
-  else if (isPlan(c.PLAN.str(), 'B')) band = "65 - 74";
-  else if (isPlan(c.PLAN.str(), 'C')) band = "75 - 84";
-  else return {};
+  if (isPlan(c.PLAN.str(), 'A'))
+    band = "18 - 64";
+  else if (isPlan(c.PLAN.str(), 'B'))
+    band = "65 - 74";
+  else if (isPlan(c.PLAN.str(), 'C'))
+    band = "75 - 84";
+  else
+    return {};
   band.resize(9, ' ');
   band.append(c.OPTION.str());
   return band;
@@ -100,8 +157,7 @@ std::string debitDay(std::string_view dom) {
 }
 
 void writeLine(CsvFile& out, const Line& line) {
-  for (std::size_t i = 0; i < kColumns; ++i)
-    out.cell(rtrim(cutToWidth(line[i], kLayout[i].width)));
+  for (std::size_t i = 0; i < kColumns; ++i) out.cell(rtrim(cutToWidth(line[i], kLayout[i].width)));
   out.endLine();
 }
 
@@ -129,8 +185,7 @@ bool forEachOf(FileManager& fm, const std::string& clientId, std::string& failur
 }  // namespace
 
 std::string mainCsvNoteText(const std::string& folder) {
-  return "This process will create a MAIN.CSV file in your " + exportFolderText(folder) +
-         " folder";
+  return "This process will create a MAIN.CSV file in your " + exportFolderText(folder) + " folder";
 }
 
 ExportResult writeMainCsv(DataFiles& files, const std::string& outFolder, Progress& progress) {
@@ -142,11 +197,12 @@ ExportResult writeMainCsv(DataFiles& files, const std::string& outFolder, Progre
   const Layout& cl = cli.layout();
   std::vector<int> fields;
   for (const char* f :
-       {"CLIENT_ID", "DATE", "SURNAME", "FIRSTNAME", "MIDDLENAME", "INITIALS", "ID_NUMBER", "DOB",
-        "PLAN", "OPTION", "PREMIUM", "REMARKS", "H_ADDR1", "H_ADDR2", "H_ADDR3", "H_CODE",
-        "P_ADDR1", "P_ADDR2", "P_ADDR3", "P_CODE", "PHONE_CELL", "PHONE_HOME", "PHONE_WORK",
-        "ACCOUNT_NUMBER", "BANK_NAME", "BRANCH_CODE", "DOM", "ACCOUNT_TYPE", "S_SURNAME",
-        "S_FIRSTNAME", "S_ID_NUMBER", "S_DOB", "PREMTOPAY"})
+       {"CLIENT_ID",   "DATE",        "SURNAME",    "FIRSTNAME",    "MIDDLENAME", "INITIALS",
+        "ID_NUMBER",   "DOB",         "PLAN",       "OPTION",       "PREMIUM",    "REMARKS",
+        "H_ADDR1",     "H_ADDR2",     "H_ADDR3",    "H_CODE",       "P_ADDR1",    "P_ADDR2",
+        "P_ADDR3",     "P_CODE",      "PHONE_CELL", "PHONE_HOME",   "PHONE_WORK", "ACCOUNT_NUMBER",
+        "BANK_NAME",   "BRANCH_CODE", "DOM",        "ACCOUNT_TYPE", "S_SURNAME",  "S_FIRSTNAME",
+        "S_ID_NUMBER", "S_DOB",       "PREMTOPAY"})
     fields.push_back(cl.fieldIndex(f));
 
   ExportWalk walk(cli, fields);
@@ -160,8 +216,8 @@ ExportResult writeMainCsv(DataFiles& files, const std::string& outFolder, Progre
   }
   CsvFile out(r.path);
   if (!out.open()) {
-    r.failure = "the file could not be created in " + exportFolderText(outFolder) + ": " +
-                out.error();
+    r.failure =
+        "the file could not be created in " + exportFolderText(outFolder) + ": " + out.error();
     return r;
   }
   for (const Column& c : kLayout) out.cell(c.header);
@@ -218,43 +274,45 @@ ExportResult writeMainCsv(DataFiles& files, const std::string& outFolder, Progre
       writeLine(out, s);
     }
 
-    const bool children = forEachOf<rec::VelChd>(chd, clientId, r.failure, [&](const rec::VelChd& k) {
-      Line l;
-      l[EntryDate] = entry;
-      l[Type] = "Child";
-      l[Surname] = k.C1_SURNAME.str();
-      l[FirstNames] = k.C1_FIRSTNAME.str();
-      l[Initials] = firstLetter(k.C1_FIRSTNAME.str());
-      l[IdentityNumber] = k.C1_ID_NUMBER.str();
-      l[DOB] = day(k.C1_DOB);
-      l[Product] = prod;
-      l[Premium] = amount(k.PREMIUM);
-      l[Cover] = amount(k.C1_BENEFIT);
-      l[Address] = home;
-      l[PostalAddress] = postal;
-      writeLine(out, l);
-    });
+    const bool children =
+        forEachOf<rec::VelChd>(chd, clientId, r.failure, [&](const rec::VelChd& k) {
+          Line l;
+          l[EntryDate] = entry;
+          l[Type] = "Child";
+          l[Surname] = k.C1_SURNAME.str();
+          l[FirstNames] = k.C1_FIRSTNAME.str();
+          l[Initials] = firstLetter(k.C1_FIRSTNAME.str());
+          l[IdentityNumber] = k.C1_ID_NUMBER.str();
+          l[DOB] = day(k.C1_DOB);
+          l[Product] = prod;
+          l[Premium] = amount(k.PREMIUM);
+          l[Cover] = amount(k.C1_BENEFIT);
+          l[Address] = home;
+          l[PostalAddress] = postal;
+          writeLine(out, l);
+        });
     if (!children) return r;
-    const bool extended = forEachOf<rec::VelExt>(ext, clientId, r.failure, [&](const rec::VelExt& e) {
-      Line l;
-      l[Type] = "Extended";
-      l[Surname] = e.SURNAME.str();
-      l[FirstNames] = e.FIRSTNAME.str();
-      l[Initials] = e.INITIALS.str();
-      l[IdentityNumber] = e.ID_NUMBER.str();
-      l[DOB] = day(e.DOB);
-      l[Product] = prod;
-      l[Cover] = "10000.00";
-      writeLine(out, l);
-    });
+    const bool extended =
+        forEachOf<rec::VelExt>(ext, clientId, r.failure, [&](const rec::VelExt& e) {
+          Line l;
+          l[Type] = "Extended";
+          l[Surname] = e.SURNAME.str();
+          l[FirstNames] = e.FIRSTNAME.str();
+          l[Initials] = e.INITIALS.str();
+          l[IdentityNumber] = e.ID_NUMBER.str();
+          l[DOB] = day(e.DOB);
+          l[Product] = prod;
+          l[Cover] = "10000.00";
+          writeLine(out, l);
+        });
     if (!extended) return r;
     ++r.records;
     bar.step();
   }
   if (!walk.finished(r.failure)) return r;
   if (!out.commit()) {
-    r.failure = "the file could not be written in " + exportFolderText(outFolder) + ": " +
-                out.error();
+    r.failure =
+        "the file could not be written in " + exportFolderText(outFolder) + ": " + out.error();
     return r;
   }
   r.ok = true;
