@@ -137,16 +137,21 @@ int exportCommand(std::string_view what, const std::vector<std::string_view>& ar
   if (!std::filesystem::is_regular_file(config, ec) || !hasConfigRecord(files))
     return fail(dir + " is not a data folder: it has no configuration record");
 
-  bool allWritten = true;
+  int written = 0, failed = 0;
   for (const ExportDecl* d : tables) {
     TextProgress bar(d->fileName);
-    allWritten &= report(d->fileName, writeExport(files, *d, out, bar));
+    (report(d->fileName, writeExport(files, *d, out, bar)) ? written : failed)++;
   }
   if (main) {
     TextProgress bar{std::string(kMainCsvName)};
-    allWritten &= report(std::string(kMainCsvName), writeMainCsv(files, out, bar));
+    (report(std::string(kMainCsvName), writeMainCsv(files, out, bar)) ? written : failed)++;
   }
-  return allWritten && ui.shown == 0 ? 0 : 2;
+  if (written + failed > 1) {
+    std::cout << written << " export(s) written to " << exportFolderText(out);
+    if (failed) std::cout << "; " << failed << " not written";
+    std::cout << "\n";
+  }
+  return failed == 0 && ui.shown == 0 ? 0 : 2;
 }
 
 }  // namespace vel::admin
