@@ -1,0 +1,142 @@
+#include "sms/SmsWorker.h"
+
+#include <chrono>
+
+#include "dictionary/Dictionary.h"
+#include "ledger/MessageHooks.h"
+#include "recordstore/DataFiles.h"
+#include "shell/Startup.h"
+#include "sms/GatewayFile.h"
+
+namespace vel::sms {
+
+SmsWorker::SmsWorker(DataFiles& files, Ui& ui, const Clock& clock)
+    : files_(files), ui_(ui), clock_(clock), thread_([this] { loop(); }) {}
+
+SmsWorker::~SmsWorker() {
+  {
+    std::lock_guard<std::mutex> g(mu_);
+    stop_ = true;
+  }
+  cv_.notify_all();
+  thread_.join();
+}
+
+void SmsWorker::post(Job job, bool alwaysReport) {
+  {
+    std::lock_guard<std::mutex> g(mu_);
+    queue_.push_back({std::move(job), alwaysReport});
+  }
+  cv_.notify_all();
+}
+
+void SmsWorker::loop() {
+  for (;;) {
+    Entry e;
+    {
+      std::unique_lock<std::mutex> g(mu_);
+      cv_.wait(g, [this] { return stop_ || !queue_.empty(); });
+      if (queue_.empty()) return;  // stopping, nothing left
+      e = std::move(queue_.front());
+      queue_.pop_front();
+      ++running_;
+    }
+    SmsSender sender(files_, ui_, clock_);
+    sender.setShowProgress(true);
+    RunResult r = e.job(sender);
+    // A gateway that stays away is reported once, not after every payment.
+    std::string failure = r.ok() ? std::string() : summary(RunResult{.noHost = r.noHost,
+                                                                     .uploadFailure = r.uploadFailure,
+                                                                     .otherFailure = r.otherFailure});
+    bool report = e.alwaysReport || (!failure.empty() && failure != lastFailure_);
+    lastFailure_ = failure;
+    if (report)
+      ui_.message(summary(r), "SMS Utility", r.ok() ? Icon::Information : Icon::Exclamation, kOk,
+                  kOk);
+    {
+      std::lock_guard<std::mutex> g(mu_);
+      last_ = r;
+      --running_;
+    }
+    cv_.notify_all();
+  }
+}
+
+void SmsWorker::drain(const std::function<void()>& pump) {
+  std::unique_lock<std::mutex> g(mu_);
+  while (!queue_.empty() || running_ > 0) {
+    if (!pump) {
+      cv_.wait(g);
+      continue;
+    }
+    g.unlock();
+    pump();
+    g.lock();
+    cv_.wait_for(g, std::chrono::milliseconds(10));
+  }
+}
+
+RunResult SmsWorker::lastResult() {
+  std::lock_guard<std::mutex> g(mu_);
+  return last_;
+}
+
+bool SmsWorker::switchOn(int which) {
+  FileManager& f = files_.fm<rec::DefPrn>();
+  FileUse use(f);
+  f.SetOrder(kPhysicalOrder);
+  if (f.TryReadNext() != kDone) return false;
+  const auto& d = f.rec<rec::DefPrn>();
+  return (which == 0 ? d.ON_INV : d.ON_PAY).value == 1;
+}
+
+void SmsWorker::reminders(std::string_view reason) {
+  if (reason == kInvoice) {
+    std::lock_guard<std::mutex> g(mu_);
+    if (invoiceDay_ == clock_.today()) return;
+    invoiceDay_ = clock_.today();
+  }
+  std::string r(reason);
+  post([r](SmsSender& s) { return s.Send_SMS(r); }, false);
+}
+
+void SmsWorker::invoiceRunDone() {
+  {
+    std::lock_guard<std::mutex> g(mu_);
+    if (invoiceDay_ == clock_.today()) return;
+    invoiceDay_ = clock_.today();
+  }
+  post(
+      [this](SmsSender& s) {
+        if (!switchOn(0)) return RunResult{};
+        return s.Send_SMS(kInvoice);
+      },
+      false);
+}
+
+void SmsWorker::payment(PaymentOf p) {
+  post(
+      [this, p](SmsSender& s) {
+        if (!switchOn(1)) return RunResult{};
+        return s.Send_SMS(kPayment, &p);
+      },
+      false);
+}
+
+void SmsWorker::message(MemberMessage m) {
+  post([m](SmsSender& s) { return s.Send_Message(m); }, true);
+}
+
+void installMessageHooks(SmsWorker& worker, StartupHooks& startup) {
+  ledger::MessageHooks& hooks = ledger::messageHooks();
+  hooks.afterInvoiceRun = [&worker](DataFiles&, bool automatic) {
+    if (automatic) worker.invoiceRunDone();
+  };
+  hooks.afterPayment = [&worker](DataFiles&, std::string_view ledgerName,
+                                 const std::string& clientId, double amount) {
+    worker.payment(PaymentOf{std::string(ledgerName), clientId, amount});
+  };
+  startup.smsRun = [&worker](std::string_view reason) { worker.reminders(reason); };
+}
+
+}  // namespace vel::sms
