@@ -1,5 +1,6 @@
 #include "sms/SmsWorker.h"
 
+#include <atomic>
 #include <chrono>
 
 #include "dictionary/Dictionary.h"
@@ -10,10 +11,17 @@
 
 namespace vel::sms {
 
+namespace {
+// The worker Send_Message hands its messages to, when the program made one.
+std::atomic<SmsWorker*> installed{nullptr};
+}  // namespace
+
 SmsWorker::SmsWorker(DataFiles& files, Ui& ui, const Clock& clock)
     : files_(files), ui_(ui), clock_(clock), thread_([this] { loop(); }) {}
 
 SmsWorker::~SmsWorker() {
+  SmsWorker* self = this;
+  installed.compare_exchange_strong(self, nullptr);
   {
     std::lock_guard<std::mutex> g(mu_);
     stop_ = true;
@@ -127,7 +135,19 @@ void SmsWorker::message(MemberMessage m) {
   post([m](SmsSender& s) { return s.Send_Message(m); }, true);
 }
 
+void Send_Message(DataFiles& files, Ui& ui, const Clock& clock, const MemberMessage& m) {
+  if (SmsWorker* w = installed.load()) {
+    w->message(m);
+    return;
+  }
+  SmsSender s(files, ui, clock);
+  s.setShowProgress(true);
+  const RunResult r = s.Send_Message(m);
+  ui.message(summary(r), "SMS Utility", r.ok() ? Icon::Information : Icon::Exclamation, kOk, kOk);
+}
+
 void installMessageHooks(SmsWorker& worker, StartupHooks& startup) {
+  installed = &worker;
   ledger::MessageHooks& hooks = ledger::messageHooks();
   hooks.afterInvoiceRun = [&worker](DataFiles&, bool automatic) {
     if (automatic) worker.invoiceRunDone();

@@ -80,7 +80,12 @@ class SmsWorker {
 };
 
 // Fills the ledger's message hooks and `startup`'s SMS hook with runs of
-// `worker`.
+// `worker`, and makes it the one Send_Message hands its messages to.
 void installMessageHooks(SmsWorker& worker, StartupHooks& startup);
+
+// "Send Message now" of the client and hamper forms: the member's free
+// message, on the installed worker; without one (a test, a tool) it is sent
+// here and now. Either way the clerk is told how it went.
+void Send_Message(DataFiles& files, Ui& ui, const Clock& clock, const MemberMessage& m);
 
 }  // namespace vel::sms
