@@ -61,7 +61,10 @@ int main(int argc, char** argv) {
   }
   frame.show();
   ui.setParent(&frame);
-  if (frame.openFrame() != vel::Startup::Outcome::Running) return 1;
+  if (frame.openFrame() != vel::Startup::Outcome::Running) {
+    sms.drain([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); });
+    return 1;
+  }
 
   const int rc = QApplication::exec();
   // Messages still being sent finish first; their boxes are shown meanwhile.

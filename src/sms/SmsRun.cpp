@@ -38,7 +38,9 @@ struct SmsSender::Run {
 };
 
 std::string summary(const RunResult& r) {
-  std::string text = count(r.sent, "message", "messages") + " sent, " +
+  if (!r.notSent.empty() && r.sent == 0 && r.waiting == 0) return r.notSent;
+  std::string text = r.notSent.empty() ? std::string() : r.notSent + "|";
+  text += count(r.sent, "message", "messages") + " sent, " +
                      std::to_string(r.waiting) + " waiting in the outbox.";
   if (r.noHost)
     text += "|No SMS gateway is set up (Host in the section [SMS Gateway] of velmora.INI):"
@@ -120,7 +122,11 @@ RunResult SmsSender::Send_SMS(std::string_view reason, const PaymentOf* pay) {
 RunResult SmsSender::Send_Message(const MemberMessage& m) {
   return run([&](Run& r) {
     if (trim(m.cell).empty()) {
-      r.result.noCell = 1;
+      r.result.notSent = "This member has no cell number: no message was sent.";
+      return;
+    }
+    if (trim(m.message).empty()) {
+      r.result.notSent = "There is no message to send: type it in \"SMS Message\" first.";
       return;
     }
     const std::string text = messageFile(r.account, clock_.moment(), m.cell, freeText(m.message));

@@ -41,6 +41,7 @@ struct RunResult {
   std::string uploadFailure;    // why the gateway did not take the files
   std::string otherFailure;     // a file that could not be read or written
   int noCell = 0;               // members passed over for want of a cell number
+  std::string notSent;          // why a single message was not written (bad input)
   // True when everything written went out and nothing failed.
   bool ok() const { return !noHost && uploadFailure.empty() && otherFailure.empty(); }
 };

@@ -52,15 +52,17 @@ void SmsWorker::loop() {
     SmsSender sender(files_, ui_, clock_);
     sender.setShowProgress(true);
     RunResult r = e.job(sender);
-    // A gateway that stays away is reported once, not after every payment.
-    std::string failure = r.ok() ? std::string() : summary(RunResult{.noHost = r.noHost,
-                                                                     .uploadFailure = r.uploadFailure,
-                                                                     .otherFailure = r.otherFailure});
-    bool report = e.alwaysReport || (!failure.empty() && failure != lastFailure_);
+    // A gateway that stays away is reported once, not after every payment:
+    // a box comes when the kind of failure changes.
+    const std::string failure = std::string(r.noHost ? "h" : "") +
+                                (r.uploadFailure.empty() ? "" : "u") +
+                                (r.otherFailure.empty() ? "" : "o");
+    const bool report = e.alwaysReport || (!failure.empty() && failure != lastFailure_);
     lastFailure_ = failure;
     if (report)
-      ui_.message(summary(r), "SMS Utility", r.ok() ? Icon::Information : Icon::Exclamation, kOk,
-                  kOk);
+      ui_.message(summary(r), "SMS Utility", r.ok() && r.notSent.empty() ? Icon::Information
+                                                                          : Icon::Exclamation,
+                  kOk, kOk);
     {
       std::lock_guard<std::mutex> g(mu_);
       last_ = r;
@@ -143,7 +145,8 @@ void Send_Message(DataFiles& files, Ui& ui, const Clock& clock, const MemberMess
   SmsSender s(files, ui, clock);
   s.setShowProgress(true);
   const RunResult r = s.Send_Message(m);
-  ui.message(summary(r), "SMS Utility", r.ok() ? Icon::Information : Icon::Exclamation, kOk, kOk);
+  ui.message(summary(r), "SMS Utility",
+             r.ok() && r.notSent.empty() ? Icon::Information : Icon::Exclamation, kOk, kOk);
 }
 
 void installMessageHooks(SmsWorker& worker, StartupHooks& startup) {

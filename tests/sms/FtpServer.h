@@ -64,10 +64,20 @@ class FtpServer {
     pid_ = -1;
   }
 
+  // Control connections made to the server so far.
+  int connections() const {
+    std::FILE* f = std::fopen((root_ + "/.connections").c_str(), "r");
+    int n = 0;
+    for (int c; f && (c = std::fgetc(f)) != EOF;) n += c == '\n';
+    if (f) std::fclose(f);
+    return n;
+  }
+
   // What the server received: file name -> bytes.
   std::map<std::string, std::string> received() const {
     std::map<std::string, std::string> out;
     for (const auto& e : std::filesystem::directory_iterator(root_)) {
+      if (e.path().filename().string()[0] == '.') continue;
       std::FILE* f = std::fopen(e.path().c_str(), "rb");
       std::string bytes;
       char buf[4096];

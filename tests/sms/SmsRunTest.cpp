@@ -55,6 +55,7 @@ TEST_F(SmsRun, FiveDayRunSendsOnlyClientsStrictlyPastDuePlusFiveOnceADay) {
        kHeader + "0823333333~ Your Velmora Premium of R99.5 is 5 days overdue\r\n"},
   };
   EXPECT_EQ(want, server.received());
+  EXPECT_EQ(1, server.connections()) << "one connection carries the whole run";
   EXPECT_EQ(0, stored("0001/ABE").DAY5.value);
   EXPECT_EQ(0, stored("0003/CEL").DAY5.value);
   EXPECT_EQ(1, stored("0001/ABE").DAY10.value) << "the 10-day switch is not this run's";
@@ -68,6 +69,7 @@ TEST_F(SmsRun, FiveDayRunSendsOnlyClientsStrictlyPastDuePlusFiveOnceADay) {
   EXPECT_EQ(0, r.written);
   EXPECT_EQ(0, r.sent);
   EXPECT_EQ(want, server.received());
+  EXPECT_EQ(1, server.connections()) << "nothing to send: no connection";
 }
 
 TEST_F(SmsRun, TenDayRunUsesDuePlusTenAndItsOwnSwitch) {
@@ -146,10 +148,13 @@ TEST_F(SmsRun, FreeMessageOf160CharactersIsTheLastLineWhole) {
   EXPECT_EQ((Files{{"SK2026070791502.txt", kHeader + "0821234567~ " + message + "\r\n"}}),
             server.received());
 
-  // Without a cell number nothing is written and the clerk is told why.
+  // Without a cell number or a message nothing is written and the clerk is told why.
   r = s.Send_Message({"", "Hello"});
   EXPECT_EQ(0, r.written);
-  EXPECT_NE(std::string::npos, sms::summary(r).find("without a cell number"));
+  EXPECT_EQ("This member has no cell number: no message was sent.", sms::summary(r));
+  r = s.Send_Message({"0821234567", "   "});
+  EXPECT_EQ(0, r.written);
+  EXPECT_NE(std::string::npos, sms::summary(r).find("There is no message to send"));
   EXPECT_EQ(1u, server.received().size());
 }
 
@@ -204,7 +209,7 @@ TEST_F(SmsRun, FailedUploadsWaitInTheOutboxAndGoOnceWithTheNextRun) {
     EXPECT_EQ(2, r.waiting);
     EXPECT_NE(std::string::npos, r.uploadFailure.find(fault.says)) << r.uploadFailure;
     EXPECT_NE(std::string::npos, sms::summary(r).find("They wait in the outbox"));
-    EXPECT_TRUE(std::filesystem::is_empty(root.path()));
+    EXPECT_TRUE((server ? server->received() : Files{}).empty());
     sms::Outbox outbox(folder.path());
     EXPECT_EQ(2u, outbox.waiting().size());
 
@@ -213,6 +218,7 @@ TEST_F(SmsRun, FailedUploadsWaitInTheOutboxAndGoOnceWithTheNextRun) {
     FtpServer back(root.path(), "ruspen", "ruspen");
     g.port = back.port();
     g.password = "ruspen";
+    const int connectionsBefore = back.connections();  // the failed run's, same folder
     s.setGateway(g);
     clock.advance(100);
     r = s.Send_Message({"0830000000", "Welcome"});
@@ -228,6 +234,7 @@ TEST_F(SmsRun, FailedUploadsWaitInTheOutboxAndGoOnceWithTheNextRun) {
     EXPECT_EQ(got.at("SK2026070791502.txt"), got.at("SK2026070791502-2.txt"));
     EXPECT_EQ(blank + "0830000000~ Welcome\r\n",
               got.at("SK2026070791503.txt"));
+    EXPECT_EQ(1, back.connections() - connectionsBefore);
     // Nothing more to send, and nothing is sent twice.
     r = s.retryOutbox();
     EXPECT_EQ(0, r.sent);

@@ -6,7 +6,8 @@
 Serves ROOT on a free localhost port to one user, prints the port on its own
 line once it listens, and stops when its standard input closes (the test
 that started it has ended or closed the pipe). With --read-only the user may
-log in and list but not store files.
+log in and list but not store files. Every control connection is noted as a
+line in ROOT/.connections, so a test can count them.
 """
 import os
 import sys
@@ -22,7 +23,14 @@ def main():
     perm = "elr" if "--read-only" in sys.argv[4:] else "elradfmw"
     auth = DummyAuthorizer()
     auth.add_user(user, password, root, perm=perm)
-    handler = FTPHandler
+    log = os.path.join(root, ".connections")
+
+    class Handler(FTPHandler):
+        def on_connect(self):
+            with open(log, "a") as f:
+                f.write("connect\n")
+
+    handler = Handler
     handler.authorizer = auth
     handler.passive_ports = None
     server = FTPServer(("127.0.0.1", 0), handler)
