@@ -86,7 +86,11 @@ std::optional<std::string> Outbox::queue(const std::string& stem, const std::str
   // one name both succeed, one with a suffix. The outbox is looked at before
   // the sent folder, the order in which a file moves, so a name that is
   // being moved is seen in one of the two.
-  for (int n = 1; n < 10000; ++n) {
+  if (stem != lastStem_) {
+    lastStem_ = stem;
+    nextSuffix_ = 1;
+  }
+  for (int n = nextSuffix_; n < nextSuffix_ + 100000; ++n) {
     const std::string name = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".txt";
     const std::string target = pathOf(name);
     if (::link(temp.c_str(), target.c_str()) != 0) {
@@ -100,6 +104,7 @@ std::optional<std::string> Outbox::queue(const std::string& stem, const std::str
       continue;
     }
     ::unlink(temp.c_str());
+    nextSuffix_ = n + 1;
     return name;
   }
   ::unlink(temp.c_str());

@@ -30,7 +30,8 @@ class Outbox {
   const std::string& sentFolder() const { return sent_; }
 
   // Writes `text` as a new message file named `stem` + ".txt" (or with a
-  // suffix when that name is taken); on disk for certain after sync(). The file name, or nothing when the
+  // suffix when that name is taken); on disk for certain after sync().
+  // One Outbox is used by one thread at a time. The file name, or nothing when the
   // file could not be written (`why` says why; nothing is left behind).
   std::optional<std::string> queue(const std::string& stem, const std::string& text,
                                    std::string& why);
@@ -70,6 +71,10 @@ class Outbox {
   bool ensureFolders(std::string& why);
 
   std::string outbox_, sent_;
+  // The last stem named and the suffix to try next for it: a run writing
+  // hundreds of files in one second does not try every taken name again.
+  std::string lastStem_;
+  int nextSuffix_ = 1;
 };
 
 }  // namespace vel::sms
