@@ -11,6 +11,7 @@
 #include "recordstore/DataFiles.h"
 #include "sms/GatewayFile.h"
 #include "sms/SmsRun.h"
+#include "sms/SmsWorker.h"
 
 namespace vel::admin {
 
@@ -110,6 +111,12 @@ int smsCommand(const std::vector<std::string_view>& args) {
   Office office(dir);
   sms::SmsSender sender(office.files, office.ui, office.clock);
   return finish(sender.Send_SMS(reason, reason == sms::kPayment ? &pay : nullptr));
+}
+
+void installSmsHooks() {
+  static LineUi ui;
+  static SystemClock clock;
+  sms::installDirectMessageHooks(ui, clock);
 }
 
 int smsOutboxCommand(const std::vector<std::string_view>& args) {

@@ -16,6 +16,8 @@
 namespace vel::admin {
 
 int smsCommand(const std::vector<std::string_view>& args);
+// The thank-you and invoice messages that follow postings made by this tool.
+void installSmsHooks();
 int smsOutboxCommand(const std::vector<std::string_view>& args);
 
 }  // namespace vel::admin

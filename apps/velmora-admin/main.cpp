@@ -429,6 +429,7 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vel::admin::installSmsHooks();
   if (argc >= 2 && std::string_view(argv[1]) == "sms")
     return vel::admin::smsCommand({argv + 2, argv + argc});
   if (argc >= 2 && std::string_view(argv[1]) == "sms-outbox")

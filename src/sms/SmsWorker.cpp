@@ -14,6 +14,23 @@ namespace vel::sms {
 namespace {
 // The worker Send_Message hands its messages to, when the program made one.
 std::atomic<SmsWorker*> installed{nullptr};
+
+enum Switch { kOnInvoice, kOnPayment };
+
+// The office's message switch (DefPrn), read when the message is due.
+bool switchOn(DataFiles& files, Switch which) {
+  FileManager& f = files.fm<rec::DefPrn>();
+  FileUse use(f);
+  const int handle = f.PushState();
+  f.SetOrder(kPhysicalOrder);
+  bool on = false;
+  if (f.TryReadNext() == kDone) {
+    const auto& d = f.rec<rec::DefPrn>();
+    on = (which == kOnInvoice ? d.ON_INV : d.ON_PAY).value == 1;
+  }
+  f.PopState(handle);
+  return on;
+}
 }  // namespace
 
 SmsWorker::SmsWorker(DataFiles& files, Ui& ui, const Clock& clock)
@@ -91,15 +108,6 @@ RunResult SmsWorker::lastResult() {
   return last_;
 }
 
-bool SmsWorker::switchOn(int which) {
-  FileManager& f = files_.fm<rec::DefPrn>();
-  FileUse use(f);
-  f.SetOrder(kPhysicalOrder);
-  if (f.TryReadNext() != kDone) return false;
-  const auto& d = f.rec<rec::DefPrn>();
-  return (which == 0 ? d.ON_INV : d.ON_PAY).value == 1;
-}
-
 void SmsWorker::reminders(std::string_view reason) {
   if (reason == kInvoice) {
     std::lock_guard<std::mutex> g(mu_);
@@ -118,7 +126,7 @@ void SmsWorker::invoiceRunDone() {
   }
   post(
       [this](SmsSender& s) {
-        if (!switchOn(0)) return RunResult{};
+        if (!switchOn(files_, kOnInvoice)) return RunResult{};
         return s.Send_SMS(kInvoice);
       },
       false);
@@ -127,7 +135,7 @@ void SmsWorker::invoiceRunDone() {
 void SmsWorker::payment(PaymentOf p) {
   post(
       [this, p](SmsSender& s) {
-        if (!switchOn(1)) return RunResult{};
+        if (!switchOn(files_, kOnPayment)) return RunResult{};
         return s.Send_SMS(kPayment, &p);
       },
       false);
@@ -147,6 +155,23 @@ void Send_Message(DataFiles& files, Ui& ui, const Clock& clock, const MemberMess
   const RunResult r = s.Send_Message(m);
   ui.message(summary(r), "SMS Utility",
              r.ok() && r.notSent.empty() ? Icon::Information : Icon::Exclamation, kOk, kOk);
+}
+
+void installDirectMessageHooks(Ui& ui, const Clock& clock) {
+  auto report = [&ui](const RunResult& r) {
+    if (!r.ok()) ui.message(summary(r), "SMS Utility", Icon::Exclamation, kOk, kOk);
+  };
+  ledger::MessageHooks& hooks = ledger::messageHooks();
+  hooks.afterInvoiceRun = [&ui, &clock, report](DataFiles& files, bool automatic) {
+    if (!automatic || !switchOn(files, kOnInvoice)) return;
+    report(SmsSender(files, ui, clock).Send_SMS(kInvoice));
+  };
+  hooks.afterPayment = [&ui, &clock, report](DataFiles& files, std::string_view ledgerName,
+                                             const std::string& clientId, double amount) {
+    if (!switchOn(files, kOnPayment)) return;
+    const PaymentOf p{std::string(ledgerName), clientId, amount};
+    report(SmsSender(files, ui, clock).Send_SMS(kPayment, &p));
+  };
 }
 
 void installMessageHooks(SmsWorker& worker, StartupHooks& startup) {

@@ -59,7 +59,6 @@ class SmsWorker {
   using Job = std::function<RunResult(SmsSender&)>;
   void post(Job job, bool alwaysReport);
   void loop();
-  bool switchOn(int which);  // DefPrn: 0 ON_INV, 1 ON_PAY
 
   DataFiles& files_;
   Ui& ui_;
@@ -82,6 +81,11 @@ class SmsWorker {
 // Fills the ledger's message hooks and `startup`'s SMS hook with runs of
 // `worker`, and makes it the one Send_Message hands its messages to.
 void installMessageHooks(SmsWorker& worker, StartupHooks& startup);
+
+// The same ledger hooks for a program without a frame (velmora-admin): the
+// message is sent on the posting's own thread before the posting returns,
+// and a run that leaves messages waiting says so through `ui`.
+void installDirectMessageHooks(Ui& ui, const Clock& clock);
 
 // "Send Message now" of the client and hamper forms: the member's free
 // message, on the installed worker; without one (a test, a tool) it is sent

@@ -54,6 +54,17 @@ TEST_F(SmsHooks, APaymentWithTheSwitchOffSendsNothing) {
   EXPECT_TRUE(server->received().empty());
 }
 
+// A tool without a frame sends the thank-you before the posting returns.
+TEST_F(SmsHooks, WithoutAWorkerThePaymentMessageGoesAtOnce) {
+  switches(1, 1);
+  sms::installDirectMessageHooks(ui, clock);
+  ledger::messageHooks().afterPayment(files, "Velmora", "0001/ABE", 99.50);
+  ledger::messageHooks().afterInvoiceRun(files, false);
+  const auto got = server->received();
+  ASSERT_EQ(1u, got.size());
+  EXPECT_NE(std::string::npos, got.begin()->second.find("Premium of R99.5\r\n"));
+}
+
 // The automatic invoice run and the start-up sequence both ask for the
 // invoice message: the clients get it once.
 TEST_F(SmsHooks, InvoiceMessagesGoOnceADayWhoeverAsks) {
