@@ -22,6 +22,9 @@
 //       needs
 //   velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]
 //       write one CSV export, Main.csv, or all of them (ExportCommand.cpp)
+//   velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]
+//   velmora-admin sms-outbox [--dir DIR] [--retry]
+//       the SMS reminder runs and the outbox (see SmsCommand.h)
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -45,6 +48,7 @@
 #include "reports/ReportCatalog.h"
 #include "reports/qt/PagePainter.h"
 #include "shell/FirstRun.h"
+#include "SmsCommand.h"
 
 namespace {
 
@@ -83,7 +87,9 @@ int usage() {
                "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
                "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
                "       velmora-admin report list\n"
-               "       velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]\n";
+               "       velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]\n"
+               "       velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]\n"
+               "       velmora-admin sms-outbox [--dir DIR] [--retry]\n";
   return 1;
 }
 
@@ -427,6 +433,11 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vel::admin::installSmsHooks();
+  if (argc >= 2 && std::string_view(argv[1]) == "sms")
+    return vel::admin::smsCommand({argv + 2, argv + argc});
+  if (argc >= 2 && std::string_view(argv[1]) == "sms-outbox")
+    return vel::admin::smsOutboxCommand({argv + 2, argv + argc});
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "export")

@@ -19,6 +19,7 @@
 #include "shell/Startup.h"
 #include "shell/qt/MainFrame.h"
 #include "shell/qt/QtShellUi.h"
+#include "sms/SmsWorker.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
   // The subsystems' procedures and start-up hooks join here as they are built.
   vel::StartupHooks hooks;
   vel::ProcedureTable procedures;
+  // The SMS runs go on a thread beside the frame.
+  vel::sms::SmsWorker sms(files, ui, clock);
+  vel::sms::installMessageHooks(sms, hooks);
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);
@@ -59,9 +63,14 @@ int main(int argc, char** argv) {
   }
   frame.show();
   ui.setParent(&frame);
-  if (frame.openFrame() != vel::Startup::Outcome::Running) return 1;
+  if (frame.openFrame() != vel::Startup::Outcome::Running) {
+    sms.drain([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); });
+    return 1;
+  }
 
   const int rc = QApplication::exec();
+  // Messages still being sent finish first; their boxes are shown meanwhile.
+  sms.drain([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); });
   startup.close();
   settings.save();
   return rc;

@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QFormLayout>
+#include <QPushButton>
 
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
@@ -16,6 +17,7 @@
 #include "dictionary/MemberFiles.h"
 #include "dictionary/SetupFiles.h"
 #include "shell/Globals.h"
+#include "sms/SmsWorker.h"
 
 namespace vel::qt {
 
@@ -154,6 +156,17 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
     if (auto* e = w.findChild<QWidget*>("PREMTOPAY"))
       if (auto* lay = qobject_cast<QFormLayout*>(e->parentWidget()->layout()))
         lay->setRowVisible(e, false);
+  // "Send Message now" under the SMS message: the message as it stands on the
+  // form goes to this client at once.
+  if (auto* mess = w.findChild<QWidget*>("SMS_MESS"))
+    if (auto* lay = qobject_cast<QFormLayout*>(mess->parentWidget()->layout())) {
+      auto* send = new QPushButton("Send Message now", mess->parentWidget());
+      send->setObjectName("SendMessageNow");
+      QObject::connect(send, &QPushButton::clicked, &w, [&] {
+        sms::Send_Message(files, ui, clock, sms::memberMessageOf(form.client()));
+      });
+      lay->addRow(send);
+    }
   // Wide enough for all five tabs side by side.
   w.resize(std::max(w.sizeHint().width(), 900), w.sizeHint().height());
   w.exec();

@@ -1,0 +1,144 @@
+#include "SmsCommand.h"
+
+#include <charconv>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "errors/ErrorManager.h"
+#include "platform/Clock.h"
+#include "recordstore/DataFiles.h"
+#include "sms/GatewayFile.h"
+#include "sms/SmsRun.h"
+#include "sms/SmsWorker.h"
+
+namespace vel::admin {
+
+namespace {
+
+// Boxes become lines on standard error; questions take their default.
+class LineUi : public Ui {
+ public:
+  unsigned message(std::string_view text, std::string_view title, Icon, unsigned,
+                   unsigned defaultButton) override {
+    std::string body(text);
+    for (char& c : body)
+      if (c == '|') c = '\n';
+    std::cerr << title << ": " << body << "\n";
+    return defaultButton;
+  }
+  void halt(int) override { std::exit(2); }
+};
+
+int usage() {
+  std::cerr << "usage: velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]\n"
+               "       velmora-admin sms-outbox [--dir DIR] [--retry]\n"
+               "REASON is \"Invoice\", \"Payment\", \"5 Day\" or \"10 Day\"\n";
+  return 1;
+}
+
+int fail(const std::string& why) {
+  std::cerr << "velmora-admin: " << why << "\n";
+  return 2;
+}
+
+// The data folder, made ready for the run: the managers of its files.
+struct Office {
+  explicit Office(const std::string& dir) : files(dir, *engine, errors) {}
+  LineUi ui;
+  ErrorManager errors{ui};
+  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  DataFiles files;
+  SystemClock clock;
+};
+
+bool isFolder(const std::string& dir, std::string& why) {
+  if (!std::filesystem::is_directory(dir)) {
+    why = "there is no data folder " + dir;
+    return false;
+  }
+  if (!std::filesystem::exists(dir + "/Config.Tps")) {
+    why = dir + " is not a data folder: it has no configuration file";
+    return false;
+  }
+  return true;
+}
+
+int finish(const sms::RunResult& r) {
+  std::cout << r.written << " written, " << r.sent << " sent, " << r.waiting
+            << " waiting in the outbox\n";
+  if (r.ok()) return 0;
+  std::string text = sms::summary(r);
+  for (char& c : text)
+    if (c == '|') c = '\n';
+  std::cerr << text << "\n";
+  return 2;
+}
+
+}  // namespace
+
+int smsCommand(const std::vector<std::string_view>& args) {
+  if (args.empty()) return usage();
+  const std::string reason(args[0]);
+  if (!sms::knownReason(reason)) return usage();
+  std::string dir = ".";
+  sms::PaymentOf pay;
+  bool haveAmount = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    const bool more = i + 1 < args.size();
+    if (a == "--dir" && more) {
+      dir = args[++i];
+    } else if (a == "--client" && more) {
+      pay.clientId = args[++i];
+    } else if (a == "--amount" && more) {
+      const std::string_view v = args[++i];
+      auto res = std::from_chars(v.data(), v.data() + v.size(), pay.amount);
+      if (res.ec != std::errc() || res.ptr != v.data() + v.size() || pay.amount <= 0)
+        return fail("the amount " + std::string(v) + " is not an amount in rand");
+      haveAmount = true;
+    } else if (a == "--hamper") {
+      pay.ledger = "Hamper";
+    } else {
+      return usage();
+    }
+  }
+  if (reason == sms::kPayment && (pay.clientId.empty() || !haveAmount))
+    return fail("a Payment message needs --client ID and --amount A");
+  std::string why;
+  if (!isFolder(dir, why)) return fail(why);
+  Office office(dir);
+  sms::SmsSender sender(office.files, office.ui, office.clock);
+  return finish(sender.Send_SMS(reason, reason == sms::kPayment ? &pay : nullptr));
+}
+
+void installSmsHooks() {
+  static LineUi ui;
+  static SystemClock clock;
+  sms::installDirectMessageHooks(ui, clock);
+}
+
+int smsOutboxCommand(const std::vector<std::string_view>& args) {
+  std::string dir = ".";
+  bool retry = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--dir" && i + 1 < args.size())
+      dir = args[++i];
+    else if (args[i] == "--retry")
+      retry = true;
+    else
+      return usage();
+  }
+  std::string why;
+  if (!isFolder(dir, why)) return fail(why);
+  Office office(dir);
+  sms::SmsSender sender(office.files, office.ui, office.clock);
+  if (!retry) {
+    std::cout << sender.waitingCount() << " waiting in the outbox\n";
+    return 0;
+  }
+  return finish(sender.retryOutbox());
+}
+
+}  // namespace vel::admin
