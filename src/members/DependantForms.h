@@ -37,7 +37,9 @@ struct DependantSession {
   // then not offered).
   std::function<std::optional<DependantPolicy>()> policy;
   std::function<std::string()> user;  // LOGPROG, for the audit trail
-  bool isAdmin = false;               // shows "Pay over Premium"
+  // Whether the logged-in user is the administrator, asked each time a
+  // child form opens from its list (shows "Pay over Premium"); none: no.
+  std::function<bool()> isAdmin;
 };
 
 // The status a dependant may have.
@@ -52,7 +54,9 @@ FormDecl extendedForm(const DependantSession& session);
 ListDecl childList(const DependantSession& session);
 ListDecl extendedList(const DependantSession& session);
 
-// Adds the two forms and two lists to the catalog.
+// Adds the two forms and two lists to the catalog. Each list declares its
+// form afresh in the catalog before an action opens it, so the form follows
+// the user logged in at that moment.
 void addDependantForms(Catalog& catalog, const DependantSession& session);
 
 }  // namespace vel

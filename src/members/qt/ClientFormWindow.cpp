@@ -94,6 +94,7 @@ void addClientDependants(Catalog& catalog, const Clock& clock,
   DependantSession session;
   session.clock = &clock;
   session.user = [] { return globals().LOGPROG(); };
+  session.isAdmin = [] { return globals().IS_ADMIN.load() == 1; };
   session.policy = [open]() -> std::optional<DependantPolicy> {
     if (!open->form) return std::nullopt;
     DependantPolicy p;
