@@ -79,7 +79,6 @@ struct Office {
   std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
   vel::DataFiles files{folder().string(), *engine, errors};
   vel::Catalog catalog;
-  vel::ClientBrowseState state;
   std::string cli, age, inv, pay;
 
   Office() {
@@ -133,7 +132,7 @@ struct Browse {
     open();
   }
   void open() {
-    w = std::make_unique<vel::qt::ClientBrowseWindow>(o.files, o.ui, o.catalog, o.state);
+    w = std::make_unique<vel::qt::ClientBrowseWindow>(o.files, o.ui, o.catalog);
     w->resize(1200, 700);
     w->show();
     QApplication::processEvents();

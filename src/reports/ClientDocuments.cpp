@@ -13,6 +13,8 @@
 #include "common/Picture.h"
 #include "common/Text.h"
 #include "reports/CollectionCards.h"
+#include "shell/GetRange.h"
+#include "shell/Globals.h"
 #include "shell/ShellUi.h"
 
 namespace vel {
@@ -436,6 +438,49 @@ report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& /*prog
   if (!readClient(ctx, cli, clientId)) return startDocument(ctx, "COLLECTION CARDS", false);
   const rec::VelCli c = cli.rec<rec::VelCli>();
   return clientCardDocument(ctx, c);
+}
+
+report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::VelCli>& clients) {
+  if (clients.empty()) {
+    report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
+    doc.showPageHeader = false;
+    return doc;
+  }
+  report::Document doc = clientCardDocument(ctx, clients.front());
+  for (std::size_t i = 1; i < clients.size(); ++i) {
+    const report::Document card = clientCardDocument(ctx, clients[i]);
+    for (const report::Band& b : card.bands())
+      if (b.kind == report::BandKind::Free) doc.addFreeBand(b.heightMm, b.items);
+  }
+  return doc;
+}
+
+report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress) {
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse use(cli);
+  std::vector<rec::VelCli> added;
+  if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, kPhysicalOrder)) return {};
+  while (readNext(ctx, cli)) {
+    progress.advance();
+    const rec::VelCli& c = cli.rec<rec::VelCli>();
+    if (c.DATE.value >= ctx.periodStart && c.DATE.value <= ctx.periodEnd) added.push_back(c);
+  }
+  if (ctx.failed) return {};
+  return clientCardsDocument(ctx, added);
+}
+
+void printPeriodCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
+                                ReportOutput& output) {
+  ReportContext ctx(files, ui, clock);
+  // Both ends of the period default to today.
+  globals().PERIOD_START = clock.today();
+  globals().PERIOD_END = clock.today();
+  if (!Get_Range(ui)) return;
+  ctx.periodStart = globals().PERIOD_START.load();
+  ctx.periodEnd = globals().PERIOD_END.load();
+  std::optional<report::Document> doc =
+      buildReport(ctx, "Printing Collection Cards, please wait ...", periodCollectionCards);
+  if (doc && !doc->bands().empty()) output.present(*doc);
 }
 
 void printClientStatement(DataFiles& files, ShellUi& ui, const Clock& clock,

@@ -33,6 +33,22 @@ report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
 report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& progress,
                                       const std::string& clientId);
 
+// One collection card per client, in the order given, each on a band of its
+// own (the cards of the pick list). No client: a document without bands.
+report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::VelCli>& clients);
+
+// "Print Route Info per Period": the card of every client whose entry date
+// (DATE) lies in ctx's period, in the order the clients were added. A period
+// in which nobody was added gives a document without bands, which is not
+// printed. A failed read marks ctx failed (shown once).
+report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress);
+
+// Asks the period (both ends today by default) and hands the period's cards
+// to `output`; a cancelled period, or one without new clients, prints
+// nothing.
+void printPeriodCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
+                                ReportOutput& output);
+
 // The scheme's own wording on the policy documents. It is kept in the data
 // folder as SchemeTexts.Txt, in sections headed by a bracketed name:
 //   [Scheme]       the scheme's name (default: the configured business name)

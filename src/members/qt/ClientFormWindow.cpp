@@ -99,7 +99,7 @@ void addClientDependants(Catalog& catalog, const Clock& clock,
     if (!open->form) return std::nullopt;
     DependantPolicy p;
     p.client = open->form->client();
-    p.startDate = open->startDate;
+    p.startDate = memberContext().START_DATE;
     return p;
   };
   addDependantForms(catalog, session);
