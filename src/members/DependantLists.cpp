@@ -28,6 +28,7 @@ std::function<bool(ListAction, ListContext&)> dependantRules(const DependantSess
     }
     std::optional<DependantPolicy> p = session.policy ? session.policy() : std::nullopt;
     if (!p) return act == DependantAction::Insert;
+    if (session.action) return !session.action(which, act);
     DependantCounts counts;
     return checkDependantAction(c.ui, c.files, p->client, which, act, counts) != kDone;
   };
