@@ -84,6 +84,7 @@ class ClientExtras {
       auto* copy = new QPushButton("Copy Data to Hamper", &w);
       copy->setObjectName("Copy Data to Hamper");
       copy->setAutoDefault(false);
+      copy->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
       copy->setEnabled(!form.cycle().readOnly());
       QObject::connect(copy, &QPushButton::clicked, &w, [this] { form_.copyDataToHamper(); });
       home->addRow(copy);
