@@ -206,11 +206,29 @@ TEST_F(PolicyHolderJourney, FamilyPolicySignedUpFoundChangedSetActiveAndPrinted)
     EXPECT_EQ("41", label(w, "SAGE"));
     type(w, "B1_FIRSTNAME", "Sibusiso");
     type(w, "B1_SURNAME", "Nkosi");
+    // The collection route from its list.
+    showTab(w, "Home Address");
+    auto* route = w->findChild<QToolButton*>("ROUTE_lookup");
+    ASSERT_NE(nullptr, route);
+    QMetaObject::invokeMethod(route, &QToolButton::click, Qt::QueuedConnection);
+    ++stepsRun;
+  });
+  std::string routePicked;
+  script.on("Browse_Route", [&](QWidget* w) {
+    auto* table = w->findChild<QTableView*>();
+    ASSERT_NE(nullptr, table);
+    table->selectRow(1);
+    routePicked = table->model()->index(1, 0).data().toString().trimmed().toStdString();
+    press(w, "Select");
+  });
+  script.on("Update_VelCli", [&](QWidget* w) {
+    EXPECT_FALSE(routePicked.empty());
+    EXPECT_EQ(routePicked, text(w, "ROUTE"));
+    EXPECT_EQ(routePicked, memberContext().SEL_ROUTE);
     showTab(w, "Remarks / Plan / SMS");
     auto* lookup = w->findChild<QToolButton*>("PLAN_lookup");
     ASSERT_NE(nullptr, lookup);
     QMetaObject::invokeMethod(lookup, &QToolButton::click, Qt::QueuedConnection);
-    ++stepsRun;
   });
   script.on("Browse_Plans", [&](QWidget* w) { pickPlan(w, "A", "Family"); });
   // Three children through the dependant buttons of the last tab.
@@ -308,6 +326,7 @@ TEST_F(PolicyHolderJourney, FamilyPolicySignedUpFoundChangedSetActiveAndPrinted)
   EXPECT_DOUBLE_EQ(familyB, policy.PREMIUM);
   EXPECT_EQ("Active", policy.ACTIVE.text());
   EXPECT_EQ("Sibusiso", policy.S_FIRSTNAME.text());
+  EXPECT_EQ(routePicked, policy.ROUTE.text());
   EXPECT_EQ(dateFromYmd(1985, 6, 15), policy.S_DOB);
   int children = 0;
   for (const rec::VelChd& k : readAll<rec::VelChd>(files))
