@@ -458,29 +458,35 @@ report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::
 report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress) {
   FileManager& cli = ctx.files.fm<rec::VelCli>();
   FileUse use(cli);
-  std::vector<rec::VelCli> added;
+  report::Document doc = clientCardsDocument(ctx, {});
   if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, kPhysicalOrder)) return {};
+  // Each card is laid out as its client is read: a wide period over a big
+  // office keeps the cards, never the whole client records.
   while (readNext(ctx, cli)) {
     progress.advance();
     const rec::VelCli& c = cli.rec<rec::VelCli>();
-    if (c.DATE.value >= ctx.periodStart && c.DATE.value <= ctx.periodEnd) added.push_back(c);
+    if (c.DATE.value < ctx.periodStart || c.DATE.value > ctx.periodEnd) continue;
+    const report::Document card = clientCardDocument(ctx, c);
+    for (const report::Band& b : card.bands())
+      if (b.kind == report::BandKind::Free) doc.addFreeBand(b.heightMm, b.items);
   }
   if (ctx.failed) return {};
-  return clientCardsDocument(ctx, added);
+  return doc;
 }
 
-void printPeriodCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
-                                ReportOutput& output) {
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
+    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   // Both ends of the period default to today.
   globals().PERIOD_START = clock.today();
   globals().PERIOD_END = clock.today();
-  if (!Get_Range(ui)) return;
+  if (!Get_Range(ui)) return std::nullopt;
   ctx.periodStart = globals().PERIOD_START.load();
   ctx.periodEnd = globals().PERIOD_END.load();
   std::optional<report::Document> doc =
       buildReport(ctx, "Printing Collection Cards, please wait ...", periodCollectionCards);
   if (doc && !doc->bands().empty()) output.present(*doc);
+  return std::make_pair(ctx.periodStart, ctx.periodEnd);
 }
 
 void printClientStatement(DataFiles& files, ShellUi& ui, const Clock& clock,

@@ -8,8 +8,11 @@
 // shows what the ledger holds, never a rounded-off view of it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "reports/ReportFrame.h"
@@ -44,10 +47,10 @@ report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::
 report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress);
 
 // Asks the period (both ends today by default) and hands the period's cards
-// to `output`; a cancelled period, or one without new clients, prints
-// nothing.
-void printPeriodCollectionCards(DataFiles& files, ShellUi& ui, const Clock& clock,
-                                ReportOutput& output);
+// to `output`; a period without new clients prints nothing. The period
+// asked, or nothing when it was cancelled.
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
+    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output);
 
 // The scheme's own wording on the policy documents. It is kept in the data
 // folder as SchemeTexts.Txt, in sections headed by a bracketed name:

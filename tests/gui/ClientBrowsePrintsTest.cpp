@@ -106,6 +106,8 @@ TEST_F(ClientBrowsePrints, PeriodCardsAreThoseOfTheClientsAddedInThePeriod) {
   EXPECT_NE(std::string::npos, cards.find("Dlamini")) << cards;
   EXPECT_NE(std::string::npos, cards.find("Zulu")) << cards;
   EXPECT_LT(cards.find("Dlamini"), cards.find("Zulu")) << cards;
+  // The last period asked is the start date handed on.
+  EXPECT_EQ(day(2026, 11, 1), memberContext().START_DATE);
 }
 
 TEST_F(ClientBrowsePrints, PickListPrintsTheCardsOfClientsStillOnFile) {

@@ -332,7 +332,9 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi&
   };
   prints.period = [&files, &ui, &clock, parent] {
     PreviewOutput out(parent);
-    printPeriodCollectionCards(files, ui, clock, out);
+    // The period asked becomes START_DATE, as any report's period prompt does.
+    if (auto period = printPeriodCollectionCards(files, ui, clock, out))
+      memberContext().START_DATE = period->first;
   };
   procedures.add(kBrowseClient, [&files, &ui, &catalog, parent, prints] {
     runClientBrowse(files, ui, catalog, prints, parent);
