@@ -161,6 +161,7 @@ void ClientBrowseWindow::editRemarks() {
   RecordBuffer rec(files_.fm<rec::VelCli>().layout());
   if (!clients_->currentRecord(rec)) return;
   QString text = q(static_cast<const rec::VelCli*>(rec.get())->REMARKS.str());
+  memberContext().REMARKS_OF_HAMPER = 0;  // the client's remarks, not a hamper member's
   if (!runRemarksWindow(text, this)) return;
   std::string position = row->position;
   if (saveRemarks(files_, position, text.toStdString())) clients_->refresh(position);
