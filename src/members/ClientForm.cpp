@@ -376,7 +376,6 @@ ClientForm::Reply ClientForm::setActiveNow() {
       // back the version it read, or its own later save would be taken for
       // another station's change.
       saved = cli.PushState();
-      c.SENT = 0;
       const int rc = cli.TryUpdate();
       if (rc != kDone) failed = &cli;
       return rc;
