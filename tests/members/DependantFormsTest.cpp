@@ -200,10 +200,10 @@ TEST_F(DependantFormsTest, ChildStatusDatesTheChangeAndOnlyWatchedFieldsAreAudit
   EXPECT_EQ(kToday, trail[1].DATE.value);
 }
 
-// A child's change and its trail are one write: a refused trail record
-// keeps the child as it was, and saving again once the trail is accepted
+// A dependant's change and its trail are one write: a refused trail record
+// keeps the dependant as it was, and saving again once the trail is accepted
 // keeps both (the form was given back the version it read).
-TEST_F(DependantFormsTest, ChildChangeAndItsTrailAreKeptOrLostTogether) {
+TEST_F(DependantFormsTest, DependantChangeAndItsTrailAreKeptOrLostTogether) {
   rec::VelChd kid;
   kid.CLIENT_ID = "0042/MOL";
   kid.C1_SURNAME = "Molefe";
@@ -240,6 +240,24 @@ TEST_F(DependantFormsTest, ChildChangeAndItsTrailAreKeptOrLostTogether) {
   auto trail = all<rec::VelAud>();
   ASSERT_EQ(1u, trail.size());
   EXPECT_EQ("Molefe-Dube", trail[0].C_AFTER.str());
+
+  // The extended family's form keeps the same rule.
+  rec::VelExt gran;
+  gran.CLIENT_ID = "0042/MOL";
+  gran.SURNAME = "Molefe";
+  gran.NUMBER = 1;
+  gran.ACTIVE = "Active";
+  pos = insert(gran);
+  sql("CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  run<rec::VelExt>(extendedForm(session), Request::Change, pos, [&](FormCycle& c) {
+    type(c, "SURNAME", "Ndlovu");
+    ui.expect("Record Insert Error", kOk);
+    ui.expect("Record Update Error", kNo);
+    EXPECT_EQ(FormCycle::Outcome::Close, c.ok().action);
+  });
+  EXPECT_EQ("Molefe", all<rec::VelExt>()[0].SURNAME.str());
+  EXPECT_EQ(1u, all<rec::VelAud>().size());
+  sql("DROP TRIGGER refuse");
 }
 
 TEST_F(DependantFormsTest, NumberOnFileIsToldOnceOnANewChild) {
