@@ -44,8 +44,8 @@ class ClientBrowsePrints : public FrameFixture {
       f.ClearBuffer();
       auto& c = f.rec<rec::VelCli>();
       c.NUMBER = 41 + i;
-      c.CLIENT_ID = std::string("004") + std::to_string(1 + i) + "/" +
-                    std::string(surnames[i]).substr(0, 3);
+      c.CLIENT_ID =
+          std::string("004") + std::to_string(1 + i) + "/" + std::string(surnames[i]).substr(0, 3);
       c.SURNAME = surnames[i];
       c.FIRSTNAME = "Sipho";
       c.ID_NUMBER = std::to_string(6101305800080 + i);

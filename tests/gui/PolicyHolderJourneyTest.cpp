@@ -4,10 +4,6 @@
 // with its first invoice and ageing beside it, moved to another plan and set
 // Active (correction, audit trail and the policy written together), copied
 // to the hamper club, and its documents previewed and saved as PDF.
-#include <algorithm>
-#include <filesystem>
-#include <map>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -20,6 +16,9 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
+#include <filesystem>
+#include <map>
 
 #include "common/Dates.h"
 #include "common/Money.h"
@@ -352,8 +351,9 @@ TEST_F(PolicyHolderJourney, FamilyPolicySignedUpFoundChangedSetActiveAndPrinted)
   for (const rec::VelAud& a : readAll<rec::VelAud>(files))
     if (a.CLIENT_ID == "0021/NKO") trail[a.DESCRIP.text()] = {a.C_BEFORE.text(), a.C_AFTER.text()};
   EXPECT_EQ((std::pair<std::string, std::string>{"A", "B"}), trail["Plan"]);
-  EXPECT_EQ((std::pair<std::string, std::string>{fixedDecimal(familyA, 2), fixedDecimal(familyB, 2)}),
-            trail["Premium Change"]);
+  EXPECT_EQ(
+      (std::pair<std::string, std::string>{fixedDecimal(familyA, 2), fixedDecimal(familyB, 2)}),
+      trail["Premium Change"]);
 
   bool inHamper = false;
   for (const rec::Hamper& h : readAll<rec::Hamper>(files)) inHamper |= h.CLIENT_ID == "0021/NKO";
