@@ -22,16 +22,15 @@
 // /tmp/velbench/browse) and reused by later runs.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "dictionary/Dictionary.h"
 #include "dictionary/LedgerFiles.h"

@@ -118,8 +118,7 @@ Found lastOfClient(FileManager& f, const std::string& clientId, bool reporting =
 // Walks the member's records in By_Client order, calling `visit` with each
 // until it returns false. False when a read failed (shown).
 template <class R, class Visit>
-bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit,
-                  bool reporting = true) {
+bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit, bool reporting = true) {
   f.ClearBuffer();
   f.rec<R>().CLIENT_ID = clientId;
   if (f.SetOrderAt(byClient(f)) != kDone) return false;
@@ -412,15 +411,15 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
   return group.commit(pay) ? PostResult::Posted : PostResult::Failed;
 }
 
-#define VEL_LEDGER_POSTINGS_(L)                                                               \
-  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment, \
-                                 std::string*);                                               \
-  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, \
-                                         Moment);                                             \
-  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,          \
-                                               const PostingStamp&, Moment);                  \
-  template int addPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,                  \
-                                       const PostingStamp&, Moment, bool*, std::string*);     \
+#define VEL_LEDGER_POSTINGS_(L)                                                                   \
+  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment,     \
+                                 std::string*);                                                   \
+  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&,     \
+                                         Moment);                                                 \
+  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,              \
+                                               const PostingStamp&, Moment);                      \
+  template int addPremiumCorrection<L>(DataFiles&, const PremiumCorrection&, const PostingStamp&, \
+                                       Moment, bool*, std::string*);                              \
   template PostResult deletePayment<L>(DataFiles&, const std::string&);
 
 VEL_LEDGER_POSTINGS_(BurialCover)

@@ -42,7 +42,7 @@ using ClientPrint = std::function<void(std::string_view button, const std::strin
 
 // The browse's print-outs.
 struct ClientBrowsePrints {
-  ClientPrint client;           // the highlighted client's
+  ClientPrint client;            // the highlighted client's
   std::function<void()> period;  // "Print Route Info per Period"
 };
 

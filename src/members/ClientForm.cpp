@@ -388,7 +388,7 @@ ClientForm::Reply ClientForm::setActiveNow() {
     r.correction = [&, corr, stamp](FileManager*& failed) {
       std::string failedFile;
       const int rc = ledger::addPremiumCorrection<ledger::BurialCover>(files_, corr, stamp, at,
-                                                                      &corrected, &failedFile);
+                                                                       &corrected, &failedFile);
       if (rc != kDone)
         for (FileManager* f : r.correctionFiles)
           if (f->label() == failedFile) failed = f;

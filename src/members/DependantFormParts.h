@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "errors/EngineStatus.h"
 #include "forms/FormDecl.h"
 #include "members/Audit.h"
 #include "members/Check4ID.h"
 #include "members/DependantForms.h"
 #include "platform/Clock.h"
-#include "errors/EngineStatus.h"
 #include "recordstore/DataFiles.h"
 #include "recordstore/Engine.h"
 

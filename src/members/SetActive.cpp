@@ -1,6 +1,5 @@
 #include "members/SetActive.h"
 
-
 #include "common/Money.h"
 #include "common/Text.h"
 #include "errors/ErrorManager.h"

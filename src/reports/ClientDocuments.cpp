@@ -1,14 +1,13 @@
 #include "reports/ClientDocuments.h"
 
 #include <algorithm>
-#include <fstream>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 #include <vector>
 
 #include "common/Dates.h"
-#include "common/Text.h"
 #include "common/Money.h"
 #include "common/Picture.h"
 #include "common/Text.h"

@@ -49,8 +49,7 @@ class ClientBrowseGuiTest : public FrameFixture {
         f.rec<rec::VelCli>() = c;
         ASSERT_EQ(kDone, f.Insert());
       }
-      ASSERT_EQ(ledger::PostResult::Posted,
-                afterPolicyAdded(files, c, "clerk", clock.moment()));
+      ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "clerk", clock.moment()));
     }
     FileManager& p = files.fm<rec::VelPay>();
     FileUse use(p);

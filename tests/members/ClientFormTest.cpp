@@ -3,9 +3,9 @@
 // made on acceptance, the plan pick with the hamper add-on and the dependant
 // buttons, the status choice with Set Active's correction and audit trail,
 // and Accept and Cancel.
-#include <optional>
-
 #include <sqlite3.h>
+
+#include <optional>
 
 #include "common/Dates.h"
 #include "ledger/LedgerDesc.h"
@@ -448,8 +448,8 @@ TEST_F(ClientFormTest, ActiveOnAChangeKeepsPolicyCorrectionAndTrailTogether) {
   plan("A", "Family", 120, 90, 10, 15000);
   rec::VelCli stored = storedPolicy(100.0);
   ASSERT_EQ(ledger::PostResult::Posted,
-            ledger::postFirstCharge<ledger::BurialCover>(
-                files, ledger::firstChargeOf(stored), {"01", "clerk"}, clock.moment()));
+            ledger::postFirstCharge<ledger::BurialCover>(files, ledger::firstChargeOf(stored),
+                                                         {"01", "clerk"}, clock.moment()));
   current();
   auto refuseAudit = [&](const char* sql) {
     {

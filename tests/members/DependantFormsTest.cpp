@@ -3,12 +3,12 @@
 // children, identity numbers, status dates, the audit trail and the option
 // rules in front of every action.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <optional>
 #include <string>
 
-#include <sqlite3.h>
-
+#include "PlanFixture.h"
 #include "common/Dates.h"
 #include "forms/Catalog.h"
 #include "forms/FormCycle.h"
@@ -16,7 +16,6 @@
 #include "forms/ListPager.h"
 #include "members/DependantForms.h"
 #include "platform/Clock.h"
-#include "PlanFixture.h"
 
 namespace vel::test {
 namespace {

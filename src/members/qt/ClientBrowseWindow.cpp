@@ -1,5 +1,4 @@
 #include "members/qt/ClientBrowseWindow.h"
-#include "members/qt/ClientFormWindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -13,20 +12,20 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "dictionary/MemberFiles.h"
 #include "forms/Catalog.h"
 #include "forms/qt/ListWindow.h"
 #include "members/Check4ID.h"
 #include "members/MemberContext.h"
+#include "members/qt/ClientFormWindow.h"
 #include "recordstore/DataFiles.h"
 #include "reports/ClientDocuments.h"
-#include "shell/ShellUi.h"
 #include "reports/qt/PrintPreviewWindow.h"
 #include "shell/Globals.h"
 #include "shell/Procedures.h"
-
-#include <memory>
+#include "shell/ShellUi.h"
 
 namespace vel::qt {
 
@@ -294,8 +293,8 @@ void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog,
 
 namespace vel::qt {
 
-void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi& ui, Catalog& catalog,
-                          const Clock& clock, QWidget* parent) {
+void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
+                          Catalog& catalog, const Clock& clock, QWidget* parent) {
   ClientBrowseSetup setup;
   setup.clock = &clock;
   setup.user = [] { return globals().LOGPROG(); };
@@ -319,10 +318,9 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi&
     }
     ReportContext ctx(files, ui, clock);
     if (which == "Print Route Info" || which == "Print Collection List") {
-      presentReport(ctx, out, "Printing Collection Cards, please wait ...",
-                    [&](ReportContext& c, ReportProgress& p) {
-                      return clientCollectionCard(c, p, id);
-                    });
+      presentReport(
+          ctx, out, "Printing Collection Cards, please wait ...",
+          [&](ReportContext& c, ReportProgress& p) { return clientCollectionCard(c, p, id); });
       return;
     }
     const bool pack = which == "Print Documentation";
@@ -350,10 +348,9 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi&
       PreviewOutput out(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                           : parent);
       ReportContext ctx(files, ui, clock);
-      presentReport(ctx, out, "Printing Collection Cards, please wait ...",
-                    [&](ReportContext& c, ReportProgress&) {
-                      return clientCardsDocument(c, picked);
-                    });
+      presentReport(
+          ctx, out, "Printing Collection Cards, please wait ...",
+          [&](ReportContext& c, ReportProgress&) { return clientCardsDocument(c, picked); });
     };
     ClientSelectWindow w(files, ui, catalog, printList, parent);
     w.resize(1100, 650);

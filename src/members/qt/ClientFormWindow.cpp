@@ -1,15 +1,16 @@
 #include "members/qt/ClientFormWindow.h"
 
-#include <algorithm>
-
 #include <QDesktopServices>
+#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QUrl>
 #include <QToolButton>
-#include <QFormLayout>
+#include <QUrl>
+#include <algorithm>
 
+#include "dictionary/MemberFiles.h"
+#include "dictionary/SetupFiles.h"
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
 #include "forms/qt/ListWindow.h"
@@ -17,8 +18,6 @@
 #include "members/DependantForms.h"
 #include "members/MemberContext.h"
 #include "members/PlanPremium.h"
-#include "dictionary/MemberFiles.h"
-#include "dictionary/SetupFiles.h"
 #include "shell/Globals.h"
 
 namespace vel::qt {
