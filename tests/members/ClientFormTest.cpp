@@ -468,6 +468,21 @@ TEST_F(ClientFormTest, ActiveOnAChangeKeepsPolicyCorrectionAndTrailTogether) {
     ClientForm form(files, ui, clock, Request::Change);
     ASSERT_TRUE(form.open());
     rec::VelCli& c = form.client();
+    {
+      // Another station in the middle of a write on the ageing file: the
+      // group cannot begin, and nothing is written.
+      sqlite3* other = nullptr;
+      ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAge>().path().c_str(), &other));
+      ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+      files.context().transactionTimeout = 0;
+      ui.expect("Transaction cancelled", kOk);
+      form.statusChosen("Active");
+      ui.verifyDone();
+      sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+      sqlite3_close(other);
+      EXPECT_EQ("Non Active", all<rec::VelCli>().at(0).ACTIVE.text());
+      EXPECT_EQ(1u, all<rec::VelTra>().size());
+    }
     ui.expect("Record Insert Error", kOk);
     form.statusChosen("Active");
     ui.verifyDone();
