@@ -11,19 +11,26 @@
 //   BM_BrowseEnd / BM_BareEnd          the End key / the last page
 //   BM_BrowseFollow / BM_BareFollow    the highlight moved, panels refreshed
 //                                      / the client's ageing, invoices, payments
+//   BM_BrowseScrollMemory              Page Down from the first client to the
+//                                      last and Page Up back, the panels
+//                                      following; resident memory before, at
+//                                      the bottom and back at the top
+//                                      (counters, MiB) and the rows the list
+//                                      holds at the end
 //
 // The office is built once under $VEL_BENCH_DIR/browse (default
 // /tmp/velbench/browse) and reused by later runs.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
-
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "dictionary/Dictionary.h"
 #include "dictionary/LedgerFiles.h"
@@ -79,7 +86,6 @@ struct Office {
   std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
   vel::DataFiles files{folder().string(), *engine, errors};
   vel::Catalog catalog;
-  vel::ClientBrowseState state;
   std::string cli, age, inv, pay;
 
   Office() {
@@ -133,7 +139,7 @@ struct Browse {
     open();
   }
   void open() {
-    w = std::make_unique<vel::qt::ClientBrowseWindow>(o.files, o.ui, o.catalog, o.state);
+    w = std::make_unique<vel::qt::ClientBrowseWindow>(o.files, o.ui, o.catalog);
     w->resize(1200, 700);
     w->show();
     QApplication::processEvents();
@@ -256,6 +262,55 @@ void BM_BareFollow(benchmark::State& state) {
           b.led[f], "SELECT * FROM rec WHERE CLIENT_ID<>'' AND CLIENT_ID = ?1 ORDER BY CLIENT_ID, _id LIMIT 60", id));
   }
 }
+
+// Resident memory of this process in MiB (the second figure of statm).
+double residentMiB() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void BM_BrowseScrollMemory(benchmark::State& state) {
+  Browse& b = browse();
+  b.w->clients()->setTab(0);
+  QTableView* t = b.w->clients()->table();
+  auto key = [&](Qt::Key k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(t, &press);
+    QApplication::processEvents();
+  };
+  // Pages until the highlight stops moving: the end of the list.
+  auto pageTo = [&](Qt::Key k) {
+    int pages = 0;
+    std::string last;
+    for (;;) {
+      key(k);
+      const vel::ListRow* r = b.w->clients()->current();
+      const std::string at = r ? r->position : std::string();
+      if (at == last) return pages;
+      last = at;
+      ++pages;
+    }
+  };
+  double before = 0, bottom = 0, back = 0;
+  int down = 0, up = 0;
+  for (auto _ : state) {
+    key(Qt::Key_Home);
+    before = residentMiB();
+    down = pageTo(Qt::Key_PageDown);
+    bottom = residentMiB();
+    up = pageTo(Qt::Key_PageUp);
+    back = residentMiB();
+  }
+  state.counters["rss_before_MiB"] = before;
+  state.counters["rss_bottom_MiB"] = bottom;
+  state.counters["rss_back_MiB"] = back;
+  state.counters["pages_down"] = down;
+  state.counters["pages_up"] = up;
+  state.counters["rows_held"] = b.w->clients()->model()->rowCount();
+}
+BENCHMARK(BM_BrowseScrollMemory)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 #define VEL_BROWSE_BENCH(name) \
   BENCHMARK(name)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)

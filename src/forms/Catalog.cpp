@@ -3,14 +3,22 @@
 namespace vel {
 
 ListDecl& Catalog::add(ListDecl list) {
+  // A name added again is replaced in place, so a reference given out
+  // earlier sees the new declaration instead of dangling.
   auto& slot = lists_[list.procedure];
-  slot = std::make_unique<ListDecl>(std::move(list));
+  if (slot)
+    *slot = std::move(list);
+  else
+    slot = std::make_unique<ListDecl>(std::move(list));
   return *slot;
 }
 
 FormDecl& Catalog::add(FormDecl form) {
   auto& slot = forms_[form.procedure];
-  slot = std::make_unique<FormDecl>(std::move(form));
+  if (slot)
+    *slot = std::move(form);
+  else
+    slot = std::make_unique<FormDecl>(std::move(form));
   return *slot;
 }
 

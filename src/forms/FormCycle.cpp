@@ -217,7 +217,12 @@ FormCycle::Outcome FormCycle::saveChange() {
     int rc;
     {
       Busy b(ui_);
-      rc = rm_->Update(true);
+      if (decl_.putChange) {
+        EntryContext c = context();
+        rc = decl_.putChange(c, *fm_);
+      } else {
+        rc = rm_->Update(true);
+      }
     }
     if (rc == kDone) {
       response_ = Response::Completed;

@@ -14,6 +14,7 @@
 namespace vel {
 
 class DataFiles;
+class FileManager;
 class Ui;
 
 // What an entry is drawn as.
@@ -95,6 +96,12 @@ struct FormDecl {
   // Runs after a change has been saved (the audit trail of what it altered,
   // against the record as loaded).
   std::function<void(EntryContext&)> afterChange;
+  // Puts a change in place of the common put through the file's relation
+  // manager, for a form whose change writes more than its record (the audit
+  // trail of a dependant) and keeps it all in one transaction. Returns the
+  // put's level; a record another station changed gives kFailed with the
+  // file's LastEngineCode() telling so, as the common put does.
+  std::function<int(EntryContext&, FileManager& file)> putChange;
 
   const FormSettings& settings() const { return formSettings(procedure); }
   const std::string& caption(Request r) const;

@@ -87,7 +87,7 @@ enum class Found { Yes, No, Failed };
 // Reads the record of `clientId` by By_Client into the buffer. A failed read
 // (not the absence of the record) is shown.
 template <class R>
-Found getByClient(FileManager& f, const std::string& clientId) {
+Found getByClient(FileManager& f, const std::string& clientId, bool reporting = true) {
   f.ClearBuffer();
   f.rec<R>().CLIENT_ID = clientId;
   const int rc = f.TryGetByKey(byClient(f));
@@ -95,21 +95,21 @@ Found getByClient(FileManager& f, const std::string& clientId) {
   const int code = f.LastEngineCode();
   if (rc == kFailed && (code == ecode::kRecordNotFound || code == ecode::kNoRecord))
     return Found::No;
-  f.report(msg::RetrievalError);
+  if (reporting) f.report(msg::RetrievalError);
   return Found::Failed;
 }
 
 // Reads the member's last record in By_Client order (the latest arrival of
 // his run) into the buffer.
 template <class R>
-Found lastOfClient(FileManager& f, const std::string& clientId) {
+Found lastOfClient(FileManager& f, const std::string& clientId, bool reporting = true) {
   f.ClearBuffer();
   f.rec<R>().CLIENT_ID = clientId;
   if (f.SetOrderAt(byClient(f)) != kDone) return Found::Failed;
   const int rc = f.TryReadPrevious();
   if (rc != kDone) {
     if (f.EndOfData()) return Found::No;
-    f.report(msg::RetrievalError);
+    if (reporting) f.report(msg::RetrievalError);
     return Found::Failed;
   }
   return equalsNoCase(f.rec<R>().CLIENT_ID.str(), clientId) ? Found::Yes : Found::No;
@@ -118,7 +118,7 @@ Found lastOfClient(FileManager& f, const std::string& clientId) {
 // Walks the member's records in By_Client order, calling `visit` with each
 // until it returns false. False when a read failed (shown).
 template <class R, class Visit>
-bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit) {
+bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit, bool reporting = true) {
   f.ClearBuffer();
   f.rec<R>().CLIENT_ID = clientId;
   if (f.SetOrderAt(byClient(f)) != kDone) return false;
@@ -126,7 +126,7 @@ bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit) {
     const int rc = f.TryReadNext();
     if (rc != kDone) {
       if (f.EndOfData()) return true;
-      f.report(msg::RetrievalError);
+      if (reporting) f.report(msg::RetrievalError);
       return false;
     }
     if (!equalsNoCase(f.rec<R>().CLIENT_ID.str(), clientId)) return true;
@@ -248,11 +248,19 @@ PostResult postFirstCharge(DataFiles& files, const FirstCharge& charge, const Po
   return group.commit(age) ? PostResult::Posted : PostResult::Failed;
 }
 
+namespace {
+
+// The writes of a premium correction, inside a transaction already begun
+// over the ledger's transaction, ageing and invoice files. Reporting: each
+// failure is shown as it happens; quiet: the Try forms only record it and
+// `failedFile` names the file. kDone with `posted` false when there was
+// nothing to post.
 template <class L>
-PostResult postPremiumCorrection(DataFiles& files, const PremiumCorrection& c,
-                                 const PostingStamp& stamp, Moment at) {
+int correctPremium(DataFiles& files, const PremiumCorrection& c, const PostingStamp& stamp,
+                   Moment at, bool reporting, std::string* failedFile, bool& posted) {
+  posted = false;
   const std::int64_t diffCents = toCents(c.oldPremium) - toCents(c.newPremium);
-  if (diffCents == 0) return PostResult::NothingToPost;
+  if (diffCents == 0) return kDone;
   const double diff = fromCents(diffCents);
   const double newPremium = roundCents(c.newPremium);
   using Entry = typename L::Entry;
@@ -262,49 +270,86 @@ PostResult postPremiumCorrection(DataFiles& files, const PremiumCorrection& c,
   FileManager& tra = files.fm<Entry>();
   FileManager& age = files.fm<Ageing>();
   FileManager& inv = files.fm<Invoice>();
-  Group group(files, {&tra, &age, &inv});
-  if (!group.begun()) return PostResult::Failed;
+  auto failed = [&](FileManager& f) {
+    if (failedFile) *failedFile = f.label();
+    return kFailed;
+  };
+  auto update = [&](FileManager& f) { return reporting ? f.Update() : f.TryUpdate(); };
 
   // The member's last invoice: re-billed at the new premium. A correction
   // already posted today shows as today's entry of D with the last invoice
   // already at the new premium.
-  const Found lastInvoice = lastOfClient<Invoice>(inv, c.clientId);
-  if (lastInvoice == Found::Failed) return PostResult::Failed;
+  const Found lastInvoice = lastOfClient<Invoice>(inv, c.clientId, reporting);
+  if (lastInvoice == Found::Failed) return failed(inv);
   const bool invoiceAtNew =
       lastInvoice == Found::Yes && sameMoney(inv.rec<Invoice>().DEBIT, newPremium);
   if (lastInvoice == Found::No || invoiceAtNew) {
     bool postedToday = false;
-    const bool read = eachOfClient<Entry>(tra, c.clientId, [&](const Entry& t) {
-      postedToday = t.DATE == at.day && t.TYPE == kInvoiceType && sameMoney(t.DEBIT, diff) &&
-                    sameMoney(t.CREDIT, 0);
-      return !postedToday;
-    });
-    if (!read) return PostResult::Failed;
-    if (postedToday) return PostResult::NothingToPost;
+    const bool read = eachOfClient<Entry>(
+        tra, c.clientId,
+        [&](const Entry& t) {
+          postedToday = t.DATE == at.day && t.TYPE == kInvoiceType && sameMoney(t.DEBIT, diff) &&
+                        sameMoney(t.CREDIT, 0);
+          return !postedToday;
+        },
+        reporting);
+    if (!read) return failed(tra);
+    if (postedToday) return kDone;
   }
 
   tra.ClearBuffer();
   fillInvoiceEntry(tra.rec<Entry>(), c.clientId, diff, stamp, at);
-  if (tra.Insert() != kDone) return PostResult::Failed;
+  if ((reporting ? tra.Insert() : tra.TryInsert()) != kDone) return failed(tra);
 
-  switch (getByClient<Ageing>(age, c.clientId)) {
+  switch (getByClient<Ageing>(age, c.clientId, reporting)) {
     case Found::Failed:
-      return PostResult::Failed;
+      return failed(age);
     case Found::No:
       break;  // a missing ageing record is not created here
     case Found::Yes:
       Age_Adjust(age.rec<Ageing>(), diff);
-      if (age.Update() != kDone) return PostResult::Failed;
+      if (update(age) != kDone) return failed(age);
       break;
   }
 
   if (lastInvoice == Found::Yes && !invoiceAtNew) {
     // Read again: the walk above may have moved the invoice file.
-    if (lastOfClient<Invoice>(inv, c.clientId) != Found::Yes) return PostResult::Failed;
+    if (lastOfClient<Invoice>(inv, c.clientId, reporting) != Found::Yes) return failed(inv);
     inv.rec<Invoice>().DEBIT = newPremium;
-    if (inv.Update() != kDone) return PostResult::Failed;
+    if (update(inv) != kDone) return failed(inv);
   }
+  posted = true;
+  return kDone;
+}
+
+}  // namespace
+
+template <class L>
+PostResult postPremiumCorrection(DataFiles& files, const PremiumCorrection& c,
+                                 const PostingStamp& stamp, Moment at) {
+  if (toCents(c.oldPremium) == toCents(c.newPremium)) return PostResult::NothingToPost;
+  FileManager& tra = files.fm<typename L::Entry>();
+  Group group(files, {&tra, &files.fm<typename L::Ageing>(), &files.fm<typename L::Invoice>()});
+  if (!group.begun()) return PostResult::Failed;
+  bool posted = false;
+  if (correctPremium<L>(files, c, stamp, at, true, nullptr, posted) != kDone)
+    return PostResult::Failed;
+  if (!posted) return PostResult::NothingToPost;
   return group.commit(tra) ? PostResult::Posted : PostResult::Failed;
+}
+
+template <class L>
+int addPremiumCorrection(DataFiles& files, const PremiumCorrection& c, const PostingStamp& stamp,
+                         Moment at, bool* posted, std::string* failedFile) {
+  using Entry = typename L::Entry;
+  using Ageing = typename L::Ageing;
+  using Invoice = typename L::Invoice;
+  // The caller's buffers and positions of the three files stay as they were.
+  Borrowed t(files.fm<Entry>()), a(files.fm<Ageing>()), i(files.fm<Invoice>());
+  bool done = false;
+  const int rc = correctPremium<L>(files, c, stamp, at, false, failedFile, done);
+  if (posted) *posted = done;
+  return rc;
 }
 
 template <class L>
@@ -366,13 +411,15 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
   return group.commit(pay) ? PostResult::Posted : PostResult::Failed;
 }
 
-#define VEL_LEDGER_POSTINGS_(L)                                                               \
-  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment, \
-                                 std::string*);                                               \
-  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, \
-                                         Moment);                                             \
-  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,          \
-                                               const PostingStamp&, Moment);                  \
+#define VEL_LEDGER_POSTINGS_(L)                                                                   \
+  template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment,     \
+                                 std::string*);                                                   \
+  template PostResult postFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&,     \
+                                         Moment);                                                 \
+  template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,              \
+                                               const PostingStamp&, Moment);                      \
+  template int addPremiumCorrection<L>(DataFiles&, const PremiumCorrection&, const PostingStamp&, \
+                                       Moment, bool*, std::string*);                              \
   template PostResult deletePayment<L>(DataFiles&, const std::string&);
 
 VEL_LEDGER_POSTINGS_(BurialCover)

@@ -94,6 +94,20 @@ template <class L>
 PostResult postPremiumCorrection(DataFiles& files, const PremiumCorrection& correction,
                                  const PostingStamp& stamp, Moment at);
 
+// The same correction written inside a transaction the caller has begun over
+// the ledger's transaction, ageing and invoice files (and commits), beside
+// writes of its own such as the member record and the audit trail. Quiet: a
+// failure gives its level (kFailed, kNotUsable), `failedFile` names the file
+// whose LastError() and LastEngineText() say why, and nothing is shown, so
+// the caller can roll back first and report after. `posted` tells whether
+// anything was written (an unchanged premium or a correction already on file
+// writes nothing and still gives kDone). The caller's buffers and positions
+// of the three files are left as they were.
+template <class L>
+int addPremiumCorrection(DataFiles& files, const PremiumCorrection& correction,
+                         const PostingStamp& stamp, Moment at, bool* posted = nullptr,
+                         std::string* failedFile = nullptr);
+
 // A payment taken off the ledger: the payment record itself, its own
 // "Payment" transaction (the member's transaction of the payment's date,
 // type "Payment" and amount, preferring the one with the payment's UNIQUE

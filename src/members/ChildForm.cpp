@@ -97,15 +97,15 @@ FormDecl childForm(const DependantSession& session) {
                                  entry("Benefit", "C1_BENEFIT", EntryKind::Number, "n_9.2"),
                                  entry("Premium", "PREMIUM", EntryKind::Number, "n_9.2"),
                                  entry("Child No", "NUMBER", EntryKind::Number)};
-  if (session.isAdmin)
+  if (session.isAdmin && session.isAdmin())
     entries.push_back(entry("Pay over Premium", "PREM2PAY", EntryKind::Number, "n_9.2"));
   entries.push_back(entry("My Comm", "MYCOMM", EntryKind::Number, "n_9.2"));
   entries.push_back(status);
   entries.push_back(entry("Date Change", "DATECHANGE", EntryKind::Day));
   f.tabs.push_back(TabDecl{"General", std::move(entries)});
 
-  f.afterChange = [session](EntryContext& c) {
-    auditChange<rec::VelChd>(c, session, childChanges);
+  f.putChange = [session](EntryContext& c, FileManager& file) {
+    return putWithAudit<rec::VelChd>(c, session, childChanges, file);
   };
   return f;
 }

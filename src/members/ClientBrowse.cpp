@@ -5,6 +5,7 @@
 #include "errors/ErrorManager.h"
 #include "forms/Catalog.h"
 #include "ledger/LedgerDesc.h"
+#include "members/MemberContext.h"
 #include "platform/Ui.h"
 #include "recordstore/DataFiles.h"
 
@@ -39,10 +40,10 @@ void refuseMouse(Ui& ui) {
 }
 
 ledger::PostResult afterPolicyAdded(DataFiles& files, const rec::VelCli& policy,
-                                    const std::string& user, Moment at,
-                                    ClientBrowseState& state) {
-  state.curClientId = std::string(rtrim(policy.CLIENT_ID.text()));
-  state.startDate = static_cast<std::int32_t>(policy.WAIT_DATE.value);
+                                    const std::string& user, Moment at) {
+  MemberContext& m = memberContext();
+  m.CUR_CLIENT_ID = std::string(rtrim(policy.CLIENT_ID.text()));
+  m.START_DATE = static_cast<std::int32_t>(policy.WAIT_DATE.value);
   ledger::PostingStamp stamp{ledger::officeBranch(files), user};
   return ledger::postFirstCharge<ledger::BurialCover>(files, ledger::firstChargeOf(policy), stamp,
                                                        at);
@@ -58,8 +59,7 @@ bool saveRemarks(DataFiles& files, const std::string& position, const std::strin
   return f.Update() == kDone;
 }
 
-bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today,
-                    ClientBrowseState& state) {
+bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today) {
   bool first = true;
   {
     FileManager& p = files.fm<rec::VelPay>();
@@ -86,10 +86,11 @@ bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t 
     c.DATE24 = today + 730;
   }
   if (f.Update() != kDone) return false;
-  state.curClientId = clientId;
-  state.firstPayment = first;
-  state.colCode = c.COL_CODE.text();
-  state.ageCode = c.AGE_CODE.text();
+  MemberContext& m = memberContext();
+  m.CUR_CLIENT_ID = clientId;
+  m.FIRST_PAYMENT = first ? 1 : 0;
+  m.COL_CODE = c.COL_CODE.text();
+  m.AGE_CODE = c.AGE_CODE.text();
   return true;
 }
 
@@ -156,11 +157,11 @@ std::vector<rec::VelCli> pickedClients(DataFiles& files) {
 bool runPolicyAction(DataFiles& files, Request request, const ClientBrowseSetup& setup) {
   if (!setup.clientForm) return false;
   if (setup.clientForm(request) != Response::Completed) return false;
-  if (request == Request::Insert && setup.clock && setup.state) {
+  if (request == Request::Insert && setup.clock) {
     // The form leaves the policy it added in the client buffer.
     rec::VelCli added = files.fm<rec::VelCli>().rec<rec::VelCli>();
     afterPolicyAdded(files, added, setup.user ? setup.user() : std::string(),
-                     setup.clock->moment(), *setup.state);
+                     setup.clock->moment());
   }
   return true;
 }
@@ -248,8 +249,8 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
   // transaction and ageing with it. The payment form opens once declared.
   pay.handles = [setup](ListAction a, ListContext& ctx) {
     if (a == kActInsert) {
-      if (setup.state && setup.clock && !setup.state->curClientId.empty())
-        preparePayment(ctx.files, setup.state->curClientId, setup.clock->today(), *setup.state);
+      const std::string& id = memberContext().CUR_CLIENT_ID;
+      if (setup.clock && !id.empty()) preparePayment(ctx.files, id, setup.clock->today());
       return false;
     }
     if (a == kActDelete) {

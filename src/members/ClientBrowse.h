@@ -35,18 +35,15 @@ inline constexpr const char* kClientPayments = "Browse_Client_Payments";
 inline constexpr const char* kClientSelect = "Browse_Client_Select";
 inline constexpr const char* kPickList = "Browse_PrnCli";
 
-// What the browse hands on and remembers while it is open: the highlighted
-// client, and the waiting-period start of the last policy added.
-struct ClientBrowseState {
-  std::string curClientId;  // CUR_CLIENT_ID
-  std::int32_t startDate = 0;  // START_DATE
-  // Handed to the payment form when a payment is added.
-  bool firstPayment = false;  // FIRST_PAYMENT: the client has no payment yet
-  std::string colCode, ageCode;
-  // Prints one of the highlighted client's documents, named by its button
-  // ("Print Documentation", "Statement", "Print Client Info"). Not given:
-  // those buttons do nothing.
-  std::function<void(std::string_view button, const std::string& clientId)> print;
+// The highlighted client's print-outs, named by their buttons ("Print
+// Documentation", "Statement", "Print Client Info", "Print Route Info",
+// "Print Collection List"). Not given: those buttons do nothing.
+using ClientPrint = std::function<void(std::string_view button, const std::string& clientId)>;
+
+// The browse's print-outs.
+struct ClientBrowsePrints {
+  ClientPrint client;            // the highlighted client's
+  std::function<void()> period;  // "Print Route Info per Period"
 };
 
 // Runs the client form with a request over the current VelCli record and
@@ -57,7 +54,6 @@ struct ClientBrowseSetup {
   ClientFormRunner clientForm;
   const Clock* clock = nullptr;  // the program's clock (none: nothing is posted)
   std::function<std::string()> user;  // the logged-in user (LOGPROG)
-  ClientBrowseState* state = nullptr;
 };
 
 // Declares the browse and its three panel lists (ageing, invoices,
@@ -71,12 +67,13 @@ std::int64_t clientCount(DataFiles& files);
 // The message a right click on the client list gives.
 void refuseMouse(Ui& ui);
 
-// After the client form saved a new policy: START_DATE becomes its waiting
-// date, and its first charge (ageing record, first invoice and "Invoice"
+// After the client form saved a new policy: CUR_CLIENT_ID becomes its
+// number and START_DATE its waiting date (the thread's MemberContext), and
+// its first charge (ageing record, first invoice and "Invoice"
 // transaction at PREMIUM) is posted in one transaction. A policy already
 // charged gets nothing more.
 ledger::PostResult afterPolicyAdded(DataFiles& files, const rec::VelCli& policy,
-                                    const std::string& user, Moment at, ClientBrowseState& state);
+                                    const std::string& user, Moment at);
 
 // "Edit Remarks" saving: REMARKS of the client at `position` becomes
 // `text` (cut to the field's width) and the record is put. False when the
@@ -86,12 +83,12 @@ bool saveRemarks(DataFiles& files, const std::string& position, const std::strin
 // Before a payment of `clientId` is added: the client's SMS date and send
 // switch are cleared; a client without DATECHANGE gets today; a client
 // without waiting period starts it today (DATE6 six calendar months on, the
-// month's last day when it is shorter; DATE24 730 days on). The state takes
-// the client's collector and agent codes and whether this is his first
-// payment. False when the client cannot be read or put (the store has told
-// the clerk why); nothing is then handed on.
-bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today,
-                    ClientBrowseState& state);
+// month's last day when it is shorter; DATE24 730 days on). The thread's
+// MemberContext takes the client (CUR_CLIENT_ID), his collector and agent
+// codes and whether this is his first payment (FIRST_PAYMENT). False when
+// the client cannot be read or put (the store has told the clerk why);
+// nothing is then handed on.
+bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today);
 
 // "&Delete" of the payments panel: after "Confirm Delete", the payment at
 // `position`, its own "Payment" transaction and its amount on the client's

@@ -362,24 +362,57 @@ ClientForm::Reply ClientForm::setActiveNow() {
     return {Reply::Focus, std::string(*focus)};
   const Moment at = clock_.moment();
   const std::string user = globals().LOGPROG();
+  SetActiveRequest r{c, old_ ? &*old_ : nullptr, at, user, {}, nullptr, {}, {}, {}};
+  bool corrected = false;
   if (old_) {
-    // The ledger's correction of the premium billed so far: its own group of
-    // writes (transaction, ageing, last invoice), all or none.
+    // The policy as it stands now, the ledger's correction of the premium
+    // billed so far (transaction, ageing, last invoice) and the trail: one
+    // transaction, so a failure leaves none of them behind.
+    FileManager& cli = cycle_.file();
+    int saved = 0;
+    r.policyFile = &cli;
+    r.putPolicy = [&](FileManager*& failed) {
+      // The record's state before the put: a rollback must give the form
+      // back the version it read, or its own later save would be taken for
+      // another station's change.
+      saved = cli.PushState();
+      const int rc = cli.TryUpdate();
+      if (rc != kDone) failed = &cli;
+      return rc;
+    };
     ledger::PremiumCorrection corr{c.CLIENT_ID.text(), correctedFrom_, c.PREMIUM};
     ledger::PostingStamp stamp{globals().CUR_BRANCH(), user};
-    switch (ledger::postPremiumCorrection<ledger::BurialCover>(files_, corr, stamp, at)) {
-      case ledger::PostResult::Failed:
+    r.correctionFiles = {&files_.fm<rec::VelTra>(), &files_.fm<rec::VelAge>(),
+                         &files_.fm<rec::VelInv>()};
+    r.billedPremium = correctedFrom_;
+    r.correction = [&, corr, stamp](FileManager*& failed) {
+      std::string failedFile;
+      const int rc = ledger::addPremiumCorrection<ledger::BurialCover>(files_, corr, stamp, at,
+                                                                       &corrected, &failedFile);
+      if (rc != kDone)
+        for (FileManager* f : r.correctionFiles)
+          if (f->label() == failedFile) failed = f;
+      return rc;
+    };
+    SetActiveOutcome out = setActive(ui_, files_.fm<rec::VelAud>(), r);
+    if (out.result == SetActiveResult::Incomplete) return {Reply::Focus, std::string(out.focus)};
+    if (saved != 0) {
+      if (out.result == SetActiveResult::Failed) {
+        // Nothing was kept: the clerk's values and the version read before.
+        cli.PopState(saved);
         return {};
-      case ledger::PostResult::Posted:
-        correctedFrom_ = c.PREMIUM;
-        break;
-      case ledger::PostResult::NothingToPost:
-        break;
+      }
+      // Kept: the version just written is the one the form now holds. The
+      // state saved before the put is dropped by restoring it and then the
+      // one after it.
+      const int now = cli.PushState();
+      cli.PopState(saved);
+      cli.PopState(now);
     }
+    if (out.result == SetActiveResult::Done && corrected) correctedFrom_ = c.PREMIUM;
+    return {};
   }
-  // The checks pass again quietly; then SENT is cleared and, on a change,
-  // the watched fields' changes go to the audit trail.
-  SetActiveRequest r{c, old_ ? &*old_ : nullptr, at, user, {}, {}};
+  // A new policy is only checked: SENT is cleared.
   SetActiveOutcome out = setActive(ui_, files_.fm<rec::VelAud>(), r);
   if (out.result == SetActiveResult::Incomplete) return {Reply::Focus, std::string(out.focus)};
   return {};

@@ -6,12 +6,14 @@
 #include <utility>
 #include <vector>
 
+#include "errors/EngineStatus.h"
 #include "forms/FormDecl.h"
 #include "members/Audit.h"
 #include "members/Check4ID.h"
 #include "members/DependantForms.h"
 #include "platform/Clock.h"
 #include "recordstore/DataFiles.h"
+#include "recordstore/Engine.h"
 
 namespace vel::dependants {
 
@@ -74,21 +76,44 @@ inline bool numberOnFile(EntryContext& c, const std::string& number) {
   return complete;
 }
 
-// One audit record per watched field the saved change altered. The record
-// is already saved; the trail's own writes are not checked, as a failed
-// trail must not undo the clerk's change.
+// Puts a change of a dependant with one audit record per watched field it
+// altered, in one transaction: the trail is kept exactly when the change is.
+// A failure rolls both back and shows the store's message; the form keeps
+// the clerk's values and the version it read, so saving again is a plain
+// retry (a record another station changed is told as the common put tells
+// it, with that station's version in the buffer).
 template <class R, class Changes>
-void auditChange(EntryContext& c, const DependantSession& s, Changes changes) {
+int putWithAudit(EntryContext& c, const DependantSession& s, Changes changes, FileManager& file) {
   const R* old = loaded<R>(c);
-  if (!old) return;
-  const R& now = record<R>(c);
-  std::vector<AuditChange> list = changes(*old, now);
-  if (list.empty()) return;
-  FileManager& aud = c.files.fm<rec::VelAud>();
-  FileUse use(aud);
-  if (aud.EnsureOpen() != kDone) return;
-  Moment at = s.clock ? s.clock->moment() : Moment{};
-  writeAudit(aud, now.CLIENT_ID.str(), list, at, s.user ? s.user() : std::string());
+  std::vector<AuditChange> list;
+  if (old) list = changes(*old, record<R>(c));
+  const std::string clientId = record<R>(c).CLIENT_ID.text();
+  const Moment at = s.clock ? s.clock->moment() : Moment{};
+  int before = 0;
+  bool changedElsewhere = false;
+  GroupWrite put = [&](FileManager*& failed) {
+    before = file.PushState();
+    const int rc = file.TryUpdate();
+    if (rc != kDone) {
+      failed = &file;
+      changedElsewhere = file.LastEngineCode() == ecode::kChanged;
+    }
+    return rc;
+  };
+  const int rc = writeWithAudit(c.files.fm<rec::VelAud>(), {&file}, put, clientId, list, at,
+                                s.user ? s.user() : std::string());
+  if (before != 0) {
+    if (rc == kDone || changedElsewhere) {
+      // Kept, or another station's version now in the buffer and watched:
+      // drop the state saved before the put and keep the one after it.
+      const int now = file.PushState();
+      file.PopState(before);
+      file.PopState(now);
+    } else {
+      file.PopState(before);
+    }
+  }
+  return rc == kDone ? kDone : kFailed;
 }
 
 }  // namespace vel::dependants

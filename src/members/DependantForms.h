@@ -19,6 +19,7 @@
 #include "dictionary/Dictionary.h"
 #include "forms/FormDecl.h"
 #include "forms/ListDecl.h"
+#include "members/DependantRules.h"
 
 namespace vel {
 
@@ -37,7 +38,14 @@ struct DependantSession {
   // then not offered).
   std::function<std::optional<DependantPolicy>()> policy;
   std::function<std::string()> user;  // LOGPROG, for the audit trail
-  bool isAdmin = false;               // shows "Pay over Premium"
+  // A button of a dependant list pressed while the policy's form is open:
+  // true when the dependant form may open (a refusal has been shown). The
+  // client form answers, counting the policy's dependants for the form
+  // about to open. None: the option rules are checked here on the policy.
+  std::function<bool(DependantList, DependantAction)> action;
+  // Whether the logged-in user is the administrator, asked each time a
+  // child form opens from its list (shows "Pay over Premium"); none: no.
+  std::function<bool()> isAdmin;
 };
 
 // The status a dependant may have.
@@ -52,7 +60,9 @@ FormDecl extendedForm(const DependantSession& session);
 ListDecl childList(const DependantSession& session);
 ListDecl extendedList(const DependantSession& session);
 
-// Adds the two forms and two lists to the catalog.
+// Adds the two forms and two lists to the catalog. Each list declares its
+// form afresh in the catalog before an action opens it, so the form follows
+// the user logged in at that moment.
 void addDependantForms(Catalog& catalog, const DependantSession& session);
 
 }  // namespace vel

@@ -13,8 +13,12 @@ namespace {
 // ten-person limit; a refusal has been shown and the form does not open.
 // Without a policy there is nothing to add a dependant to.
 std::function<bool(ListAction, ListContext&)> dependantRules(const DependantSession& session,
-                                                             DependantList which) {
-  return [session, which](ListAction action, ListContext& c) {
+                                                             DependantList which,
+                                                             Catalog* catalog) {
+  return [session, which, catalog](ListAction action, ListContext& c) {
+    // The form is declared again for the user logged in now.
+    if (catalog)
+      catalog->add(which == DependantList::Children ? childForm(session) : extendedForm(session));
     DependantAction act;
     switch (action) {
       case kActInsert: act = DependantAction::Insert; break;
@@ -24,12 +28,14 @@ std::function<bool(ListAction, ListContext&)> dependantRules(const DependantSess
     }
     std::optional<DependantPolicy> p = session.policy ? session.policy() : std::nullopt;
     if (!p) return act == DependantAction::Insert;
+    if (session.action) return !session.action(which, act);
     DependantCounts counts;
     return checkDependantAction(c.ui, c.files, p->client, which, act, counts) != kDone;
   };
 }
 
-ListDecl dependantList(const DependantSession& session, DependantList which) {
+ListDecl dependantList(const DependantSession& session, DependantList which,
+                       Catalog* catalog = nullptr) {
   const bool children = which == DependantList::Children;
   ListDecl l;
   l.procedure = children ? "Browse_VelChd" : "Browse_VelExt";
@@ -48,7 +54,7 @@ ListDecl dependantList(const DependantSession& session, DependantList which) {
   }
   l.tabs = {{"By Client", "By_Client", ""}};
   l.actions = kActInsert | kActChange | kActDelete | kActView;
-  l.handles = dependantRules(session, which);
+  l.handles = dependantRules(session, which, catalog);
   return l;
 }
 
@@ -65,8 +71,8 @@ ListDecl extendedList(const DependantSession& session) {
 void addDependantForms(Catalog& catalog, const DependantSession& session) {
   catalog.add(childForm(session));
   catalog.add(extendedForm(session));
-  catalog.add(childList(session));
-  catalog.add(extendedList(session));
+  catalog.add(dependantList(session, DependantList::Children, &catalog));
+  catalog.add(dependantList(session, DependantList::ExtendedFamily, &catalog));
 }
 
 }  // namespace vel

@@ -103,8 +103,8 @@ FormDecl extendedForm(const DependantSession& session) {
        entry("Ext Family No", "NUMBER", EntryKind::Number),
        entry("Date Change", "DATECHANGE", EntryKind::Day)}});
 
-  f.afterChange = [session](EntryContext& c) {
-    auditChange<rec::VelExt>(c, session, extendedChanges);
+  f.putChange = [session](EntryContext& c, FileManager& file) {
+    return putWithAudit<rec::VelExt>(c, session, extendedChanges, file);
   };
   return f;
 }

@@ -1,10 +1,10 @@
 #include "members/SetActive.h"
 
-
 #include "common/Money.h"
 #include "common/Text.h"
 #include "errors/ErrorManager.h"
 #include "members/Audit.h"
+#include "recordstore/FileManager.h"
 
 namespace vel {
 
@@ -40,9 +40,20 @@ SetActiveOutcome setActive(Ui& ui, FileManager& aud, SetActiveRequest& r) {
   r.client.SENT = 0;
   if (!r.old) return {};
 
-  const bool premiumChanged = !sameMoney(r.old->PREMIUM, r.client.PREMIUM);
-  GroupWrite correction = premiumChanged ? r.correction : GroupWrite{};
-  const int rc = writeWithAudit(aud, r.correctionFiles, correction, r.client.CLIENT_ID.str(),
+  const double billed = r.billedPremium.value_or(r.old->PREMIUM);
+  const bool premiumChanged = !sameMoney(billed, r.client.PREMIUM) && r.correction;
+  std::vector<FileManager*> files;
+  if (r.putPolicy && r.policyFile) files.push_back(r.policyFile);
+  if (premiumChanged) files.insert(files.end(), r.correctionFiles.begin(), r.correctionFiles.end());
+  GroupWrite group;
+  if (!files.empty()) {
+    group = [&r, premiumChanged](FileManager*& failed) {
+      if (r.putPolicy && r.policyFile)
+        if (int rc = r.putPolicy(failed); rc != kDone) return rc;
+      return premiumChanged ? r.correction(failed) : kDone;
+    };
+  }
+  const int rc = writeWithAudit(aud, files, group, r.client.CLIENT_ID.str(),
                                 clientChanges(*r.old, r.client), r.at, r.user);
   if (rc != kDone) return {SetActiveResult::Failed, {}};
   return {};

@@ -52,6 +52,11 @@ struct SetActiveRequest {
   const rec::VelCli* old = nullptr;  // values when the form opened; null on an insert
   Moment at;                     // the program's clock, read once
   std::string user;              // LOGPROG
+  // The policy's own record put back (status, premiums, SENT) in the same
+  // transaction, so the ledger never bills a premium the policy does not
+  // hold; run on a change before the correction. Same contract as below.
+  std::function<int(FileManager*& failed)> putPolicy;
+  FileManager* policyFile = nullptr;  // the file putPolicy writes
   // The premium correction (ledger transaction, ageing, last invoice), run
   // inside the same transaction as the trail when the premium changed. It
   // uses the Try forms and returns a level; on a failure it names the file
@@ -59,12 +64,17 @@ struct SetActiveRequest {
   std::function<int(FileManager*& failed)> correction;
   // The files the correction writes; they join the transaction.
   std::vector<FileManager*> correctionFiles;
+  // The premium the ledger bills now, when an earlier Set Active of this
+  // opening corrected it away from the old one (none: the old premium).
+  std::optional<double> billedPremium;
 };
 
 // Runs the checks; when they pass, SENT = 0; on an insert that is all. On a
-// change, the correction (when the premium differs from the old one at
-// cents) and the audit records of the changed watched fields are written in
-// one transaction over `aud` and the correction's files: all or none.
+// change, the policy's record, the correction (when the premium differs from
+// the old one at cents) and the audit records of the changed watched fields
+// are written in one transaction over `aud`, the policy's file and the
+// correction's files: all or none. A failure rolls every write back before
+// the store's message is shown.
 SetActiveOutcome setActive(Ui& ui, FileManager& aud, SetActiveRequest& request);
 
 }  // namespace vel

@@ -1,18 +1,19 @@
 #include "reports/ClientDocuments.h"
 
 #include <algorithm>
-#include <fstream>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 #include <vector>
 
 #include "common/Dates.h"
-#include "common/Text.h"
 #include "common/Money.h"
 #include "common/Picture.h"
 #include "common/Text.h"
 #include "reports/CollectionCards.h"
+#include "shell/GetRange.h"
+#include "shell/Globals.h"
 #include "shell/ShellUi.h"
 
 namespace vel {
@@ -436,6 +437,55 @@ report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& /*prog
   if (!readClient(ctx, cli, clientId)) return startDocument(ctx, "COLLECTION CARDS", false);
   const rec::VelCli c = cli.rec<rec::VelCli>();
   return clientCardDocument(ctx, c);
+}
+
+report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::VelCli>& clients) {
+  if (clients.empty()) {
+    report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
+    doc.showPageHeader = false;
+    return doc;
+  }
+  report::Document doc = clientCardDocument(ctx, clients.front());
+  for (std::size_t i = 1; i < clients.size(); ++i) {
+    const report::Document card = clientCardDocument(ctx, clients[i]);
+    for (const report::Band& b : card.bands())
+      if (b.kind == report::BandKind::Free) doc.addFreeBand(b.heightMm, b.items);
+  }
+  return doc;
+}
+
+report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress) {
+  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileUse use(cli);
+  report::Document doc = clientCardsDocument(ctx, {});
+  if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, kPhysicalOrder)) return {};
+  // Each card is laid out as its client is read: a wide period over a big
+  // office keeps the cards, never the whole client records.
+  while (readNext(ctx, cli)) {
+    progress.advance();
+    const rec::VelCli& c = cli.rec<rec::VelCli>();
+    if (c.DATE.value < ctx.periodStart || c.DATE.value > ctx.periodEnd) continue;
+    const report::Document card = clientCardDocument(ctx, c);
+    for (const report::Band& b : card.bands())
+      if (b.kind == report::BandKind::Free) doc.addFreeBand(b.heightMm, b.items);
+  }
+  if (ctx.failed) return {};
+  return doc;
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
+    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output) {
+  ReportContext ctx(files, ui, clock);
+  // Both ends of the period default to today.
+  globals().PERIOD_START = clock.today();
+  globals().PERIOD_END = clock.today();
+  if (!Get_Range(ui)) return std::nullopt;
+  ctx.periodStart = globals().PERIOD_START.load();
+  ctx.periodEnd = globals().PERIOD_END.load();
+  std::optional<report::Document> doc =
+      buildReport(ctx, "Printing Collection Cards, please wait ...", periodCollectionCards);
+  if (doc && !doc->bands().empty()) output.present(*doc);
+  return std::make_pair(ctx.periodStart, ctx.periodEnd);
 }
 
 void printClientStatement(DataFiles& files, ShellUi& ui, const Clock& clock,

@@ -8,8 +8,11 @@
 // shows what the ledger holds, never a rounded-off view of it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "reports/ReportFrame.h"
@@ -32,6 +35,22 @@ report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
 // The collection card of one client, the same card the period's cards print.
 report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& progress,
                                       const std::string& clientId);
+
+// One collection card per client, in the order given, each on a band of its
+// own (the cards of the pick list). No client: a document without bands.
+report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::VelCli>& clients);
+
+// "Print Route Info per Period": the card of every client whose entry date
+// (DATE) lies in ctx's period, in the order the clients were added. A period
+// in which nobody was added gives a document without bands, which is not
+// printed. A failed read marks ctx failed (shown once).
+report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress);
+
+// Asks the period (both ends today by default) and hands the period's cards
+// to `output`; a period without new clients prints nothing. The period
+// asked, or nothing when it was cancelled.
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
+    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output);
 
 // The scheme's own wording on the policy documents. It is kept in the data
 // folder as SchemeTexts.Txt, in sections headed by a bracketed name:

@@ -29,7 +29,6 @@ class ClientBrowseGuiTest : public FrameFixture {
  protected:
   // Three policies, each with its first charge; the middle one also paid.
   void addOffice() {
-    ClientBrowseState state;
     const char* surnames[] = {"Abrahams", "Dlamini", "Zulu"};
     for (int i = 0; i < 3; ++i) {
       rec::VelCli c;
@@ -50,8 +49,7 @@ class ClientBrowseGuiTest : public FrameFixture {
         f.rec<rec::VelCli>() = c;
         ASSERT_EQ(kDone, f.Insert());
       }
-      ASSERT_EQ(ledger::PostResult::Posted,
-                afterPolicyAdded(files, c, "clerk", clock.moment(), state));
+      ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "clerk", clock.moment()));
     }
     FileManager& p = files.fm<rec::VelPay>();
     FileUse use(p);
@@ -203,9 +201,8 @@ TEST_F(ClientBrowseGuiTest, PolicyKeysAreSwallowedAndButtonsRunTheForm) {
     return Response::Cancelled;
   };
   addClientBrowse(catalog, setup);
-  ClientBrowseState state;
   FileUse cli(files.fm<rec::VelCli>());
-  qt::ClientBrowseWindow w(files, ui, catalog, state);
+  qt::ClientBrowseWindow w(files, ui, catalog);
   w.show();
   QTableView* t = w.clients()->table();
   for (Qt::Key k : {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Return, Qt::Key_Enter}) {

@@ -5,6 +5,7 @@
 #include "forms/Catalog.h"
 #include "forms/ListPager.h"
 #include "members/ClientBrowse.h"
+#include "members/MemberContext.h"
 #include "members/MembersFixture.h"
 #include "recordstore/FileManager.h"
 
@@ -13,6 +14,10 @@ namespace {
 
 class ClientBrowseTest : public MembersFixture {
  protected:
+  // The browse hands its values on through this thread's context.
+  ClientBrowseTest() { memberContext().clear(); }
+  ~ClientBrowseTest() override { memberContext().clear(); }
+
   rec::VelCli newPolicy() {
     rec::VelCli c = completePolicy();
     c.PREMIUM = 150.0;
@@ -36,7 +41,6 @@ class ClientBrowseTest : public MembersFixture {
     ClientBrowseSetup s;
     s.clock = &clock;
     s.user = [] { return std::string("ThandiweMokoena"); };
-    s.state = &state;
     s.clientForm = [this, response, c, seen](Request r) {
       seen->push_back(r);
       if (r == Request::Insert && response == Response::Completed) store(c);
@@ -46,7 +50,6 @@ class ClientBrowseTest : public MembersFixture {
   }
 
   FixedClock clock{dateFromYmd(2026, 12, 8), 10 * 360000 + 30 * 6000};
-  ClientBrowseState state;
 };
 
 TEST_F(ClientBrowseTest, SavedInsertPostsTheFirstChargeAtThePremiumOnce) {
@@ -54,8 +57,8 @@ TEST_F(ClientBrowseTest, SavedInsertPostsTheFirstChargeAtThePremiumOnce) {
   ClientBrowseSetup s = setupWith(Response::Completed, newPolicy(), &seen);
   EXPECT_TRUE(runPolicyAction(files, Request::Insert, s));
 
-  EXPECT_EQ("0042/MOL", state.curClientId);
-  EXPECT_EQ(dateFromYmd(2026, 12, 1), state.startDate);
+  EXPECT_EQ("0042/MOL", memberContext().CUR_CLIENT_ID);
+  EXPECT_EQ(dateFromYmd(2026, 12, 1), memberContext().START_DATE);
   auto ages = all<rec::VelAge>();
   ASSERT_EQ(1u, ages.size());
   EXPECT_EQ("0042/MOL", ages[0].CLIENT_ID.str());
@@ -79,7 +82,7 @@ TEST_F(ClientBrowseTest, SavedInsertPostsTheFirstChargeAtThePremiumOnce) {
   // The same policy charged again (the form's insert repeated) gets nothing.
   rec::VelCli again = all<rec::VelCli>()[0];
   EXPECT_EQ(ledger::PostResult::NothingToPost,
-            afterPolicyAdded(files, again, "ThandiweMokoena", clock.moment(), state));
+            afterPolicyAdded(files, again, "ThandiweMokoena", clock.moment()));
   EXPECT_EQ(1u, all<rec::VelInv>().size());
   EXPECT_EQ(1u, all<rec::VelTra>().size());
 }
@@ -97,7 +100,7 @@ TEST_F(ClientBrowseTest, CancelledInsertAndOtherRequestsPostNothing) {
   EXPECT_TRUE(all<rec::VelAge>().empty());
   EXPECT_TRUE(all<rec::VelInv>().empty());
   EXPECT_TRUE(all<rec::VelTra>().empty());
-  EXPECT_EQ(0, state.startDate);
+  EXPECT_EQ(0, memberContext().START_DATE);
 
   // Without a client form the policy buttons do nothing at all.
   ClientBrowseSetup none;
@@ -140,7 +143,7 @@ TEST_F(ClientBrowseTest, PanelsShowOnlyTheHighlightedClientsRows) {
     c.NUMBER = std::stoi(std::string(id).substr(0, 4));
     c.PREMIUM = 100 + c.NUMBER.value;
     store(c);
-    ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "u", clock.moment(), state));
+    ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "u", clock.moment()));
   }
   for (const char* name : {kClientAgeing, kClientInvoices}) {
     const ListDecl& d = *catalog.list(name);
@@ -178,10 +181,10 @@ TEST_F(ClientBrowseTest, PaymentPreparationStartsTheWaitingPeriodOnce) {
     c.COL_CODE = "C07";
     c.AGE_CODE = "A03";
     store(c);
-    ASSERT_TRUE(preparePayment(files, c.CLIENT_ID.text(), k.today, state));
-    EXPECT_TRUE(state.firstPayment);
-    EXPECT_EQ("C07", state.colCode);
-    EXPECT_EQ("A03", state.ageCode);
+    ASSERT_TRUE(preparePayment(files, c.CLIENT_ID.text(), k.today));
+    EXPECT_EQ(1, memberContext().FIRST_PAYMENT);
+    EXPECT_EQ("C07", memberContext().COL_CODE);
+    EXPECT_EQ("A03", memberContext().AGE_CODE);
     for (const auto& s : all<rec::VelCli>()) {
       if (s.CLIENT_ID != c.CLIENT_ID.str()) continue;
       EXPECT_EQ(k.today, s.WAIT_DATE);
@@ -206,15 +209,15 @@ TEST_F(ClientBrowseTest, PaymentPreparationStartsTheWaitingPeriodOnce) {
     p.rec<rec::VelPay>().CREDIT = 150.0;
     ASSERT_EQ(kDone, p.Insert());
   }
-  ASSERT_TRUE(preparePayment(files, "0042/MOL", dateFromYmd(2026, 12, 8), state));
-  EXPECT_FALSE(state.firstPayment);
+  ASSERT_TRUE(preparePayment(files, "0042/MOL", dateFromYmd(2026, 12, 8)));
+  EXPECT_EQ(0, memberContext().FIRST_PAYMENT);
   for (const auto& s : all<rec::VelCli>()) {
     if (s.CLIENT_ID != "0042/MOL") continue;
     EXPECT_EQ(dateFromYmd(2026, 12, 1), s.WAIT_DATE);
     EXPECT_EQ(dateFromYmd(2027, 6, 1), s.DATE6);
     EXPECT_EQ(dateFromYmd(2026, 11, 1), s.DATECHANGE);
   }
-  EXPECT_FALSE(preparePayment(files, "9999/NON", dateFromYmd(2026, 12, 8), state));
+  EXPECT_FALSE(preparePayment(files, "9999/NON", dateFromYmd(2026, 12, 8)));
 }
 
 // A payment made on the day of the client's invoice: deleting it takes its
@@ -223,7 +226,7 @@ TEST_F(ClientBrowseTest, PaymentPreparationStartsTheWaitingPeriodOnce) {
 TEST_F(ClientBrowseTest, DeletingAPaymentLeavesTheSameDaysInvoice) {
   rec::VelCli c = newPolicy();
   store(c);
-  ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "u", clock.moment(), state));
+  ASSERT_EQ(ledger::PostResult::Posted, afterPolicyAdded(files, c, "u", clock.moment()));
   std::string position;
   {
     FileManager& p = files.fm<rec::VelPay>();

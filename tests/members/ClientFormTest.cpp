@@ -3,9 +3,13 @@
 // made on acceptance, the plan pick with the hamper add-on and the dependant
 // buttons, the status choice with Set Active's correction and audit trail,
 // and Accept and Cancel.
+#include <sqlite3.h>
+
 #include <optional>
 
 #include "common/Dates.h"
+#include "ledger/LedgerDesc.h"
+#include "ledger/Postings.h"
 #include "members/ClientForm.h"
 #include "members/MemberContext.h"
 #include "members/PlanFixture.h"
@@ -434,6 +438,77 @@ TEST_F(ClientFormTest, ActiveOnAChangeCorrectsTheLedgerOnceAndCountsChildrenOnce
     if (a.C_BEFORE.str() == "100.00" && a.C_AFTER.str() == "135.00") premiumAudited = true;
   EXPECT_TRUE(premiumAudited);
   EXPECT_EQ("Active", all<rec::VelCli>().at(0).ACTIVE.text());
+}
+
+// Set Active on a change writes the policy, the ledger's correction and the
+// trail as one unit: a refused trail record leaves none of them behind and
+// shows the store's message; tried again, all of it is kept and the form's
+// own save still goes through (its version was given back on the rollback).
+TEST_F(ClientFormTest, ActiveOnAChangeKeepsPolicyCorrectionAndTrailTogether) {
+  plan("A", "Family", 120, 90, 10, 15000);
+  rec::VelCli stored = storedPolicy(100.0);
+  ASSERT_EQ(ledger::PostResult::Posted,
+            ledger::postFirstCharge<ledger::BurialCover>(files, ledger::firstChargeOf(stored),
+                                                         {"01", "clerk"}, clock.moment()));
+  current();
+  auto refuseAudit = [&](const char* sql) {
+    {
+      FileManager& f = files.fm<rec::VelAud>();
+      FileUse use(f);
+      ASSERT_EQ(kDone, f.EnsureOpen());
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAud>().path().c_str(), &db));
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+  };
+  refuseAudit(
+      "CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  {
+    ClientForm form(files, ui, clock, Request::Change);
+    ASSERT_TRUE(form.open());
+    rec::VelCli& c = form.client();
+    {
+      // Another station in the middle of a write on the ageing file: the
+      // group cannot begin, and nothing is written.
+      sqlite3* other = nullptr;
+      ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAge>().path().c_str(), &other));
+      ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+      files.context().transactionTimeout = 0;
+      ui.expect("Transaction cancelled", kOk);
+      form.statusChosen("Active");
+      ui.verifyDone();
+      sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+      sqlite3_close(other);
+      EXPECT_EQ("Non Active", all<rec::VelCli>().at(0).ACTIVE.text());
+      EXPECT_EQ(1u, all<rec::VelTra>().size());
+    }
+    ui.expect("Record Insert Error", kOk);
+    form.statusChosen("Active");
+    ui.verifyDone();
+    EXPECT_DOUBLE_EQ(120, c.PREMIUM);  // the clerk's values stay in the form
+    EXPECT_EQ("Non Active", all<rec::VelCli>().at(0).ACTIVE.text());
+    EXPECT_DOUBLE_EQ(100, all<rec::VelCli>().at(0).PREMIUM);
+    ASSERT_EQ(1u, all<rec::VelTra>().size());
+    EXPECT_DOUBLE_EQ(100, all<rec::VelAge>().at(0).TOTAL);
+    EXPECT_DOUBLE_EQ(100, all<rec::VelInv>().at(0).DEBIT);
+    EXPECT_TRUE(all<rec::VelAud>().empty());
+
+    refuseAudit("DROP TRIGGER refuse");
+    form.statusChosen("Active");
+    EXPECT_EQ("Active", all<rec::VelCli>().at(0).ACTIVE.text());
+    EXPECT_DOUBLE_EQ(120, all<rec::VelCli>().at(0).PREMIUM);
+    auto tra = all<rec::VelTra>();
+    ASSERT_EQ(2u, tra.size());
+    EXPECT_DOUBLE_EQ(-20, tra[1].DEBIT);
+    EXPECT_DOUBLE_EQ(120, all<rec::VelAge>().at(0).TOTAL);
+    EXPECT_DOUBLE_EQ(120, all<rec::VelInv>().at(0).DEBIT);
+    EXPECT_FALSE(all<rec::VelAud>().empty());
+    c.REMARKS = "Set active at the counter";
+    EXPECT_EQ(ClientForm::Reply::Close, form.ok().action);
+  }
+  releasePolicies();
+  EXPECT_EQ("Set active at the counter", all<rec::VelCli>().at(0).REMARKS.text());
 }
 
 TEST_F(ClientFormTest, ActiveOnAnIncompletePolicyFocusesTheMissingField) {

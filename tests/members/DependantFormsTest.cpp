@@ -3,10 +3,12 @@
 // children, identity numbers, status dates, the audit trail and the option
 // rules in front of every action.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <optional>
 #include <string>
 
+#include "PlanFixture.h"
 #include "common/Dates.h"
 #include "forms/Catalog.h"
 #include "forms/FormCycle.h"
@@ -14,7 +16,6 @@
 #include "forms/ListPager.h"
 #include "members/DependantForms.h"
 #include "platform/Clock.h"
-#include "PlanFixture.h"
 
 namespace vel::test {
 namespace {
@@ -26,7 +27,7 @@ class DependantFormsTest : public PlanFixture {
   DependantFormsTest() {
     session.clock = &clock;
     session.user = [] { return std::string("clerk1"); };
-    session.isAdmin = true;
+    session.isAdmin = [this] { return admin; };
     session.policy = [this]() -> std::optional<DependantPolicy> {
       return DependantPolicy{holder, dateFromYmd(2026, 11, 1)};
     };
@@ -93,6 +94,7 @@ class DependantFormsTest : public PlanFixture {
   FixedClock clock{kToday, 3600 * 100 * 10};
   rec::VelCli holder = policy("0042/MOL", "A", "Family");
   DependantSession session;
+  bool admin = true;
 };
 
 // --- Children ------------------------------------------------------------------
@@ -197,6 +199,66 @@ TEST_F(DependantFormsTest, ChildStatusDatesTheChangeAndOnlyWatchedFieldsAreAudit
   EXPECT_EQ(kToday, trail[1].DATE.value);
 }
 
+// A dependant's change and its trail are one write: a refused trail record
+// keeps the dependant as it was, and saving again once the trail is accepted
+// keeps both (the form was given back the version it read).
+TEST_F(DependantFormsTest, DependantChangeAndItsTrailAreKeptOrLostTogether) {
+  rec::VelChd kid;
+  kid.CLIENT_ID = "0042/MOL";
+  kid.C1_SURNAME = "Molefe";
+  kid.NUMBER = 1;
+  kid.ACTIVE = "Active";
+  std::string pos = insert(kid);
+  auto sql = [&](const char* text) {
+    {
+      FileManager& f = files.fm<rec::VelAud>();
+      FileUse use(f);
+      ASSERT_EQ(kDone, f.EnsureOpen());
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAud>().path().c_str(), &db));
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, text, nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+  };
+  sql("CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  run<rec::VelChd>(childForm(session), Request::Change, pos, [&](FormCycle& c) {
+    type(c, "C1_SURNAME", "Molefe-Dube");
+    ui.expect("Record Insert Error", kOk);
+    ui.expect("Record Update Error", kCancel);
+    EXPECT_NE(FormCycle::Outcome::Close, c.ok().action);
+    // Read behind the form's back, leaving its buffer and position alone.
+    FileManager& f = files.fm<rec::VelChd>();
+    const int h = f.PushState();
+    EXPECT_EQ("Molefe", all<rec::VelChd>()[0].C1_SURNAME.str());
+    f.PopState(h);
+    EXPECT_TRUE(all<rec::VelAud>().empty());
+    sql("DROP TRIGGER refuse");
+    EXPECT_EQ(FormCycle::Outcome::Close, c.ok().action);
+  });
+  EXPECT_EQ("Molefe-Dube", all<rec::VelChd>()[0].C1_SURNAME.str());
+  auto trail = all<rec::VelAud>();
+  ASSERT_EQ(1u, trail.size());
+  EXPECT_EQ("Molefe-Dube", trail[0].C_AFTER.str());
+
+  // The extended family's form keeps the same rule.
+  rec::VelExt gran;
+  gran.CLIENT_ID = "0042/MOL";
+  gran.SURNAME = "Molefe";
+  gran.NUMBER = 1;
+  gran.ACTIVE = "Active";
+  pos = insert(gran);
+  sql("CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  run<rec::VelExt>(extendedForm(session), Request::Change, pos, [&](FormCycle& c) {
+    type(c, "SURNAME", "Ndlovu");
+    ui.expect("Record Insert Error", kOk);
+    ui.expect("Record Update Error", kNo);
+    EXPECT_EQ(FormCycle::Outcome::Close, c.ok().action);
+  });
+  EXPECT_EQ("Molefe", all<rec::VelExt>()[0].SURNAME.str());
+  EXPECT_EQ(1u, all<rec::VelAud>().size());
+  sql("DROP TRIGGER refuse");
+}
+
 TEST_F(DependantFormsTest, NumberOnFileIsToldOnceOnANewChild) {
   rec::VelCli other = policy("0007/DUB", "B", "Family");
   other.NUMBER = 7;
@@ -230,8 +292,25 @@ TEST_F(DependantFormsTest, PayOverPremiumIsOnTheFormOnlyForAnAdministrator) {
     return false;
   };
   EXPECT_TRUE(has(childForm(session)));
-  session.isAdmin = false;
+  admin = false;
   EXPECT_FALSE(has(childForm(session)));
+
+  // Through its list, the form follows the user logged in when it opens,
+  // not the one at the program's start.
+  Catalog catalog;
+  addDependantForms(catalog, session);
+  std::vector<bool> shown;
+  FormRunner runner = [&](const FormDecl& f, Request, const Presets&) {
+    shown.push_back(has(f));
+    return Response::Cancelled;
+  };
+  FileManager& f = files.fm<rec::VelChd>();
+  FileUse use(f);
+  ListActions acts(files, ui, catalog, *catalog.list("Browse_VelChd"), runner);
+  acts.act(kActInsert, "");
+  admin = true;
+  acts.act(kActInsert, "");
+  EXPECT_EQ((std::vector<bool>{false, true}), shown);
 }
 
 // --- Extended family -----------------------------------------------------------

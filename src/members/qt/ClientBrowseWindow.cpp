@@ -1,8 +1,8 @@
 #include "members/qt/ClientBrowseWindow.h"
-#include "members/qt/ClientFormWindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,18 +12,20 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "dictionary/MemberFiles.h"
 #include "forms/Catalog.h"
 #include "forms/qt/ListWindow.h"
+#include "members/Check4ID.h"
+#include "members/MemberContext.h"
+#include "members/qt/ClientFormWindow.h"
 #include "recordstore/DataFiles.h"
 #include "reports/ClientDocuments.h"
-#include "shell/ShellUi.h"
 #include "reports/qt/PrintPreviewWindow.h"
 #include "shell/Globals.h"
 #include "shell/Procedures.h"
-
-#include <memory>
+#include "shell/ShellUi.h"
 
 namespace vel::qt {
 
@@ -51,8 +53,8 @@ QPushButton* button(const char* text, QWidget* parent) {
 }  // namespace
 
 ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& catalog,
-                                       ClientBrowseState& state, QWidget* parent)
-    : QDialog(parent), files_(files), ui_(ui), state_(state) {
+                                       ClientBrowsePrints prints, QWidget* parent)
+    : QDialog(parent), files_(files), ui_(ui), prints_(std::move(prints)) {
   const ListDecl& decl = *catalog.list(kBrowseClient);
   setObjectName(q(decl.procedure));
   setWindowTitle(q(decl.title));
@@ -88,9 +90,8 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   body->addLayout(right, 2);
   outer->addLayout(body, 1);
 
-  // The statement, the client information and the policy documents preview
-  // the highlighted client's print-out; the other prints and the identity
-  // check come with their own windows, their buttons stand here ready.
+  // The client's print-outs preview the highlighted client's document;
+  // "Print Receipt" belongs to the payment the payments panel highlights.
   auto* row = new QGridLayout;
   const char* texts[] = {"Print Documentation", "Print Receipt",        "Statement",
                          "Print Route Info",    "Print Client Info",    "Print Collection List",
@@ -101,10 +102,19 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
     row->addWidget(b, i / 4, i % 4);
     ++i;
     const std::string text = t;
-    if (text == "Print Documentation" || text == "Statement" || text == "Print Client Info")
+    if (text == "Print Documentation" || text == "Statement" || text == "Print Client Info" ||
+        text == "Print Route Info" || text == "Print Collection List") {
       connect(b, &QPushButton::clicked, this, [this, text] {
-        if (state_.print && !state_.curClientId.empty()) state_.print(text, state_.curClientId);
+        const std::string& id = memberContext().CUR_CLIENT_ID;
+        if (prints_.client && !id.empty()) prints_.client(text, id);
       });
+    } else if (text == "Print Route Info per Period") {
+      connect(b, &QPushButton::clicked, this, [this] {
+        if (prints_.period) prints_.period();
+      });
+    } else if (text == "Check if ID Exists") {
+      connect(b, &QPushButton::clicked, this, &ClientBrowseWindow::checkId);
+    }
   }
   auto* close = button("&Close", this);
   close->setToolTip("Close Window");
@@ -135,8 +145,8 @@ void ClientBrowseWindow::follow() {
   const auto* c = have ? static_cast<const rec::VelCli*>(rec.get()) : nullptr;
   // No client highlighted: a value no client number holds, so the panels
   // stand empty.
-  state_.curClientId = c ? c->CLIENT_ID.text() : std::string();
-  std::string id = c ? state_.curClientId : std::string("\x01");
+  memberContext().CUR_CLIENT_ID = c ? c->CLIENT_ID.text() : std::string();
+  std::string id = c ? memberContext().CUR_CLIENT_ID : std::string("\x01");
   for (ListPanel* p : {ageing_, invoices_, payments_}) {
     p->setRange({{"CLIENT_ID", id}});
     p->first();
@@ -150,6 +160,7 @@ void ClientBrowseWindow::editRemarks() {
   RecordBuffer rec(files_.fm<rec::VelCli>().layout());
   if (!clients_->currentRecord(rec)) return;
   QString text = q(static_cast<const rec::VelCli*>(rec.get())->REMARKS.str());
+  memberContext().REMARKS_OF_HAMPER = 0;  // the client's remarks, not a hamper member's
   if (!runRemarksWindow(text, this)) return;
   std::string position = row->position;
   if (saveRemarks(files_, position, text.toStdString())) clients_->refresh(position);
@@ -207,6 +218,33 @@ ClientSelectWindow::ClientSelectWindow(
   clients_->table()->setFocus();
 }
 
+void ClientBrowseWindow::checkId() {
+  // The number typed stays in GLO:ID_NUMBER and primes the next new policy.
+  memberContext().GLO_ID_NUMBER.clear();
+  std::optional<std::string> number = askIdNumber(this);
+  if (!number) return;
+  memberContext().GLO_ID_NUMBER = *number;
+  Check4ID(files_, ui_, *number);
+}
+
+std::optional<std::string> askIdNumber(QWidget* parent) {
+  QDialog d(parent);
+  d.setObjectName("Check4ID");
+  d.setWindowTitle("Check ID Number");
+  auto* lay = new QFormLayout(&d);
+  auto* edit = new QLineEdit(&d);
+  edit->setObjectName("GLO_ID_NUMBER");
+  edit->setMaxLength(13);
+  lay->addRow("ID Number to be checked", edit);
+  auto* ok = new QPushButton("OK", &d);
+  ok->setObjectName("OK");
+  ok->setDefault(true);
+  lay->addRow(ok);
+  QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+  if (d.exec() != QDialog::Accepted) return std::nullopt;
+  return edit->text().trimmed().toStdString();
+}
+
 void ClientSelectWindow::reread() {
   count_->setText(QString::number(pickCount(files_)));
   picks_->refresh();
@@ -242,11 +280,11 @@ bool runRemarksWindow(QString& text, QWidget* parent) {
   return true;
 }
 
-void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog, ClientBrowseState& state,
-                     QWidget* parent) {
+void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog,
+                     const ClientBrowsePrints& prints, QWidget* parent) {
   // The browse's files stay open while it is open.
   FileUse cli(files.fm<rec::VelCli>());
-  ClientBrowseWindow w(files, ui, catalog, state, parent);
+  ClientBrowseWindow w(files, ui, catalog, prints, parent);
   w.resize(1200, 700);
   w.exec();
 }
@@ -255,47 +293,66 @@ void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog, ClientBro
 
 namespace vel::qt {
 
-void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi& ui, Catalog& catalog,
-                          const Clock& clock, QWidget* parent) {
-  auto state = std::make_shared<ClientBrowseState>();
+void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
+                          Catalog& catalog, const Clock& clock, QWidget* parent) {
   ClientBrowseSetup setup;
   setup.clock = &clock;
   setup.user = [] { return globals().LOGPROG(); };
-  setup.state = state.get();
   // The policy buttons open the client form, whose dependant tab lists the
   // policy's children and extended family.
   auto open = std::make_shared<OpenClientForm>();
   addClientDependants(catalog, clock, open);
-  setup.clientForm = [&files, &ui, &catalog, &clock, parent, state, open](Request r) {
-    open->startDate = state->startDate;
+  setup.clientForm = [&files, &ui, &catalog, &clock, parent, open](Request r) {
     return runClientFormWindow(files, ui, catalog, clock, r, open,
                                QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                                  : parent);
   };
   addClientBrowse(catalog, std::move(setup));
   // The client's documents go to the print preview, as every report does.
-  state->print = [&files, &ui, &clock, parent](std::string_view which, const std::string& id) {
+  ClientBrowsePrints prints;
+  prints.client = [&files, &ui, &clock, parent](std::string_view which, const std::string& id) {
     PreviewOutput out(parent);
     if (which == "Statement") {
       printClientStatement(files, ui, clock, id, out);
       return;
     }
-    const bool pack = which == "Print Documentation";
     ReportContext ctx(files, ui, clock);
+    if (which == "Print Route Info" || which == "Print Collection List") {
+      presentReport(
+          ctx, out, "Printing Collection Cards, please wait ...",
+          [&](ReportContext& c, ReportProgress& p) { return clientCollectionCard(c, p, id); });
+      return;
+    }
+    const bool pack = which == "Print Documentation";
     presentReport(ctx, out, pack ? "Policy Documents" : "Client Information",
                   [&](ReportContext& c, ReportProgress& p) {
                     return pack ? policyPack(c, p, id) : clientInfoSheet(c, p, id);
                   });
   };
-  procedures.add(kBrowseClient, [&files, &ui, &catalog, parent, state] {
-    runClientBrowse(files, ui, catalog, *state, parent);
+  prints.period = [&files, &ui, &clock, parent] {
+    PreviewOutput out(parent);
+    // The period asked becomes START_DATE, as any report's period prompt does.
+    if (auto period = printPeriodCollectionCards(files, ui, clock, out))
+      memberContext().START_DATE = period->first;
+  };
+  procedures.add(kBrowseClient, [&files, &ui, &catalog, parent, prints] {
+    runClientBrowse(files, ui, catalog, prints, parent);
   });
-  // "Print Selected Collection Lists": the pick list. Its cards print once
-  // the collection card is there to print.
-  procedures.add("Print_Selected_Collection", [&files, &ui, &catalog, parent] {
+  // "Print Selected Collection Lists": the pick list, whose "Print List"
+  // previews a collection card for every client still on file.
+  procedures.add("Print_Selected_Collection", [&files, &ui, &catalog, &clock, parent] {
     FileUse cli(files.fm<rec::VelCli>());
     FileUse prn(files.fm<rec::PrnCli>());
-    ClientSelectWindow w(files, ui, catalog, {}, parent);
+    auto printList = [&](const std::vector<rec::VelCli>& picked) {
+      if (picked.empty()) return;
+      PreviewOutput out(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                          : parent);
+      ReportContext ctx(files, ui, clock);
+      presentReport(
+          ctx, out, "Printing Collection Cards, please wait ...",
+          [&](ReportContext& c, ReportProgress&) { return clientCardsDocument(c, picked); });
+    };
+    ClientSelectWindow w(files, ui, catalog, printList, parent);
     w.resize(1100, 650);
     w.exec();
   });

@@ -5,8 +5,9 @@
 #pragma once
 
 #include <QDialog>
-
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "members/ClientBrowse.h"
@@ -29,8 +30,8 @@ class ListPanel;
 class ClientBrowseWindow : public QDialog {
   Q_OBJECT
  public:
-  ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& catalog, ClientBrowseState& state,
-                     QWidget* parent = nullptr);
+  ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& catalog,
+                     ClientBrowsePrints prints = {}, QWidget* parent = nullptr);
 
   ListPanel* clients() const { return clients_; }
   ListPanel* ageing() const { return ageing_; }
@@ -43,11 +44,12 @@ class ClientBrowseWindow : public QDialog {
   // Reads the panels again for the highlighted client.
   void follow();
   void editRemarks();
+  void checkId();
   void recount();
 
   DataFiles& files_;
   Ui& ui_;
-  ClientBrowseState& state_;
+  ClientBrowsePrints prints_;
   ListPanel* clients_;
   ListPanel* ageing_;
   ListPanel* invoices_;
@@ -84,9 +86,14 @@ class ClientSelectWindow : public QDialog {
 // text in `text`.
 bool runRemarksWindow(QString& text, QWidget* parent);
 
+// "Check if ID Exists": the identity number to look for, typed into a small
+// window ("ID Number to be checked", OK) that starts blank; nothing when the
+// window was closed without OK.
+std::optional<std::string> askIdNumber(QWidget* parent);
+
 // Opens the browse modally (from the menu).
-void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog, ClientBrowseState& state,
-                     QWidget* parent);
+void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog,
+                     const ClientBrowsePrints& prints, QWidget* parent);
 
 }  // namespace vel::qt
 

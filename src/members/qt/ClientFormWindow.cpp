@@ -1,12 +1,16 @@
 #include "members/qt/ClientFormWindow.h"
 
-#include <algorithm>
-
+#include <QDesktopServices>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QFormLayout>
-#include <QPushButton>
+#include <QUrl>
+#include <algorithm>
 
+#include "dictionary/MemberFiles.h"
+#include "dictionary/SetupFiles.h"
 #include "forms/Catalog.h"
 #include "forms/qt/FormWindow.h"
 #include "forms/qt/ListWindow.h"
@@ -14,8 +18,6 @@
 #include "members/DependantForms.h"
 #include "members/MemberContext.h"
 #include "members/PlanPremium.h"
-#include "dictionary/MemberFiles.h"
-#include "dictionary/SetupFiles.h"
 #include "shell/Globals.h"
 #include "sms/SmsWorker.h"
 
@@ -50,6 +52,69 @@ FormCycle::Outcome outcome(FormCycle& cycle, const ClientForm::Reply& r) {
   }
   return o;
 }
+
+// The form layout of the tab named `name`; nullptr when there is none.
+QFormLayout* tabLayout(FormWindow& w, const char* name) {
+  auto* tabs = w.findChild<QTabWidget*>();
+  if (!tabs) return nullptr;
+  for (int i = 0; i < tabs->count(); ++i)
+    if (tabs->tabText(i).remove(QChar('&')) == name)
+      return qobject_cast<QFormLayout*>(tabs->widget(i)->layout());
+  return nullptr;
+}
+
+// What the client form shows beside the record's entries: the ages of the
+// holder and the spouse, the e-mail address as a link that opens the
+// user's mail program, and "Copy Data to Hamper".
+class ClientExtras {
+ public:
+  ClientExtras(FormWindow& w, ClientForm& form) : form_(form) {
+    if (QFormLayout* home = tabLayout(w, "Home Address")) {
+      cage_ = new QLabel(&w);
+      cage_->setObjectName("CAGE");
+      home->addRow("Principal Member Age", cage_);
+      mail_ = new QLabel(&w);
+      mail_->setObjectName("EMAIL_link");
+      mail_->setTextFormat(Qt::RichText);
+      mail_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+      // The address opens a new message in the user's mail program.
+      QObject::connect(mail_, &QLabel::linkActivated, &w,
+                       [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+      home->addRow("", mail_);
+      auto* copy = new QPushButton("Copy Data to Hamper", &w);
+      copy->setObjectName("Copy Data to Hamper");
+      copy->setAutoDefault(false);
+      copy->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+      copy->setEnabled(!form.cycle().readOnly());
+      QObject::connect(copy, &QPushButton::clicked, &w, [this] { form_.copyDataToHamper(); });
+      home->addRow(copy);
+    }
+    if (QFormLayout* spouse = tabLayout(w, "Spouse/Beneficiaries/Agent/Collector")) {
+      sage_ = new QLabel(&w);
+      sage_->setObjectName("SAGE");
+      spouse->addRow("Spouse Age", sage_);
+    }
+    show();
+  }
+
+  // Shown again after every entry completed or row picked.
+  void show() {
+    if (cage_) cage_->setText(QString::number(form_.CAGE()));
+    if (sage_) sage_->setText(QString::number(form_.SAGE()));
+    if (mail_) {
+      const QString link = QString::fromStdString(form_.emailLink());
+      mail_->setText(link.isEmpty() ? QString()
+                                    : "<a href=\"" + link.toHtmlEscaped() + "\">" +
+                                          link.mid(7).toHtmlEscaped() + "</a>");
+    }
+  }
+
+ private:
+  ClientForm& form_;
+  QLabel* cage_ = nullptr;
+  QLabel* sage_ = nullptr;
+  QLabel* mail_ = nullptr;
+};
 
 // The policy's children and extended family on their tab, read again each
 // time the tab comes forward (a new policy has its number only once its
@@ -96,11 +161,17 @@ void addClientDependants(Catalog& catalog, const Clock& clock,
   DependantSession session;
   session.clock = &clock;
   session.user = [] { return globals().LOGPROG(); };
+  session.isAdmin = [] { return globals().IS_ADMIN.load() == 1; };
+  // The client form counts the policy's dependants and applies its option
+  // rules before a dependant form opens.
+  session.action = [open](DependantList list, DependantAction act) {
+    return open->form ? open->form->dependantAction(list, act) : act == DependantAction::Insert;
+  };
   session.policy = [open]() -> std::optional<DependantPolicy> {
     if (!open->form) return std::nullopt;
     DependantPolicy p;
     p.client = open->form->client();
-    p.startDate = open->startDate;
+    p.startDate = memberContext().START_DATE;
     return p;
   };
   addDependantForms(catalog, session);
@@ -114,9 +185,11 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
   FormCycle& cycle = form.cycle();
   FormWindow w(cycle, files, ui, catalog, parent);
   w.setObjectName("Update_VelCli");
+  ClientExtras extras(w, form);
   FormRules rules;
   rules.accepted = [&](int i) {
     ClientForm::Reply r = form.accepted(cycle.entries()[static_cast<std::size_t>(i)]->field);
+    extras.show();
     // A code not on file opens its list, as its button does, once this
     // completion has run its course.
     if (r.action == ClientForm::Reply::OpenList)
@@ -145,7 +218,11 @@ Response runClientFormWindow(DataFiles& files, Ui& ui, const Catalog& catalog, c
       reply = form.agentPicked(*static_cast<const rec::Agent*>(r));
     } else if (field == "COL_CODE" && &l == &layoutOf<rec::Collect>()) {
       reply = form.collectorPicked(*static_cast<const rec::Collect*>(r));
+    } else if (field == "ROUTE" && &l == &layoutOf<rec::Route>()) {
+      memberContext().SEL_ROUTE = static_cast<const rec::Route*>(r)->ROUTE.text();
+      reply = form.routePicked();
     }
+    extras.show();
     return outcome(cycle, reply);
   };
   w.setRules(std::move(rules));

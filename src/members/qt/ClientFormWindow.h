@@ -25,7 +25,6 @@ namespace vel::qt {
 // forms and lists ask it for the policy whose dependants they edit.
 struct OpenClientForm {
   ClientForm* form = nullptr;
-  std::int32_t startDate = 0;  // START_DATE of the browse
 };
 
 // Declares the dependant forms and lists on the catalog, with the policy
