@@ -124,6 +124,14 @@ void applyDefaults(const std::string& label, const std::string& letter, void* ou
       c.PLANPREM = 0;
     }
     c.STRNO.clear();
+  } else if (label == "VelTra") {
+    // Layout B's RISK, ADMIN and AGE_COMM were the premium's split, not the
+    // commissions the current fields hold: the agent's share starts at 0
+    // with the others, never carried over under the same name.
+    auto& t = *static_cast<rec::VelTra*>(out);
+    t.PAYOVER = 0;
+    t.COLL_COMM = 0;
+    t.AGE_COMM = 0;
   } else if (label == "VelChd") {
     auto& ch = *static_cast<rec::VelChd*>(out);
     if (letter == "A") {
@@ -131,7 +139,7 @@ void applyDefaults(const std::string& label, const std::string& letter, void* ou
       ch.DATECHANGE = 0;
     }
   }
-  // Agent, BDetal, VelInv, VelPay, VelTra and Users: the new fields start
+  // Agent, BDetal, VelInv, VelPay and Users: the new fields start
   // blank or zero, and the dropped ones are simply not copied.
 }
 
