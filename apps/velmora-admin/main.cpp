@@ -13,6 +13,10 @@
 //       to its end in arrival order and by every key, and list label, disk
 //       name, record bytes and record count; a file that could not be read
 //       to its end is named on standard error and the run fails
+//   velmora-admin convert [--dir DIR]
+//       convert the files of DIR (or the working folder) that are in an older
+//       record layout, as the desktop program does at start-up, and finish a
+//       conversion that was cut short
 //   velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]
 //                        [--agent A] [--collector C] [--action D] --pdf FILE
 //       print one report to a PDF file without a window, for scheduled use;
@@ -32,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ConvertCommand.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "maintenance/DemoOffice.h"
@@ -79,7 +84,8 @@ int usage() {
                "       velmora-admin files DIR\n"
                "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
                "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
-               "       velmora-admin report list\n";
+               "       velmora-admin report list\n"
+               "       velmora-admin convert [--dir DIR]\n";
   return 1;
 }
 
@@ -423,6 +429,8 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string_view(argv[1]) == "convert")
+    return vel::admin::convertCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "report") return report(argv[2], std::vector<std::string_view>(argv + 3, argv + argc));

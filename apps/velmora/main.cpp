@@ -11,6 +11,7 @@
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
 #include "forms/Catalog.h"
+#include "maintenance/Conversion.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   // The subsystems' procedures and start-up hooks join here as they are built.
   vel::StartupHooks hooks;
   vel::ProcedureTable procedures;
+  vel::hookConversion(hooks, files, ui, clock);
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);

@@ -13,6 +13,7 @@
 #include "dictionary/Dictionary.h"
 #include "dictionary/OlderLayouts.h"
 #include "errors/EngineStatus.h"
+#include "shell/Startup.h"
 
 namespace vel {
 
@@ -733,6 +734,10 @@ ConversionReport convertOlderFiles(DataFiles& files, Ui& ui, const Clock& clock)
   StoreContext& ctx = files.context();
   Conversion conversion(ctx.folder, *ctx.engine, ui, clock, ctx.owner);
   return conversion.run();
+}
+
+void hookConversion(StartupHooks& hooks, DataFiles& files, Ui& ui, const Clock& clock) {
+  hooks.convertOlderFiles = [&files, &ui, &clock] { convertOlderFiles(files, ui, clock); };
 }
 
 }  // namespace vel

@@ -39,6 +39,8 @@
 
 namespace vel {
 
+struct StartupHooks;
+
 // The files the conversion looks at, in the order it looks at them.
 const std::vector<std::string>& conversionOrder();
 
@@ -113,5 +115,9 @@ class Conversion {
 // The start-up procedure: converts the older files of the data folder of
 // `files`, showing the conversion window only when there is work to do.
 ConversionReport convertOlderFiles(DataFiles& files, Ui& ui, const Clock& clock);
+
+// Makes the conversion the start-up's first step (before the configuration
+// is read). `files`, `ui` and `clock` must outlive the start-up.
+void hookConversion(StartupHooks& hooks, DataFiles& files, Ui& ui, const Clock& clock);
 
 }  // namespace vel
