@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <random>
 #include <set>
@@ -232,6 +234,30 @@ TEST(ConversionInterrupted, KilledAtRandomMomentsTheOfficeEndsWhole) {
   EXPECT_FALSE(r.stopped) << r.failure;
   office.expectWhole(f);
   RecordProperty("killed", killed);
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+// Not a test of its own: writes the old office above into the folder named
+// by VEL_OLD_OFFICE_DIR, with the counts a whole conversion ends with, for
+// the command-line test that kills `velmora-admin convert`
+// (tests/apps/ConvertInterrupted.sh).
+TEST(ConversionInterrupted, OldOfficeForTheCommandLine) {
+  const char* target = std::getenv("VEL_OLD_OFFICE_DIR");
+  if (!target || !*target) GTEST_SKIP() << "only made for the command-line test";
+  OldFolder f;
+  OldOffice office(f);
+  std::filesystem::create_directories(target);
+  for (const auto& name : f.listing())
+    std::filesystem::copy_file(f.path(name), std::filesystem::path(target) / name,
+                               std::filesystem::copy_options::overwrite_existing);
+  std::ofstream expected(std::filesystem::path(target) / "expected.txt");
+  expected << "VelCli " << OldOffice::kClients << "\nVelChd " << office.children
+           << "\nTown 37\nVelAud 900\nVelTra 2500\nVelExt 0\n";
 }
 
 }  // namespace
