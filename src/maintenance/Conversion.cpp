@@ -240,8 +240,36 @@ int Conversion::openAny(const std::string& label, Source& src) {
   return code;
 }
 
+// Whether any file is in an older layout or a conversion was cut short.
+// Only looks: a folder with nothing to do is left exactly as it is.
+bool Conversion::needsWork() {
+  for (const std::string& label : conversionOrder()) {
+    if (exists(newPath(label))) return true;
+    std::unique_ptr<EngineFile> f;
+    if (engine_.open(*findFile(label)->layout, tpsPath(label), OpenMode{}, owner_, f) ==
+        ecode::kInvalidLayout)
+      return true;
+  }
+  return false;
+}
+
 ConversionReport Conversion::run() {
   report_ = {};
+  if (!needsWork()) return report_;
+  // Two stations started together would each take the other's half-built
+  // file for a stale one. The first to get here converts; the other waits
+  // for it and then finds the files converted.
+  const std::string lockPath = path("Convert.Lck");
+  const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT, 0666);
+  struct flock whole{};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;
+  if (lock < 0 || ::fcntl(lock, F_SETLKW, &whole) != 0) {
+    if (lock >= 0) ::close(lock);
+    report_.stopped = true;
+    failed("Convert.Lck", std::string("the conversion could not be reserved: ") + std::strerror(errno));
+    return report_;
+  }
   for (const std::string& label : conversionOrder()) {
     if (!recover(label) || checkFile(label) == Outcome::Failed) {
       report_.stopped = true;
@@ -249,6 +277,7 @@ ConversionReport Conversion::run() {
     }
   }
   window_.reset();
+  ::close(lock);  // frees the lock
   return report_;
 }
 

@@ -24,7 +24,9 @@
 // hard link can be made, and where it cannot, the next start finishes a
 // swap that stopped half-way. A new file that was still being built is
 // thrown away and the conversion done again. Children made from a split
-// client are added only once, however often the split is begun.
+// client are added only once, however often the split is begun. Stations
+// starting together take turns (a lock on Convert.Lck in the data folder),
+// so one never takes another's half-built file for a stale one.
 #pragma once
 
 #include <functional>
@@ -79,6 +81,7 @@ class Conversion {
   struct Source;
   enum class Outcome { Done, NotNeeded, Invalid, Failed };
 
+  bool needsWork();
   Outcome checkFile(const std::string& label);
   Outcome convertFile(const std::string& label);
   Outcome copyFile(const std::string& label, Source& src);

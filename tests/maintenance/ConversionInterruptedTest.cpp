@@ -262,3 +262,31 @@ TEST(ConversionInterrupted, OldOfficeForTheCommandLine) {
 
 }  // namespace
 }  // namespace vel
+
+namespace vel {
+namespace {
+
+// Two stations started on the folder at once both find the old files; one
+// converts while the other waits, and the office ends whole.
+TEST(ConversionInterrupted, TwoStationsStartingTogetherConvertOnce) {
+  OldFolder f;
+  OldOffice office(f);
+  pid_t first = ::fork();
+  if (first == 0) {
+    auto engine = makeSqliteEngine();
+    SilentUi ui;
+    FixedClock clock{test::kConvertDay, 0};
+    Conversion c(f.dir.path(), *engine, ui, clock);
+    c.groupSize = 100;
+    ::_exit(c.run().stopped ? 1 : 0);
+  }
+  int second = convertInChild(f.dir.path(), 100, {});
+  int status = 0;
+  ::waitpid(first, &status, 0);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 100, 0);
+  EXPECT_EQ(second, 0);
+  office.expectWhole(f);
+}
+
+}  // namespace
+}  // namespace vel
