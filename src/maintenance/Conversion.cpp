@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/Dates.h"
+#include "common/Text.h"
 #include "dictionary/Dictionary.h"
 #include "dictionary/OlderLayouts.h"
 #include "errors/EngineStatus.h"
@@ -150,6 +151,100 @@ void rateExtendedChild(rec::VelChd& ch, int age) {
   if (age < 0 || age > 26) return;
   ch.PREMIUM = age <= 13 ? 15 : 20;
   ch.C1_BENEFIT = age < 1 ? 1000 : age <= 5 ? 2000 : age <= 13 ? 5000 : 10000;
+}
+
+// The numbers of the children of client `id` already in VelChd; an engine
+// code other than 0 when they could not be read.
+int childNumbersOnFile(EngineFile& chd, const Text<10>& id, std::vector<std::int64_t>& numbers) {
+  numbers.clear();
+  if (id.blank()) return ecode::kNone;
+  const Layout& l = layoutOf<rec::VelChd>();
+  rec::VelChd have;
+  have.CLIENT_ID = id;
+  int got = chd.get(l.keyIndex("By_Client"), &have);
+  // Keys find a client id whatever the case of its letters; so does the loop.
+  while (got == ecode::kNone && equalsNoCase(have.CLIENT_ID.str(), id.str())) {
+    numbers.push_back(have.NUMBER);
+    got = chd.next(&have);
+  }
+  return got == ecode::kNoRecord || got == ecode::kRecordNotFound ? ecode::kNone : got;
+}
+
+// The extended family of one client, read by client from VelExt in
+// whichever layout it holds (the fields used are in every one of them).
+class ExtendedFamily {
+ public:
+  ExtendedFamily(const Layout& l, EngineFile& file)
+      : l_(l), file_(file), buf_(l), byClient_(l.keyIndex("By_Client")),
+        id_(l.fieldIndex("CLIENT_ID")), surname_(l.fieldIndex("SURNAME")),
+        first_(l.fieldIndex("FIRSTNAME")), idNo_(l.fieldIndex("ID_NUMBER")),
+        dob_(l.fieldIndex("DOB")), gender_(l.fieldIndex("GENDER")) {}
+
+  // Fills `child` from each member of client `id` in turn and calls `take`
+  // (which stops the walk by answering false). An engine code other than 0
+  // when the members could not be read.
+  template <class Take>
+  int each(const Text<10>& id, rec::VelChd& child, std::int32_t today, Take take) {
+    if (id.blank()) return ecode::kNone;
+    void* e = buf_.get();
+    l_.clear(e);
+    text(id_) = id.text();
+    int got = file_.get(byClient_, e);
+    while (got == ecode::kNone && equalsNoCase(rtrim(text(id_)), id.str())) {
+      layoutOf<rec::VelChd>().clear(&child);
+      std::string surname(rtrim(text(surname_)));
+      if (surname.size() > 20) surname.resize(20);
+      child.C1_SURNAME = surname;
+      child.C1_FIRSTNAME = std::string(rtrim(text(first_)));
+      child.C1_ID_NUMBER = std::string(rtrim(text(idNo_)));
+      child.C1_DOB = l_.field(e, dob_).whole();
+      child.GENDER = std::string(rtrim(text(gender_)));
+      if (child.C1_DOB.value != 0) {
+        const int age = ageOn(static_cast<std::int32_t>(child.C1_DOB.value), today);
+        child.C1_AGE = age;
+        rateExtendedChild(child, age);
+      }
+      if (!take()) return ecode::kNone;
+      got = file_.next(e);
+    }
+    return got == ecode::kNoRecord || got == ecode::kRecordNotFound ? ecode::kNone : got;
+  }
+
+ private:
+  std::string& text(int field) { return l_.field(buf_.get(), field).text(); }
+
+  const Layout& l_;
+  EngineFile& file_;
+  RecordBuffer buf_;
+  int byClient_, id_, surname_, first_, idNo_, dob_, gender_;
+};
+
+// The five children held inside a client of the first layout, in order.
+void inlineChildren(const rec::older::VelCliG& o, rec::VelChd (&kids)[5]) {
+  const struct {
+    const Text<20>& surname;
+    const Text<20>& first;
+    const Text<13>& id;
+    const Long& dob;
+    const Real& benefit;
+    const Short& age;
+  } held[] = {
+      {o.C1_SURNAME, o.C1_FIRSTNAME, o.C1_ID_NUMBER, o.C1_DOB, o.C1_BENEFIT, o.C1_AGE},
+      {o.C2_SURNAME, o.C2_FIRSTNAME, o.C2_ID_NUMBER, o.C2_DOB, o.C2_BENEFIT, o.C2_AGE},
+      {o.C3_SURNAME, o.C3_FIRSTNAME, o.C3_ID_NUMBER, o.C3_DOB, o.C3_BENEFIT, o.C3_AGE},
+      {o.C4_SURNAME, o.C4_FIRSTNAME, o.C4_ID_NUMBER, o.C4_DOB, o.C4_BENEFIT, o.C4_AGE},
+      {o.C5_SURNAME, o.C5_FIRSTNAME, o.C5_ID_NUMBER, o.C5_DOB, o.C5_BENEFIT, o.C5_AGE},
+  };
+  for (int k = 0; k < 5; ++k) {
+    rec::VelChd& ch = kids[k];
+    layoutOf<rec::VelChd>().clear(&ch);
+    ch.C1_SURNAME = held[k].surname.text();
+    ch.C1_FIRSTNAME = held[k].first.text();
+    ch.C1_ID_NUMBER = held[k].id.text();
+    ch.C1_DOB = held[k].dob.value;
+    ch.C1_BENEFIT = held[k].benefit.value;
+    ch.C1_AGE = held[k].age.value;
+  }
 }
 
 }  // namespace
@@ -498,29 +593,12 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
 
   const Layout& old = *src.layout;
   const auto pairs = sameNamedFields(old, cur);
-  RecordBuffer in(old), out(cur), child(chdL), found(chdL), place(townL);
+  RecordBuffer in(old), out(cur);
   auto& o = *static_cast<rec::older::VelCliG*>(in.get());
   auto& c = *static_cast<rec::VelCli*>(out.get());
-  auto& ch = *static_cast<rec::VelChd*>(child.get());
-  auto& have = *static_cast<rec::VelChd*>(found.get());
-  const int chdByClient = chdL.keyIndex("By_Client");
-  const int today = clock_.today();
-
-  // Extended family, read by client in whichever layout VelExt holds.
-  std::unique_ptr<RecordBuffer> extRec;
-  int extByClient = -1, extId = -1, extSurname = -1, extFirst = -1, extIdNo = -1, extDob = -1,
-      extGender = -1;
-  if (ext.file) {
-    const Layout& el = *ext.layout;
-    extRec = std::make_unique<RecordBuffer>(el);
-    extByClient = el.keyIndex("By_Client");
-    extId = el.fieldIndex("CLIENT_ID");
-    extSurname = el.fieldIndex("SURNAME");
-    extFirst = el.fieldIndex("FIRSTNAME");
-    extIdNo = el.fieldIndex("ID_NUMBER");
-    extDob = el.fieldIndex("DOB");
-    extGender = el.fieldIndex("GENDER");
-  }
+  const std::int32_t today = clock_.today();
+  std::unique_ptr<ExtendedFamily> family;
+  if (ext.file) family = std::make_unique<ExtendedFamily>(*ext.layout, *ext.file);
 
   std::unique_ptr<Transaction> tx;
   auto begin = [&] {
@@ -529,14 +607,18 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
   if (!begin()) return failed(label, "the new files could not be written: " + lastText());
 
   std::vector<std::int64_t> numbers;  // children of this client already on file
-  auto addChild = [&](std::int64_t number) -> bool {
+  rec::VelChd child;
+  auto addChild = [&](rec::VelChd& ch, std::int64_t number) -> bool {
     if (std::find(numbers.begin(), numbers.end(), number) != numbers.end()) return true;
     ch.CLIENT_ID = c.CLIENT_ID;
     ch.SENT = 0;
     ch.NUMBER = number;
     ch.ACTIVE = "Active";
     ch.DATECHANGE = 0;
-    return chd->add(child.get()) == ecode::kNone;
+    return chd->add(&ch) == ecode::kNone;
+  };
+  auto childFailed = [&] {
+    return failed(label, "a child of " + c.CLIENT_ID.text() + " could not be added: " + lastText());
   };
 
   src.file->setOrder(kPhysicalOrder);
@@ -550,82 +632,27 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     c.COVER = "10000";
     c.ACTIVE = "Active";
 
-    numbers.clear();
-    if (!c.CLIENT_ID.blank()) {
-      chdL.clear(found.get());
-      have.CLIENT_ID = c.CLIENT_ID;
-      int got = chd->get(chdByClient, found.get());
-      while (got == ecode::kNone && have.CLIENT_ID == c.CLIENT_ID) {
-        numbers.push_back(have.NUMBER);
-        got = chd->next(found.get());
-      }
-      if (got != ecode::kNone && got != ecode::kNoRecord && got != ecode::kRecordNotFound)
-        return failed(label, "the children of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
-    }
-
-    const struct {
-      const Text<20>& surname;
-      const Text<20>& first;
-      const Text<13>& id;
-      const Long& dob;
-      const Real& benefit;
-      const Short& age;
-    } inline_[] = {
-        {o.C1_SURNAME, o.C1_FIRSTNAME, o.C1_ID_NUMBER, o.C1_DOB, o.C1_BENEFIT, o.C1_AGE},
-        {o.C2_SURNAME, o.C2_FIRSTNAME, o.C2_ID_NUMBER, o.C2_DOB, o.C2_BENEFIT, o.C2_AGE},
-        {o.C3_SURNAME, o.C3_FIRSTNAME, o.C3_ID_NUMBER, o.C3_DOB, o.C3_BENEFIT, o.C3_AGE},
-        {o.C4_SURNAME, o.C4_FIRSTNAME, o.C4_ID_NUMBER, o.C4_DOB, o.C4_BENEFIT, o.C4_AGE},
-        {o.C5_SURNAME, o.C5_FIRSTNAME, o.C5_ID_NUMBER, o.C5_DOB, o.C5_BENEFIT, o.C5_AGE},
-    };
-    for (int k = 0; k < 5; ++k) {
-      const auto& x = inline_[k];
-      if (x.surname.blank()) continue;
-      chdL.clear(child.get());
-      ch.C1_SURNAME = x.surname.text();
-      ch.C1_FIRSTNAME = x.first.text();
-      ch.C1_ID_NUMBER = x.id.text();
-      ch.C1_DOB = x.dob.value;
-      ch.C1_BENEFIT = x.benefit.value;
-      ch.C1_AGE = x.age.value;
-      if (!addChild(k + 1))
-        return failed(label, "a child of " + c.CLIENT_ID.text() + " could not be added: " + lastText());
-    }
-
-    if (ext.file && !c.CLIENT_ID.blank()) {
-      const Layout& el = *ext.layout;
-      void* e = extRec->get();
-      el.clear(e);
-      el.field(e, extId).text() = c.CLIENT_ID.text();
-      int got = ext.file->get(extByClient, e);
+    if (childNumbersOnFile(*chd, c.CLIENT_ID, numbers))
+      return failed(label, "the children of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
+    rec::VelChd held[5];
+    inlineChildren(o, held);
+    for (int k = 0; k < 5; ++k)
+      if (!held[k].C1_SURNAME.blank() && !addChild(held[k], k + 1)) return childFailed();
+    if (family) {
       std::int64_t number = 6;
-      while (got == ecode::kNone && rtrim(el.field(e, extId).text()) == c.CLIENT_ID.str()) {
-        chdL.clear(child.get());
-        std::string surname(rtrim(el.field(e, extSurname).text()));
-        if (surname.size() > 20) surname.resize(20);
-        ch.C1_SURNAME = surname;
-        ch.C1_FIRSTNAME = std::string(rtrim(el.field(e, extFirst).text()));
-        ch.C1_ID_NUMBER = std::string(rtrim(el.field(e, extIdNo).text()));
-        ch.C1_DOB = el.field(e, extDob).whole();
-        ch.GENDER = std::string(rtrim(el.field(e, extGender).text()));
-        if (ch.C1_DOB.value != 0) {
-          int age = ageOn(static_cast<std::int32_t>(ch.C1_DOB.value), today);
-          ch.C1_AGE = age;
-          rateExtendedChild(ch, age);
-        }
-        if (!addChild(number++))
-          return failed(label, "a child of " + c.CLIENT_ID.text() + " could not be added: " + lastText());
-        got = ext.file->next(e);
-      }
-      if (got != ecode::kNone && got != ecode::kNoRecord && got != ecode::kRecordNotFound)
+      bool added = true;
+      int got = family->each(c.CLIENT_ID, child, today, [&] { return added = addChild(child, number++); });
+      if (!added) return childFailed();
+      if (got)
         return failed(label, "the extended family of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
     }
 
     // The town list keeps one record per town: a town already there is
     // refused by its unique key, which is what is wanted.
     if (!o.H_ADDR3.blank()) {
-      townL.clear(place.get());
-      static_cast<rec::Town*>(place.get())->TOWN = o.H_ADDR3.text();
-      int added = town->add(place.get());
+      rec::Town place;
+      place.TOWN = o.H_ADDR3.text();
+      int added = town->add(&place);
       if (added && added != ecode::kDuplicateKey)
         return failed(label, "the town " + o.H_ADDR3.text() + " could not be added: " + lastText());
     }
@@ -655,13 +682,16 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
   // The extended family are children now. VelExt is put aside before the
   // clients are swapped, so that a run cut short in between finds no
   // extended family to make children of a second time.
+  // It is kept as VelExt.Old, unless that already holds the same records in
+  // their older layout, converted in this run.
   const std::string extTps = tpsPath("VelExt"), extOld = oldPath("VelExt");
+  const bool convertedNow = std::find(report_.converted.begin(), report_.converted.end(),
+                                      "VelExt") != report_.converted.end();
   if (exists(extTps)) {
-    if (!exists(extOld)) {
-      if (::rename(extTps.c_str(), extOld.c_str()) != 0)
-        return failed(label, "VelExt could not be put aside: " + std::string(std::strerror(errno)));
-    } else {
+    if (convertedNow && exists(extOld)) {
       discard(extTps);
+    } else if (::rename(extTps.c_str(), extOld.c_str()) != 0) {
+      return failed(label, "VelExt could not be put aside: " + std::string(std::strerror(errno)));
     }
     syncFolder(folder_);
   }

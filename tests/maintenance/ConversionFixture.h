@@ -130,6 +130,20 @@ struct OldFolder {
     return n;
   }
 
+  // The same, in whichever layout of `label` the file holds.
+  std::int64_t countAny(const std::string& name, const std::string& label) {
+    std::vector<const Layout*> layouts{findFile(label)->layout};
+    for (const Layout* l : olderLayouts(label)) layouts.push_back(l);
+    for (const Layout* l : layouts) {
+      std::unique_ptr<EngineFile> f;
+      if (engine->open(*l, path(name), OpenMode{}, kOwnerPassword, f)) continue;
+      std::int64_t n = 0;
+      f->records(n);
+      return n;
+    }
+    return -1;
+  }
+
   ConversionReport convert(int groupSize = 2000) {
     Conversion c(dir.path(), *engine, ui, clock);
     c.groupSize = groupSize;

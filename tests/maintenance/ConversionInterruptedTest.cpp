@@ -183,7 +183,9 @@ struct OldOffice {
     EXPECT_EQ(static_cast<int>(kids.size()), children);
     EXPECT_EQ(f.read<rec::Town>().size(), 37u);
     EXPECT_FALSE(f.has("VelExt.Tps"));
-    EXPECT_EQ(f.countOld("VelExt.Old", "VelExt", "A"), extended);
+    // The extended family are kept as VelExt.Old: in their first layout, or
+    // converted when a run cut short had converted them already.
+    EXPECT_EQ(f.countAny("VelExt.Old", "VelExt"), extended);
     auto aud = f.read<rec::VelAud>("By_Unique");
     EXPECT_EQ(aud.size(), 900u);
     expectTransactionsOnce(f, 2500);

@@ -470,7 +470,7 @@ TEST(Conversion, FirstClientLayoutIsSplitIntoClientsChildrenAndTowns) {
   cousin.DOB = dateFromYmd(2000, 12, 9);  // 26 today
   elder.SURNAME = "Mokoena";
   elder.DOB = dateFromYmd(1950, 1, 1);
-  other.CLIENT_ID = "0003/Nko";
+  other.CLIENT_ID = "0003/NKO";  // the client id in other letters: still the same client
   other.SURNAME = "Nkosi";
   other.DOB = dateFromYmd(2026, 1, 1);  // under one year
   f.writeOld("VelExt", "A", std::vector<older::VelExtA>{gogo, other, cousin, elder});
