@@ -660,7 +660,7 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     if (dst->add(out.get()))
       return failed(label, "record " + std::to_string(running) + " could not be added: " + lastText());
     advance();
-    if (++inGroup == groupSize) {
+    if (++inGroup == std::min(groupSize, kSharedGroup)) {
       if (tx->commit()) return failed(label, "the new files could not be written: " + lastText());
       tx.reset();
       step(label, ConversionStep::Copying);

@@ -72,8 +72,12 @@ class Conversion {
   // Looks at every file of the order and converts those in an older layout.
   ConversionReport run();
 
-  // Records copied per committed group in the new file.
-  int groupSize = 2000;
+  // Records copied per committed group in the new file. The new file is
+  // nobody else's until it is swapped in, so its groups are large; the
+  // client split, which also adds to the shared VelChd and Town, commits
+  // at most kSharedGroup clients at a time.
+  int groupSize = 20000;
+  static constexpr int kSharedGroup = 2000;
   // Called at each step of each conversion (tests cut the run short here).
   std::function<void(std::string_view label, ConversionStep)> afterStep;
 
