@@ -741,8 +741,18 @@ bool Conversion::recover(const std::string& label) {
     return true;
   }
   if (!haveTps && !haveOld) {
-    // Only the new file is left: never thrown away, since it may be the
-    // only copy of the records.
+    // Only the new file is left (the .Old removed by hand): it may be the
+    // only copy of the records, so it is put in place when it can be read,
+    // rather than leave the name free for an empty file.
+    std::unique_ptr<EngineFile> nf;
+    if (engine_.open(*findFile(label)->layout, n, OpenMode{}, owner_, nf) == ecode::kNone) {
+      nf.reset();
+      if (::rename(n.c_str(), tps.c_str()) == 0) {
+        syncFolder(folder_);
+        report_.finished.push_back(label);
+        return true;
+      }
+    }
     failed(label, n + " is there without " + tps + " or " + old + "; it has been left as it is");
     return false;
   }

@@ -134,6 +134,20 @@ TEST(ConversionInterrupted, AnIncompleteNewFileIsThrownAwayAndTheConversionRedon
   expectTransactionsOnce(f, 300);
 }
 
+// The old records removed by hand after a run was cut short: the new file is
+// all that is left of them, and it is put in place, never thrown away.
+TEST(ConversionInterrupted, ANewFileLeftAloneIsPutInPlace) {
+  OldFolder f;
+  writeTransactions(f, 300);
+  ASSERT_EQ(convertInChild(f.dir.path(), 100,
+                           [](std::string_view, ConversionStep s) { return s == ConversionStep::Copied; }),
+            kCutExit);
+  std::filesystem::remove(f.path("VelTra.Tps"));
+  ConversionReport r = f.convert();
+  EXPECT_EQ(r.finished, std::vector<std::string>{"VelTra"});
+  EXPECT_EQ(f.read<rec::VelTra>().size(), 300u);
+}
+
 // An office in the first client layout: clients with children inside,
 // extended family apart, and a ledger in older layouts.
 struct OldOffice {
