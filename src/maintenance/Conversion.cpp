@@ -636,7 +636,9 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
       return failed(label, "the children of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
     rec::VelChd held[5];
     inlineChildren(o, held);
-    for (int k = 0; k < 5; ++k)
+    // A client without an id has no way to its children; theirs stay in
+    // VelCli.Old rather than be added anew each time a split is begun.
+    for (int k = 0; k < 5 && !c.CLIENT_ID.blank(); ++k)
       if (!held[k].C1_SURNAME.blank() && !addChild(held[k], k + 1)) return childFailed();
     if (family) {
       std::int64_t number = 6;
