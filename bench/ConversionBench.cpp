@@ -128,7 +128,8 @@ void BM_ConvertVelCliK_BareSqlite(benchmark::State& state) {
   const vel::Layout& k = *vel::olderLayout("VelCli", "K");
   std::string cols;
   for (const auto& f : k.fields())
-    if (cur.fieldIndex(f.name) >= 0) cols += std::string(cols.empty() ? "" : ",") + "\"" + f.name + "\"";
+    if (cur.fieldIndex(f.name) >= 0)
+      cols += std::string(cols.empty() ? "" : ",") + "\"" + f.name + "\"";
   for (auto _ : state) {
     state.PauseTiming();
     fs::path dir = freshCopy();
@@ -151,7 +152,15 @@ int repetitions() {
   return r && *r ? std::atoi(r) : 3;
 }
 
-BENCHMARK(BM_ConvertVelCliK_Conversion)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(repetitions());
-BENCHMARK(BM_ConvertVelCliK_BareSqlite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(repetitions());
+BENCHMARK(BM_ConvertVelCliK_Conversion)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(repetitions());
+BENCHMARK(BM_ConvertVelCliK_BareSqlite)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(repetitions());
 
 }  // namespace

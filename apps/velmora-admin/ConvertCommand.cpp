@@ -72,8 +72,10 @@ std::string list(const std::vector<std::string>& labels) {
 int convertCommand(const std::vector<std::string_view>& args) {
   std::string dir = ".";
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--dir" && i + 1 < args.size()) dir = args[++i];
-    else return usage();
+    if (args[i] == "--dir" && i + 1 < args.size())
+      dir = args[++i];
+    else
+      return usage();
   }
   if (!std::filesystem::is_directory(dir)) {
     std::cerr << "velmora-admin: there is no data folder " << dir << "\n";

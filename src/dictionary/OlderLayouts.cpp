@@ -51,11 +51,12 @@ const std::map<std::string, std::vector<const Layout*>, std::less<>>& table() {
                       {{"KeyCode", {"CODE"}, kUniqueX}, {"KeySurname", {"SURNAME"}}})}},
       {"BDetal", {older<BDetalA>("BDetal", "BDET", "A", {})}},
       {"VelAud",
-       {older<VelAudA>("VelAud", "AUD", "A",
-                       {{"By_ClientID", {"CLIENT_ID"}, kExcludeEmpty},
-                        {"By_Date", {"DATE"}, kExcludeEmpty}})}},
+       {older<VelAudA>(
+           "VelAud", "AUD", "A",
+           {{"By_ClientID", {"CLIENT_ID"}, kExcludeEmpty}, {"By_Date", {"DATE"}, kExcludeEmpty}})}},
       // The ageing file once allowed several records per client.
-      {"VelAge", {older<VelAgeA>("VelAge", "AGE", "A", {{"By_Client", {"CLIENT_ID"}, kExcludeEmpty}})}},
+      {"VelAge",
+       {older<VelAgeA>("VelAge", "AGE", "A", {{"By_Client", {"CLIENT_ID"}, kExcludeEmpty}})}},
       {"VelExt",
        {older<VelExtA>("VelExt", "EXT", "A",
                        {{"By_IDNo", {"ID_NUMBER"}}, {"By_Client", {"CLIENT_ID"}, kExcludeEmpty}}),

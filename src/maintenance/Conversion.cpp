@@ -175,10 +175,16 @@ int childNumbersOnFile(EngineFile& chd, const Text<10>& id, std::vector<std::int
 class ExtendedFamily {
  public:
   ExtendedFamily(const Layout& l, EngineFile& file)
-      : l_(l), file_(file), buf_(l), byClient_(l.keyIndex("By_Client")),
-        id_(l.fieldIndex("CLIENT_ID")), surname_(l.fieldIndex("SURNAME")),
-        first_(l.fieldIndex("FIRSTNAME")), idNo_(l.fieldIndex("ID_NUMBER")),
-        dob_(l.fieldIndex("DOB")), gender_(l.fieldIndex("GENDER")) {}
+      : l_(l),
+        file_(file),
+        buf_(l),
+        byClient_(l.keyIndex("By_Client")),
+        id_(l.fieldIndex("CLIENT_ID")),
+        surname_(l.fieldIndex("SURNAME")),
+        first_(l.fieldIndex("FIRSTNAME")),
+        idNo_(l.fieldIndex("ID_NUMBER")),
+        dob_(l.fieldIndex("DOB")),
+        gender_(l.fieldIndex("GENDER")) {}
 
   // Fills `child` from each member of client `id` in turn and calls `take`
   // (which stops the walk by answering false). An engine code other than 0
@@ -264,7 +270,11 @@ struct Conversion::Source {
 
 Conversion::Conversion(std::string folder, Engine& engine, Ui& ui, const Clock& clock,
                        std::string owner)
-    : folder_(std::move(folder)), engine_(engine), ui_(ui), clock_(clock), owner_(std::move(owner)) {}
+    : folder_(std::move(folder)),
+      engine_(engine),
+      ui_(ui),
+      clock_(clock),
+      owner_(std::move(owner)) {}
 
 std::string Conversion::path(std::string_view diskName) const {
   return folder_.empty() ? std::string(diskName) : folder_ + "/" + std::string(diskName);
@@ -356,13 +366,14 @@ ConversionReport Conversion::run() {
   // for it and then finds the files converted.
   const std::string lockPath = path("Convert.Lck");
   const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT, 0666);
-  struct flock whole{};
+  struct flock whole {};
   whole.l_type = F_WRLCK;
   whole.l_whence = SEEK_SET;
   if (lock < 0 || ::fcntl(lock, F_SETLKW, &whole) != 0) {
     if (lock >= 0) ::close(lock);
     report_.stopped = true;
-    failed("Convert.Lck", std::string("the conversion could not be reserved: ") + std::strerror(errno));
+    failed("Convert.Lck",
+           std::string("the conversion could not be reserved: ") + std::strerror(errno));
     return report_;
   }
   for (const std::string& label : conversionOrder()) {
@@ -419,7 +430,8 @@ Conversion::Outcome Conversion::copyFile(const std::string& label, Source& src) 
     return failed(label, "the new file " + n + " could not be made: " + lastText());
 
   std::int64_t count = 0;
-  if (src.file->records(count)) return failed(label, "the records could not be counted: " + lastText());
+  if (src.file->records(count))
+    return failed(label, "the records could not be counted: " + lastText());
   step_ = count > 0 ? 100.0 / static_cast<double>(count) : 0;
 
   Commission comm;
@@ -451,7 +463,8 @@ Conversion::Outcome Conversion::copyFile(const std::string& label, Source& src) 
     copyFields(pairs, old, in.get(), cur, out.get());
     applyDefaults(label, old.variant(), out.get(), running, comm);
     if (dst->add(out.get()))
-      return failed(label, "record " + std::to_string(running) + " could not be added: " + lastText());
+      return failed(label,
+                    "record " + std::to_string(running) + " could not be added: " + lastText());
     advance();
     if (++inGroup == groupSize) {
       if (tx->commit()) return failed(label, "the new file could not be written: " + lastText());
@@ -463,7 +476,8 @@ Conversion::Outcome Conversion::copyFile(const std::string& label, Source& src) 
     }
   }
   if (rc != ecode::kNoRecord)
-    return failed(label, "record " + std::to_string(running + 1) + " could not be read: " + lastText());
+    return failed(label,
+                  "record " + std::to_string(running + 1) + " could not be read: " + lastText());
   if (tx->commit()) return failed(label, "the new file could not be written: " + lastText());
   tx.reset();
   dst.reset();
@@ -504,7 +518,8 @@ Conversion::Outcome Conversion::rebuildAgeing() {
     const Layout& cl = *cli.layout;
     const int id = cl.fieldIndex("CLIENT_ID"), premium = cl.fieldIndex("PREMIUM");
     std::int64_t count = 0;
-    if (cli.file->records(count)) return failed(label, "the clients could not be counted: " + lastText());
+    if (cli.file->records(count))
+      return failed(label, "the clients could not be counted: " + lastText());
     step_ = count > 0 ? 100.0 / static_cast<double>(count) : 0;
     cli.file->setReadFields({id, premium});
     cli.file->setOrder(cl.keyIndex("By_Client"));
@@ -520,7 +535,8 @@ Conversion::Outcome Conversion::rebuildAgeing() {
       age.TOTAL = age.CURRENT = cl.field(in.get(), premium).real();
       age.BRANCH_ID = branch;
       if (dst->add(out.get()))
-        return failed(label, "the ageing of " + age.CLIENT_ID.text() + " could not be added: " + lastText());
+        return failed(
+            label, "the ageing of " + age.CLIENT_ID.text() + " could not be added: " + lastText());
       advance();
       if (++inGroup == groupSize) {
         if (tx->commit()) return failed(label, "the new file could not be written: " + lastText());
@@ -531,7 +547,8 @@ Conversion::Outcome Conversion::rebuildAgeing() {
         inGroup = 0;
       }
     }
-    if (rc != ecode::kNoRecord) return failed(label, "the clients could not be read: " + lastText());
+    if (rc != ecode::kNoRecord)
+      return failed(label, "the clients could not be read: " + lastText());
     if (tx->commit()) return failed(label, "the new file could not be written: " + lastText());
   }
   dst.reset();
@@ -558,7 +575,8 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     if (code == ecode::kInvalidLayout) {
       src.file.reset();
       Outcome o = convertFile("VelChd");
-      if (o != Outcome::Done) return o == Outcome::Failed ? o : failed(label, "VelChd could not be converted first");
+      if (o != Outcome::Done)
+        return o == Outcome::Failed ? o : failed(label, "VelChd could not be converted first");
       showFile(label);
       if (openAny(label, src) || src.layout->variant() != "G")
         return failed(label, "the clients could not be opened again: " + lastText());
@@ -574,7 +592,8 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
   const std::string chdPath = tpsPath("VelChd"), townPath = tpsPath("Town");
   if (engine_.create(chdL, chdPath, owner_) || engine_.open(chdL, chdPath, OpenMode{}, owner_, chd))
     return failed(label, "the children's file could not be opened: " + lastText());
-  if (engine_.create(townL, townPath, owner_) || engine_.open(townL, townPath, OpenMode{}, owner_, town))
+  if (engine_.create(townL, townPath, owner_) ||
+      engine_.open(townL, townPath, OpenMode{}, owner_, town))
     return failed(label, "the towns file could not be opened: " + lastText());
 
   Source ext;
@@ -588,7 +607,8 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     return failed(label, "the new file " + n + " could not be made: " + lastText());
 
   std::int64_t count = 0;
-  if (src.file->records(count)) return failed(label, "the records could not be counted: " + lastText());
+  if (src.file->records(count))
+    return failed(label, "the records could not be counted: " + lastText());
   step_ = count > 0 ? 100.0 / static_cast<double>(count) : 0;
 
   const Layout& old = *src.layout;
@@ -633,7 +653,8 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     c.ACTIVE = "Active";
 
     if (childNumbersOnFile(*chd, c.CLIENT_ID, numbers))
-      return failed(label, "the children of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
+      return failed(label,
+                    "the children of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
     rec::VelChd held[5];
     inlineChildren(o, held);
     // A client without an id has no way to its children; theirs stay in
@@ -643,10 +664,12 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     if (family) {
       std::int64_t number = 6;
       bool added = true;
-      int got = family->each(c.CLIENT_ID, child, today, [&] { return added = addChild(child, number++); });
+      int got = family->each(c.CLIENT_ID, child, today,
+                             [&] { return added = addChild(child, number++); });
       if (!added) return childFailed();
       if (got)
-        return failed(label, "the extended family of " + c.CLIENT_ID.text() + " could not be read: " + lastText());
+        return failed(label, "the extended family of " + c.CLIENT_ID.text() +
+                                 " could not be read: " + lastText());
     }
 
     // The town list keeps one record per town: a town already there is
@@ -660,7 +683,8 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     }
 
     if (dst->add(out.get()))
-      return failed(label, "record " + std::to_string(running) + " could not be added: " + lastText());
+      return failed(label,
+                    "record " + std::to_string(running) + " could not be added: " + lastText());
     advance();
     if (++inGroup == std::min(groupSize, kSharedGroup)) {
       if (tx->commit()) return failed(label, "the new files could not be written: " + lastText());
@@ -671,7 +695,8 @@ Conversion::Outcome Conversion::splitClients(Source& src) {
     }
   }
   if (rc != ecode::kNoRecord)
-    return failed(label, "record " + std::to_string(running + 1) + " could not be read: " + lastText());
+    return failed(label,
+                  "record " + std::to_string(running + 1) + " could not be read: " + lastText());
   if (tx->commit()) return failed(label, "the new files could not be written: " + lastText());
   tx.reset();
   dst.reset();

@@ -21,13 +21,13 @@ struct OlderRow {
 
 // In the order they are tried.
 const OlderRow kOlder[] = {
-    {"Agent", "A", 90, 6},        {"BDetal", "A", 420, 17},    {"VelAud", "A", 126, 9},
-    {"VelAge", "A", 71, 10},      {"VelExt", "A", 251, 25},    {"VelExt", "B", 163, 16},
-    {"VelExt", "C", 176, 17},     {"VelCli", "G", 11639, 106}, {"VelCli", "H", 11454, 75},
-    {"VelCli", "I", 11468, 77},   {"VelCli", "J", 11484, 79},  {"VelCli", "K", 11501, 82},
-    {"VelChd", "A", 114, 13},     {"VelChd", "B", 128, 15},    {"VelInv", "A", 44, 7},
-    {"VelInv", "B", 68, 10},      {"VelPay", "A", 137, 15},    {"VelPay", "B", 150, 17},
-    {"VelPay", "C", 171, 20},     {"VelTra", "A", 155, 17},    {"VelTra", "B", 179, 20},
+    {"Agent", "A", 90, 6},      {"BDetal", "A", 420, 17},    {"VelAud", "A", 126, 9},
+    {"VelAge", "A", 71, 10},    {"VelExt", "A", 251, 25},    {"VelExt", "B", 163, 16},
+    {"VelExt", "C", 176, 17},   {"VelCli", "G", 11639, 106}, {"VelCli", "H", 11454, 75},
+    {"VelCli", "I", 11468, 77}, {"VelCli", "J", 11484, 79},  {"VelCli", "K", 11501, 82},
+    {"VelChd", "A", 114, 13},   {"VelChd", "B", 128, 15},    {"VelInv", "A", 44, 7},
+    {"VelInv", "B", 68, 10},    {"VelPay", "A", 137, 15},    {"VelPay", "B", 150, 17},
+    {"VelPay", "C", 171, 20},   {"VelTra", "A", 155, 17},    {"VelTra", "B", 179, 20},
     {"Users", "A", 142, 47},
 };
 

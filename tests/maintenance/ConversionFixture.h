@@ -110,8 +110,8 @@ struct OldFolder {
     const Layout& l = layoutOf<Rec>();
     std::vector<Rec> out;
     std::unique_ptr<EngineFile> f;
-    int code = engine->open(l, path(name.empty() ? disk(l.label()) : name), OpenMode{},
-                            kOwnerPassword, f);
+    int code =
+        engine->open(l, path(name.empty() ? disk(l.label()) : name), OpenMode{}, kOwnerPassword, f);
     EXPECT_EQ(code, 0) << l.label() << " does not open with its current layout";
     if (code) return out;
     f->setOrder(key ? l.keyIndex(key) : kPhysicalOrder);

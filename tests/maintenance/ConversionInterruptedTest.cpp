@@ -139,8 +139,9 @@ TEST(ConversionInterrupted, AnIncompleteNewFileIsThrownAwayAndTheConversionRedon
 TEST(ConversionInterrupted, ANewFileLeftAloneIsPutInPlace) {
   OldFolder f;
   writeTransactions(f, 300);
-  ASSERT_EQ(convertInChild(f.dir.path(), 100,
-                           [](std::string_view, ConversionStep s) { return s == ConversionStep::Copied; }),
+  ASSERT_EQ(convertInChild(
+                f.dir.path(), 100,
+                [](std::string_view, ConversionStep s) { return s == ConversionStep::Copied; }),
             kCutExit);
   std::filesystem::remove(f.path("VelTra.Tps"));
   ConversionReport r = f.convert();
@@ -188,7 +189,8 @@ struct OldOffice {
   void expectWhole(OldFolder& f) const {
     auto cli = f.read<rec::VelCli>();
     std::set<std::string> ids;
-    for (const auto& c : cli) EXPECT_TRUE(ids.insert(c.CLIENT_ID.text()).second) << c.CLIENT_ID.text();
+    for (const auto& c : cli)
+      EXPECT_TRUE(ids.insert(c.CLIENT_ID.text()).second) << c.CLIENT_ID.text();
     EXPECT_EQ(static_cast<int>(cli.size()), kClients);
     std::set<std::pair<std::string, std::int64_t>> kids;
     for (const auto& k : f.read<rec::VelChd>())
@@ -220,7 +222,8 @@ TEST(ConversionInterrupted, TheClientSplitCutShortAtEachStepMakesEachChildOnce) 
     int seen = 0;
     ASSERT_EQ(convertInChild(f.dir.path(), 250,
                              [&](std::string_view label, ConversionStep s) {
-                               return label == "VelCli" && s == at && ++seen == 2 - (at != ConversionStep::Copying);
+                               return label == "VelCli" && s == at &&
+                                      ++seen == 2 - (at != ConversionStep::Copying);
                              }),
               kCutExit);
     ConversionReport r = f.convert();
@@ -243,8 +246,10 @@ TEST(ConversionInterrupted, KilledAtRandomMomentsTheOfficeEndsWhole) {
       std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
       ::kill(pid, SIGKILL);
     });
-    if (code == 100 + SIGKILL) ++killed;
-    else ASSERT_EQ(code, 0) << "the conversion failed on its own";
+    if (code == 100 + SIGKILL)
+      ++killed;
+    else
+      ASSERT_EQ(code, 0) << "the conversion failed on its own";
   }
   ConversionReport r = f.convert();
   EXPECT_FALSE(r.stopped) << r.failure;

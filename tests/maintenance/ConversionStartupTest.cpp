@@ -24,8 +24,9 @@ TEST_F(ConversionStartup, OlderFilesAreConvertedBeforeTheSettingsAreRead) {
     u.STATUS = "Clerk";
     const Layout& bl = *olderLayout("BDetal", "A");
     const Layout& ul = *olderLayout("Users", "A");
-    for (auto [l, name, rec] : {std::tuple<const Layout*, const char*, void*>{&bl, "BDetal.Tps", &b},
-                                std::tuple<const Layout*, const char*, void*>{&ul, "Users.Tps", &u}}) {
+    for (auto [l, name, rec] :
+         {std::tuple<const Layout*, const char*, void*>{&bl, "BDetal.Tps", &b},
+          std::tuple<const Layout*, const char*, void*>{&ul, "Users.Tps", &u}}) {
       ASSERT_EQ(engine->create(*l, dir.file(name), kOwnerPassword), 0);
       std::unique_ptr<EngineFile> f;
       ASSERT_EQ(engine->open(*l, dir.file(name), OpenMode{}, kOwnerPassword, f), 0);

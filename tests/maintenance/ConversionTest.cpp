@@ -339,8 +339,8 @@ TEST(Conversion, ChildrenInvoicesPaymentsTransactionsAndUsersOfEachOlderLayout) 
   ConversionReport r = f.convert();
   EXPECT_EQ(r.converted,
             (std::vector<std::string>{"VelChd", "VelInv", "VelPay", "VelTra", "Users"}));
-  EXPECT_EQ(f.ui.log.texts(), (std::vector<std::string>{"VelChd File", "VelInv File",
-                                                        "VelPay File", "VelTra File", "Users File"}));
+  EXPECT_EQ(f.ui.log.texts(), (std::vector<std::string>{"VelChd File", "VelInv File", "VelPay File",
+                                                        "VelTra File", "Users File"}));
 
   auto c = f.read<rec::VelChd>();
   ASSERT_EQ(c.size(), 1u);
