@@ -13,6 +13,10 @@
 //       to its end in arrival order and by every key, and list label, disk
 //       name, record bytes and record count; a file that could not be read
 //       to its end is named on standard error and the run fails
+//   velmora-admin convert [--dir DIR]
+//       convert the files of DIR (or the working folder) that are in an older
+//       record layout, as the desktop program does at start-up, and finish a
+//       conversion that was cut short
 //   velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]
 //                        [--agent A] [--collector C] [--action D] --pdf FILE
 //       print one report to a PDF file without a window, for scheduled use;
@@ -38,6 +42,7 @@
 #include <vector>
 
 #include "ExportCommand.h"
+#include "ConvertCommand.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "maintenance/DemoOffice.h"
@@ -89,7 +94,8 @@ int usage() {
                "       velmora-admin report list\n"
                "       velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]\n"
                "       velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]\n"
-               "       velmora-admin sms-outbox [--dir DIR] [--retry]\n";
+               "       velmora-admin sms-outbox [--dir DIR] [--retry]\n"
+               "       velmora-admin convert [--dir DIR]\n";
   return 1;
 }
 
@@ -438,6 +444,8 @@ int main(int argc, char** argv) {
     return vel::admin::smsCommand({argv + 2, argv + argc});
   if (argc >= 2 && std::string_view(argv[1]) == "sms-outbox")
     return vel::admin::smsOutboxCommand({argv + 2, argv + argc});
+  if (argc >= 2 && std::string_view(argv[1]) == "convert")
+    return vel::admin::convertCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "export")

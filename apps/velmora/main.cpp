@@ -12,6 +12,7 @@
 #include "recordstore/DataFiles.h"
 #include "forms/Catalog.h"
 #include "maintenance/qt/ExportProcedures.h"
+#include "maintenance/Conversion.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   // The SMS runs go on a thread beside the frame.
   vel::sms::SmsWorker sms(files, ui, clock);
   vel::sms::installMessageHooks(sms, hooks);
+  vel::hookConversion(hooks, files, ui, clock);
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);

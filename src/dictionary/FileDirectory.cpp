@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "dictionary/Dictionary.h"
+#include "dictionary/OlderLayouts.h"
 
 namespace vel {
 
@@ -50,7 +51,7 @@ std::vector<KeySpec> personKeys() {
 template <class Rec>
 FileDecl declare(int recordBytes) {
   const Layout& l = layoutOf<Rec>();
-  return FileDecl{l.label(), recordBytes, &l, {}};
+  return FileDecl{l.label(), recordBytes, &l, olderLayouts(l.label())};
 }
 
 // A relation linking one field of the parent to the same-named field of the
