@@ -342,9 +342,13 @@ TEST_F(PolicyHolderJourney, FamilyPolicySignedUpFoundChangedSetActiveAndPrinted)
   EXPECT_DOUBLE_EQ(familyA - familyB, entries[1].DEBIT);
   EXPECT_EQ("Invoice", entries[1].TYPE.text());
   for (const rec::VelAge& a : readAll<rec::VelAge>(files))
-    if (a.CLIENT_ID == "0021/NKO") EXPECT_DOUBLE_EQ(familyB, a.TOTAL);
+    if (a.CLIENT_ID == "0021/NKO") {
+      EXPECT_DOUBLE_EQ(familyB, a.TOTAL);
+    }
   for (const rec::VelInv& i : readAll<rec::VelInv>(files))
-    if (i.CLIENT_ID == "0021/NKO") EXPECT_DOUBLE_EQ(familyB, i.DEBIT);
+    if (i.CLIENT_ID == "0021/NKO") {
+      EXPECT_DOUBLE_EQ(familyB, i.DEBIT);
+    }
 
   // The trail: the plan and the premium, before and after.
   std::map<std::string, std::pair<std::string, std::string>> trail;
