@@ -1,0 +1,96 @@
+// The payment form's own rules over the payment posting.
+#include "PaymentFixture.h"
+#include "billing/PaymentForm.h"
+#include "common/Money.h"
+#include "ledger/MessageHooks.h"
+#include "members/ClientBrowse.h"
+
+namespace vel::test {
+namespace {
+
+class PaymentFormTest : public PaymentFixture {
+ protected:
+  void SetUp() override {
+    add<rec::CommStr>([](rec::CommStr& c) {
+      c.AGENT = 12.5;
+      c.COLL = 7.5;
+    });
+    client("0042/NGU", 100);
+    ageingOf("0042/NGU", 100, 100);
+    state.curClientId = "0042/NGU";
+    state.colCode = "C1";
+    state.ageCode = "A1";
+  }
+  FixedClock clock{today, at.time};
+  ClientBrowseState state;
+};
+
+TEST_F(PaymentFormTest, ZeroAtCentsIsRefusedAndNothingIsWritten) {
+  PaymentForm f(files, ui, clock, "Administrator", Request::Insert, state);
+  ASSERT_TRUE(f.open());
+  f.payment().CREDIT = 0.004;
+  ui.expect("Payment Error", kOk, "Payment cannot be ZERO");
+  EXPECT_EQ(PaymentForm::Step::FocusAmount, f.ok());
+  EXPECT_TRUE(all<rec::VelPay>().empty());
+  EXPECT_EQ(Response::Cancelled, f.response());
+}
+
+// Every control lands in its field: "Direct Deposit" cut to the field,
+// "Self" as SEL, the double-payment tick kept; the hook hears of it once.
+TEST_F(PaymentFormTest, ControlsAreStoredAndTheHookHearsOfThePayment) {
+  std::vector<std::string> heard;
+  ledger::messageHooks().afterPayment = [&](DataFiles&, std::string_view ledger,
+                                           const std::string& id, double amount) {
+    heard.push_back(std::string(ledger) + " " + id + " " + std::to_string(toCents(amount)));
+  };
+  state.firstPayment = true;
+  PaymentForm f(files, ui, clock, "Administrator", Request::Insert, state);
+  ASSERT_TRUE(f.open());
+  EXPECT_EQ(f.payment().SOURCE, "Cash");
+  EXPECT_DOUBLE_EQ(7.5, f.payment().COL_COMM);
+  f.setSource("Direct Deposit");
+  EXPECT_EQ("Direct Deposit", f.sourceChoice());
+  f.setAccount("Bank");
+  f.whoPaidSelf = true;
+  f.setDoublePayment(true);
+  f.payment().CREDIT = 200;
+  EXPECT_EQ(PaymentForm::Step::Close, f.ok());
+  ledger::messageHooks().afterPayment = nullptr;
+
+  auto p = all<rec::VelPay>();
+  ASSERT_EQ(1u, p.size());
+  EXPECT_EQ(p[0].SOURCE, "Direct Depo");
+  EXPECT_EQ(p[0].ACCOUNT, "Bank");
+  EXPECT_EQ(p[0].STATUS, "SEL");
+  EXPECT_EQ(1, p[0].DBLPAY);
+  EXPECT_EQ(p[0].COL_CODE, "C1");
+  EXPECT_DOUBLE_EQ(0, p[0].COL_COMM) << "first payment: the agent's commission only";
+  EXPECT_DOUBLE_EQ(-100, ageOf("0042/NGU").TOTAL);
+  EXPECT_EQ((std::vector<std::string>{"Velmora 0042/NGU 20000"}), heard);
+  EXPECT_EQ(Response::Completed, f.response());
+}
+
+// Changing the amount on the form posts a correction, not a second payment.
+TEST_F(PaymentFormTest, ChangingAPaymentCorrectsIt) {
+  {
+    PaymentForm f(files, ui, clock, "Administrator", Request::Insert, state);
+    ASSERT_TRUE(f.open());
+    f.payment().CREDIT = 100;
+    ASSERT_EQ(PaymentForm::Step::Close, f.ok());
+  }
+  FileManager& pf = files.fm<rec::VelPay>();
+  FileUse use(pf);
+  pf.SetOrder(kPhysicalOrder);
+  ASSERT_EQ(kDone, pf.TryReadNext());
+  clock.set(today + 1, at.time);
+  PaymentForm f(files, ui, clock, "Administrator", Request::Change, state);
+  ASSERT_TRUE(f.open());
+  f.payment().CREDIT = 80;
+  EXPECT_EQ(PaymentForm::Step::Close, f.ok());
+  EXPECT_EQ(1u, all<rec::VelPay>().size());
+  EXPECT_EQ(3u, all<rec::VelTra>().size());
+  EXPECT_DOUBLE_EQ(20, ageOf("0042/NGU").TOTAL);
+}
+
+}  // namespace
+}  // namespace vel::test
