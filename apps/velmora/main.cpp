@@ -11,6 +11,7 @@
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
 #include "forms/Catalog.h"
+#include "billing/qt/PaymentProcedures.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   vel::qt::registerSetupProcedures(procedures, files, ui, catalog, &frame);
   vel::qt::registerReportProcedures(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerClientBrowse(procedures, files, ui, catalog, clock, &frame);
+  vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:
