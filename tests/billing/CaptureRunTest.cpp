@@ -3,7 +3,7 @@
 #include <deque>
 #include <functional>
 
-#include "PaymentFixture.h"
+#include "PaymentsFixture.h"
 #include "billing/CaptureRun.h"
 #include "billing/Cashbox.h"
 #include "reports/ReportFrame.h"
@@ -53,7 +53,7 @@ std::function<void(ReceiptForm&)> capture(std::string id, double amount) {
   };
 }
 
-class CaptureRunTest : public PaymentFixture {
+class CaptureRunTest : public PaymentsFixture {
  protected:
   void SetUp() override {
     add<rec::CommStr>([](rec::CommStr& c) {

@@ -2,7 +2,7 @@
 // no ageing update is lost and every ageing record stays whole.
 #include <map>
 
-#include "PaymentFixture.h"
+#include "PaymentsFixture.h"
 #include "billing/CaptureRun.h"
 #include "common/Money.h"
 #include "ledger/Ageing.h"
@@ -19,7 +19,7 @@ std::string idOf(int n) {
   return std::string(4 - s.size(), '0') + s + "/STN";
 }
 
-using CaptureStationsTest = PaymentFixture;
+using CaptureStationsTest = PaymentsFixture;
 
 TEST_F(CaptureStationsTest, TwoStationsPayingTheSameClientsLoseNoAgeingUpdate) {
   for (int n = 1; n <= kClients; ++n) {

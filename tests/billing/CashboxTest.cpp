@@ -1,11 +1,11 @@
 // The cash count set against the run's receipts, in exact cents.
-#include "PaymentFixture.h"
+#include "PaymentsFixture.h"
 #include "billing/Cashbox.h"
 
 namespace vel::test {
 namespace {
 
-class CashboxTest : public PaymentFixture {
+class CashboxTest : public PaymentsFixture {
  protected:
   FixedClock clock{today, at.time};
   // One R100, one R50, two R20, one R5 and, when asked, one C50.

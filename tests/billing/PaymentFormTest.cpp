@@ -1,5 +1,5 @@
 // The payment form's own rules over the payment posting.
-#include "PaymentFixture.h"
+#include "PaymentsFixture.h"
 #include "billing/PaymentForm.h"
 #include "common/Money.h"
 #include "ledger/MessageHooks.h"
@@ -8,7 +8,7 @@
 namespace vel::test {
 namespace {
 
-class PaymentFormTest : public PaymentFixture {
+class PaymentFormTest : public PaymentsFixture {
  protected:
   void SetUp() override {
     add<rec::CommStr>([](rec::CommStr& c) {

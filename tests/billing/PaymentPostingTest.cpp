@@ -1,5 +1,5 @@
 // Posting a payment, and correcting or removing one, each as one unit.
-#include "PaymentFixture.h"
+#include "PaymentsFixture.h"
 
 namespace vel::test {
 namespace {
@@ -8,7 +8,7 @@ using ledger::BurialCover;
 using ledger::FirstPayment;
 using ledger::PostResult;
 
-using PaymentPostingTest = PaymentFixture;
+using PaymentPostingTest = PaymentsFixture;
 
 // With invoices from the invoice run (no split) one payment of any amount
 // marks every open invoice; an invoice with a split is marked alone.

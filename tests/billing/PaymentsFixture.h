@@ -7,7 +7,7 @@
 
 namespace vel::test {
 
-class PaymentFixture : public LedgerFixture {
+class PaymentsFixture : public LedgerFixture {
  protected:
   void client(const std::string& id, double premium, int day5 = 0, int day10 = 0) {
     add<rec::VelCli>([&](rec::VelCli& c) {
