@@ -1,5 +1,7 @@
 #include "billing/CaptureRun.h"
 
+#include <memory>
+
 #include "billing/Cashbox.h"
 #include "common/Money.h"
 #include "common/Text.h"
@@ -191,7 +193,8 @@ CaptureSummary runCapture(DataFiles& files, Ui& ui, const Clock& clock, CaptureW
   session.end = range->second;
   // The run's files stay open while it runs.
   FileUse cash(files.fm<rec::Cashbox>());
-  FileUse received(files.fm<rec::ReceiveR>());
+  std::vector<std::unique_ptr<FileUse>> open;
+  for (const char* label : kCaptureFiles) open.push_back(std::make_unique<FileUse>(files.fm(label)));
   const ledger::PostingStamp stamp{ledger::officeBranch(files), user};
 
   // The window's number is the run's counter: an edited number carries on.

@@ -33,6 +33,11 @@ class Ui;
 
 inline constexpr const char* kCaptureReceipt = "Capture_Receipt";
 
+// The files a receipt capture reads and writes. A run keeps them open from
+// its first receipt to its last, so no receipt pays for opening them.
+inline constexpr const char* kCaptureFiles[] = {"VelCli", "VelPay",   "VelInv", "VelTra", "VelAge",
+                                                "ReceiveR", "RecPrn", "AgeIss", "CommStr"};
+
 // What one run keeps in memory.
 struct CaptureSession {
   std::string agent;                // the selected agent's code

@@ -227,6 +227,8 @@ CashboxWindow::CashboxWindow(CashboxForm& form, DataFiles& files, Ui& ui, const 
     counts_[k] = e;
     lines_[k] = new QLabel(moneyText(0), this);
     lines_[k]->setObjectName(QString(kDenominationFields[k]) + "_value");
+    lines_[k]->setMinimumWidth(80);
+    lines_[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const int col = i < 8 ? 0 : 3, r = i < 8 ? i : i - 8;
     grid->addWidget(new QLabel(kDenominationLabels[k], this), r, col);
     grid->addWidget(e, r, col + 1);
