@@ -83,3 +83,40 @@ TEST_F(CashboxTest, AgentCodeMustBeAnAgentOnFile) {
 
 }  // namespace
 }  // namespace vel::test
+
+#include "forms/Catalog.h"
+#include "forms/FormCycle.h"
+#include "forms/ListActions.h"
+
+namespace vel::test {
+namespace {
+
+// The list's own form refuses a count that does not fit the same way, and
+// nothing is stored.
+TEST_F(CashboxTest, ListFormRefusesACountThatDoesNotFit) {
+  Catalog catalog;
+  addCashbox(catalog);
+  const FormDecl& form = *catalog.form(kCashboxForm);
+  int r200 = -1;
+  {
+    FormCycle probe(files, ui, form, Request::Insert);
+    for (std::size_t i = 0; i < probe.entries().size(); ++i)
+      if (probe.entries()[i]->field == "R200") r200 = static_cast<int>(i);
+  }
+  ASSERT_GE(r200, 0);
+  runFormWith(files, ui, form, Request::Insert, {}, [&](FormCycle& c) {
+    // Beyond what the record holds: the cycle itself refuses the text.
+    ui.expect("Invalid Entry", kOk, "R 200 must lie between -32768 and 32767");
+    EXPECT_FALSE(c.enter(r200, "40000"));
+    // A count the record could hold but no cashbox can: the form's check.
+    ASSERT_TRUE(c.enter(r200, "-3"));
+    ui.expect("Cashbox Error", kOk, "R 200: -3 cannot be counted.|A count must be from 0 to 32767.");
+    EXPECT_FALSE(c.accept(r200));
+    ui.expect("Changes will be lost!", kYes);
+    c.leave();
+  });
+  EXPECT_TRUE(all<rec::Cashbox>().empty());
+}
+
+}  // namespace
+}  // namespace vel::test

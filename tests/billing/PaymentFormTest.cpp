@@ -3,6 +3,8 @@
 #include "billing/PaymentForm.h"
 #include "common/Money.h"
 #include "ledger/MessageHooks.h"
+#include "forms/Catalog.h"
+#include "forms/ListActions.h"
 #include "members/ClientBrowse.h"
 
 namespace vel::test {
@@ -90,6 +92,68 @@ TEST_F(PaymentFormTest, ChangingAPaymentCorrectsIt) {
   EXPECT_EQ(1u, all<rec::VelPay>().size());
   EXPECT_EQ(3u, all<rec::VelTra>().size());
   EXPECT_DOUBLE_EQ(20, ageOf("0042/NGU").TOTAL);
+}
+
+}  // namespace
+}  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// The payments panel: "Print Receipt" prints the highlighted payment; the
+// insert prepares the client and opens the payment form, never the generic
+// cycle, so no payment is ever stored without its ledger.
+TEST_F(PaymentFormTest, PaymentsPanelPrintsTheHighlightedReceiptAndOpensThePaymentForm) {
+  Catalog catalog;
+  addPaymentForm(catalog);
+  std::vector<std::string> printed;
+  std::vector<Request> opened;
+  ClientBrowseSetup setup;
+  setup.clock = &clock;
+  setup.state = &state;
+  setup.user = [] { return std::string("clerk"); };
+  setup.printReceipt = [&](const rec::VelPay& p) {
+    printed.push_back(p.CLIENT_ID.text() + " " + std::to_string(toCents(p.CREDIT)));
+  };
+  setup.paymentForm = [&](Request r) {
+    opened.push_back(r);
+    return Response::Cancelled;
+  };
+  addClientBrowse(catalog, setup);
+  ASSERT_EQ(ledger::PostResult::Posted, pay("0042/NGU", 75, at).result);
+
+  const ListDecl& panel = *catalog.list(kClientPayments);
+  ListActions actions(files, ui, catalog, panel, [](const FormDecl&, Request, const Presets&) {
+    ADD_FAILURE() << "the generic form must not open";
+    return Response::Cancelled;
+  });
+  EXPECT_TRUE(actions.offered() & kActPrint);
+  FileManager& f = files.fm<rec::VelPay>();
+  FileUse use(f);
+  f.SetOrder(kPhysicalOrder);
+  ASSERT_EQ(kDone, f.TryReadNext());
+  actions.act(kActPrint, f.Position());
+  EXPECT_EQ((std::vector<std::string>{"0042/NGU 7500"}), printed);
+  actions.act(kActInsert, {});
+  actions.act(kActChange, f.Position());
+  EXPECT_EQ((std::vector<Request>{Request::Insert, Request::Change}), opened);
+  EXPECT_FALSE(state.firstPayment) << "prepared from the payments on file";
+}
+
+// "Print Receipt?" ticked prints the payment as posted, once.
+TEST_F(PaymentFormTest, TickedReceiptPrintsThePostedPayment) {
+  PaymentForm f(files, ui, clock, "Administrator", Request::Insert, state);
+  ASSERT_TRUE(f.open());
+  std::vector<double> receipts;
+  f.receipt = [&](const rec::VelPay& p) { receipts.push_back(p.CREDIT); };
+  f.payment().CREDIT = 0;
+  f.printReceipt = true;
+  ui.expect("Payment Error", kOk);
+  f.ok();
+  EXPECT_TRUE(receipts.empty()) << "nothing posted, nothing printed";
+  f.payment().CREDIT = 55.5;
+  EXPECT_EQ(PaymentForm::Step::Close, f.ok());
+  EXPECT_EQ((std::vector<double>{55.5}), receipts);
 }
 
 }  // namespace
