@@ -7,10 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
 #include <QTest>
 
 #include "billing/qt/CaptureWindows.h"
 #include "billing/qt/PaymentProcedures.h"
+#include "billing/qt/PaymentWindow.h"
+#include "members/ClientBrowse.h"
 #include "dictionary/Dictionary.h"
 #include "forms/Catalog.h"
 #include "gui/FrameFixture.h"
@@ -148,6 +152,43 @@ TEST_F(CaptureRunWindowTest, AgentRangeTwoReceiptsCashCountAndReceiptsToPdf) {
   for (const char* want : {"RECEIPT", "R150.00", "R45.50", "Received without prejudice of rights",
                            "0041/ABR", "Dlamini"})
     EXPECT_NE(std::string::npos, text.find(want)) << want << "\n" << text;
+}
+
+// "Make a Payment" at the counter: the controls land in the payment, which
+// is posted whole; a zero amount is refused first.
+TEST_F(CaptureRunWindowTest, MakeAPaymentStoresEveryControl) {
+  auto frame = openFrame();
+  office();
+  ClientBrowseState state;
+  ASSERT_TRUE(preparePayment(files, "0042/DLA", clock.today(), state));
+
+  Script script;
+  script.on("Update_VelPay", [](QWidget* w) {
+    EXPECT_EQ("Make a Payment", w->windowTitle());
+    type(w, "CREDIT", "0");
+    press(w, "OK");
+  });
+  script.on("Update_VelPay", [](QWidget* w) {
+    type(w, "CREDIT", "120.00");
+    w->findChild<QRadioButton*>("Direct Deposit")->setChecked(true);
+    w->findChild<QRadioButton*>("Bank")->setChecked(true);
+    w->findChild<QRadioButton*>("Self")->setChecked(true);
+    w->findChild<QCheckBox*>("DBLPAY")->setChecked(true);
+    shot(w, "make-a-payment.png");
+    press(w, "OK");
+  });
+  ui.boxes.expect("Payment Error", kOk, "Payment cannot be ZERO");
+  EXPECT_EQ(Response::Completed, qt::runPaymentWindow(files, ui, clock, "clerk", Request::Insert,
+                                                      state, frame.get()));
+  EXPECT_TRUE(script.done());
+  auto p = readAll<rec::VelPay>(files);
+  ASSERT_EQ(1u, p.size());
+  EXPECT_EQ(p[0].SOURCE, "Direct Depo");
+  EXPECT_EQ(p[0].ACCOUNT, "Bank");
+  EXPECT_EQ(p[0].STATUS, "SEL");
+  EXPECT_EQ(1, p[0].DBLPAY);
+  EXPECT_DOUBLE_EQ(120, p[0].CREDIT);
+  EXPECT_EQ(3u, readAll<rec::VelTra>(files).size()) << "two first charges and the payment";
 }
 
 }  // namespace
