@@ -4,6 +4,7 @@
 
 #include "billing/Cashbox.h"
 #include "common/Money.h"
+#include "common/Picture.h"
 #include "common/Text.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
@@ -166,6 +167,22 @@ ReceiptForm::Step ReceiptForm::ok() {
       return Step::Stay;
   }
   return Step::Stay;
+}
+
+// An amount as a clerk types it, read by the money picture.
+bool readAmount(Ui& ui, std::string_view prompt, std::string_view text, double& amount) {
+  const auto v = Picture::parse("n-_10.2").deformatNumber(text);
+  if (!v) {
+    ui.message(std::string(prompt) + ": \"" + std::string(trim(text)) + "\" is not an amount.",
+               "Invalid Entry", Icon::Exclamation, kOk, kOk);
+    return false;
+  }
+  amount = *v;
+  return true;
+}
+
+bool ReceiptForm::enterAmount(std::string_view text) {
+  return readAmount(ui_, "Amount", text, entry_.amount);
 }
 
 std::string numberList(const std::vector<std::int64_t>& numbers) {

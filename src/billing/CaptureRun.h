@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -78,6 +79,9 @@ class ReceiptForm {
   const std::string& agent() const { return session_.agent; }
   // The receipt number typed: the run goes on from it.
   void setNumber(std::int64_t n) { entry_.number = n; }
+  // The amount typed ("45.50", "45,50"). Text that is no amount gives
+  // "Invalid Entry" naming it, keeps the old amount and returns false.
+  bool enterAmount(std::string_view text);
 
   enum class Step { Stay, FocusClient, Close };
   // OK: an unknown client keeps the window with the focus on Client ID;
@@ -126,6 +130,10 @@ struct CaptureSummary {
 // Runs the whole capture run.
 CaptureSummary runCapture(DataFiles& files, Ui& ui, const Clock& clock, CaptureWindows& windows,
                           const std::string& user);
+
+// Reads an amount typed into the entry `prompt` ("45.50", "45,50"); text
+// that is no amount gives "Invalid Entry" naming it and false.
+bool readAmount(Ui& ui, std::string_view prompt, std::string_view text, double& amount);
 
 // "1001, 1002, 1005": the numbers in order.
 std::string numberList(const std::vector<std::int64_t>& numbers);

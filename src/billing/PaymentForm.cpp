@@ -1,5 +1,6 @@
 #include "billing/PaymentForm.h"
 
+#include "billing/CaptureRun.h"
 #include "common/Money.h"
 #include "forms/Catalog.h"
 #include "ledger/MessageHooks.h"
@@ -102,6 +103,21 @@ std::string PaymentForm::sourceChoice() const {
   for (const std::string& c : kSources)
     if (c.substr(0, 11) == pay_.SOURCE.str()) return c;
   return pay_.SOURCE.text();
+}
+
+bool PaymentForm::enterAmount(std::string_view text) {
+  double v = pay_.CREDIT;
+  if (!readAmount(ui_, "Payment Amount", text, v)) return false;
+  pay_.CREDIT = v;
+  return true;
+}
+
+bool PaymentForm::enterCommission(bool agent, std::string_view text) {
+  Real& field = agent ? pay_.AGE_COMM : pay_.COL_COMM;
+  double v = field;
+  if (!readAmount(ui_, agent ? "Agent Comm" : "Collector Comm", text, v)) return false;
+  field = v;
+  return true;
 }
 
 PaymentForm::Step PaymentForm::ok() {

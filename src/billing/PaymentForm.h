@@ -57,6 +57,11 @@ class PaymentForm {
   void setSource(std::string_view choice);
   std::string sourceChoice() const;  // the choice the stored source stands for
   void setAccount(std::string_view choice) { pay_.ACCOUNT = choice; }
+  // The payment amount typed; text that is no amount gives "Invalid Entry"
+  // naming it and false (the amount keeps its value).
+  bool enterAmount(std::string_view text);
+  // A commission typed ("Comm" of the collector or the agent), read the same way.
+  bool enterCommission(bool agent, std::string_view text);
   bool whoPaidSelf = false;     // "Who Paid?" = "Self": STATUS "SEL"
   bool printReceipt = false;    // "Print Receipt?"
   void setDoublePayment(bool on) { pay_.DBLPAY = on ? 1 : 0; }  // kept in DBLPAY

@@ -158,3 +158,24 @@ TEST_F(PaymentFormTest, TickedReceiptPrintsThePostedPayment) {
 
 }  // namespace
 }  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// Text that is no amount is refused by name and changes nothing; a decimal
+// comma is read as the clerk meant it.
+TEST_F(PaymentFormTest, TypedAmountsAreReadOrRefusedByName) {
+  PaymentForm f(files, ui, clock, "Administrator", Request::Insert, state);
+  ASSERT_TRUE(f.open());
+  ASSERT_TRUE(f.enterAmount("45,50"));
+  EXPECT_DOUBLE_EQ(45.5, f.payment().CREDIT);
+  ui.expect("Invalid Entry", kOk, "Payment Amount: \"R4O\" is not an amount.");
+  EXPECT_FALSE(f.enterAmount("R4O"));
+  EXPECT_DOUBLE_EQ(45.5, f.payment().CREDIT);
+  ui.expect("Invalid Entry", kOk, "Agent Comm: \"1,250\" is not an amount.");
+  EXPECT_FALSE(f.enterCommission(true, "1,250"));
+  EXPECT_DOUBLE_EQ(12.5, f.payment().AGE_COMM);
+}
+
+}  // namespace
+}  // namespace vel::test

@@ -164,16 +164,20 @@ ReceiptWindow::ReceiptWindow(ReceiptForm& form, QWidget* parent) : QDialog(paren
   client_->setFocus();
 }
 
-void ReceiptWindow::take() {
+bool ReceiptWindow::take() {
   ReceiptEntry& e = form_.entry();
   form_.setNumber(number_->text().toLongLong());
   e.date = dayFromQDate(date_->date());
-  e.amount = amount_->text().trimmed().toDouble();
   e.clientId = client_->text().trimmed().toStdString();
+  return form_.enterAmount(amount_->text().toStdString());
 }
 
 void ReceiptWindow::okPressed() {
-  take();
+  if (!take()) {
+    amount_->setFocus();
+    amount_->selectAll();
+    return;
+  }
   switch (form_.ok()) {
     case ReceiptForm::Step::Close:
       accept();

@@ -67,7 +67,7 @@ class ReceiptWindow : public QDialog {
   void okPressed();
 
  private:
-  void take();
+  bool take();  // false: the amount typed is refused (box shown)
   ReceiptForm& form_;
   QLineEdit* number_;
   QDateEdit* date_;

@@ -108,25 +108,29 @@ PaymentWindow::PaymentWindow(PaymentForm& form, QWidget* parent) : QDialog(paren
   amount_->selectAll();
 }
 
-void PaymentWindow::take() {
+bool PaymentWindow::take() {
   rec::VelPay& p = form_.payment();
   if (accounts_->checkedId() >= 0)
     form_.setAccount(kReceivedInto[static_cast<std::size_t>(accounts_->checkedId())]);
   if (sources_->checkedId() >= 0)
     form_.setSource(kSources[static_cast<std::size_t>(sources_->checkedId())]);
-  p.CREDIT = amount_->text().trimmed().toDouble();
   p.COL_CODE = colCode_->text().trimmed().toStdString();
   p.AGE_CODE = ageCode_->text().trimmed().toStdString();
-  p.COL_COMM = colComm_->text().trimmed().toDouble();
-  p.AGE_COMM = ageComm_->text().trimmed().toDouble();
   p.DATE = dayFromQDate(date_->date());
   form_.whoPaidSelf = who_->checkedId() == 1;
   form_.printReceipt = print_->isChecked();
   form_.setDoublePayment(double_->isChecked());
+  return form_.enterCommission(false, colComm_->text().toStdString()) &&
+         form_.enterCommission(true, ageComm_->text().toStdString()) &&
+         form_.enterAmount(amount_->text().toStdString());
 }
 
 void PaymentWindow::acceptPressed() {
-  take();
+  if (!take()) {
+    amount_->setFocus();
+    amount_->selectAll();
+    return;
+  }
   switch (form_.ok()) {
     case PaymentForm::Step::Close:
       accept();

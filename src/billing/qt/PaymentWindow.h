@@ -34,7 +34,7 @@ class PaymentWindow : public QDialog {
   void acceptPressed();
 
  private:
-  void take();
+  bool take();  // false: the amount typed is refused (box shown)
   PaymentForm& form_;
   QButtonGroup* accounts_;
   QButtonGroup* sources_;
