@@ -13,6 +13,7 @@
 #include "forms/Catalog.h"
 #include "maintenance/qt/ExportProcedures.h"
 #include "maintenance/Conversion.h"
+#include "billing/qt/PaymentProcedures.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
   vel::qt::registerReportProcedures(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerClientBrowse(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerExportProcedures(procedures, files, ui);
+  vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

@@ -90,6 +90,9 @@ struct ListDecl {
   // Button texts; a list may name them its own way.
   std::string insertText = "&Insert", changeText = "&Change", deleteText = "&Delete",
               selectText = "&Select", closeText = "Clos&e";
+  // A list offering kActPrint gets a button of this text for it, which its
+  // `handles` hook serves (a receipt of the highlighted payment).
+  std::string printText = "&Print";
   // A second list beside this one showing the records of another file that
   // belong to the highlighted record (a bank's branches): its procedure
   // name, and pairs of (this file's field, that file's field).

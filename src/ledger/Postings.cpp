@@ -352,65 +352,6 @@ int addPremiumCorrection(DataFiles& files, const PremiumCorrection& c, const Pos
   return rc;
 }
 
-template <class L>
-PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
-  using Payment = typename L::Payment;
-  using Entry = typename L::Entry;
-  using Ageing = typename L::Ageing;
-  FileManager& pay = files.fm<Payment>();
-  FileManager& tra = files.fm<Entry>();
-  FileManager& age = files.fm<Ageing>();
-  Group group(files, {&pay, &tra, &age});
-  if (!group.begun()) return PostResult::Failed;
-
-  if (pay.Reget(paymentPosition) != kDone) {
-    const int code = pay.LastEngineCode();
-    if (code == ecode::kRecordNotFound || code == ecode::kNoRecord)
-      return PostResult::NothingToPost;
-    pay.report(msg::RetrievalError);
-    return PostResult::Failed;
-  }
-  const Payment p = pay.rec<Payment>();
-  const std::string clientId = p.CLIENT_ID.text();
-  if (pay.Delete(false) != kDone) return PostResult::Failed;
-
-  // The payment's own transaction: same date, type and amount; among several
-  // such, the one carrying the payment's stamp.
-  std::string match, stamped;
-  const bool read = eachOfClient<Entry>(tra, clientId, [&](const Entry& t) {
-    if (t.DATE != p.DATE || !(t.TYPE == kPaymentType) || !sameMoney(t.CREDIT, p.CREDIT))
-      return true;
-    if (match.empty()) match = tra.Position();
-    if (!p.UNIQUE.blank() && t.UNIQUE == p.UNIQUE.str()) {
-      stamped = tra.Position();
-      return false;
-    }
-    return true;
-  });
-  if (!read) return PostResult::Failed;
-  if (!stamped.empty()) match = stamped;
-  if (!match.empty()) {
-    if (tra.Reget(match) != kDone || tra.Delete(false) != kDone) return PostResult::Failed;
-  }
-
-  switch (getByClient<Ageing>(age, clientId)) {
-    case Found::Failed:
-      return PostResult::Failed;
-    case Found::No:
-      break;
-    case Found::Yes: {
-      auto& a = age.rec<Ageing>();
-      AgeBuckets b = bucketsOf(a);
-      b.TOTAL += toCents(p.CREDIT);
-      b.CURRENT += toCents(p.CREDIT);
-      storeBuckets(a, b);
-      if (age.Update() != kDone) return PostResult::Failed;
-      break;
-    }
-  }
-  return group.commit(pay) ? PostResult::Posted : PostResult::Failed;
-}
-
 #define VEL_LEDGER_POSTINGS_(L)                                                                   \
   template int addFirstCharge<L>(DataFiles&, const FirstCharge&, const PostingStamp&, Moment,     \
                                  std::string*);                                                   \
@@ -419,8 +360,7 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition) {
   template PostResult postPremiumCorrection<L>(DataFiles&, const PremiumCorrection&,              \
                                                const PostingStamp&, Moment);                      \
   template int addPremiumCorrection<L>(DataFiles&, const PremiumCorrection&, const PostingStamp&, \
-                                       Moment, bool*, std::string*);                              \
-  template PostResult deletePayment<L>(DataFiles&, const std::string&);
+                                       Moment, bool*, std::string*);
 
 VEL_LEDGER_POSTINGS_(BurialCover)
 VEL_LEDGER_POSTINGS_(HamperClub)

@@ -108,14 +108,6 @@ int addPremiumCorrection(DataFiles& files, const PremiumCorrection& correction,
                          const PostingStamp& stamp, Moment at, bool* posted = nullptr,
                          std::string* failedFile = nullptr);
 
-// A payment taken off the ledger: the payment record itself, its own
-// "Payment" transaction (the member's transaction of the payment's date,
-// type "Payment" and amount, preferring the one with the payment's UNIQUE
-// stamp; never an invoice or another payment of the same day), and its
-// amount added back to TOTAL and CURRENT of the member's ageing record. The
-// payment is the one at `paymentPosition` (FileManager::Position()) of the
-// payment file. A payment no longer on file gives NothingToPost.
-template <class L>
-PostResult deletePayment(DataFiles& files, const std::string& paymentPosition);
+// Removing or correcting a payment: see PaymentPosting.h.
 
 }  // namespace vel::ledger

@@ -5,6 +5,7 @@
 #include "errors/ErrorManager.h"
 #include "forms/Catalog.h"
 #include "ledger/LedgerDesc.h"
+#include "ledger/PaymentPosting.h"
 #include "members/MemberContext.h"
 #include "platform/Ui.h"
 #include "recordstore/DataFiles.h"
@@ -94,11 +95,12 @@ bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t 
   return true;
 }
 
-ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position) {
+ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position,
+                                          const ledger::PostingStamp& stamp, Moment at) {
   ErrorManager* errors = files.context().errors;
   if (errors && errors->Message(msg::DeleteConfirm, kYes | kNo, kNo) != kYes)
     return ledger::PostResult::NothingToPost;
-  return ledger::deletePayment<ledger::BurialCover>(files, position);
+  return ledger::deletePayment<ledger::BurialCover>(files, position, stamp, at);
 }
 
 std::int64_t pickCount(DataFiles& files) {
@@ -242,7 +244,8 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
   ListDecl pay = panel(kClientPayments, "Payments", "VelPay",
                        {dateColumn("Date", "DATE"), moneyColumn("Credit", "CREDIT"),
                         column("Account", "ACCOUNT", 10), column("Client ID", "CLIENT_ID", 10)});
-  pay.actions = kActInsert | kActChange | kActDelete;
+  pay.actions = kActInsert | kActChange | kActDelete | kActPrint;
+  pay.printText = "Print Receipt";
   pay.form = "Update_VelPay";
   pay.legend = "Accept Velmora Policy Payments here";
   // Adding a payment first prepares the client; deleting one takes its
@@ -250,11 +253,27 @@ void addClientBrowse(Catalog& catalog, ClientBrowseSetup setup) {
   pay.handles = [setup](ListAction a, ListContext& ctx) {
     if (a == kActInsert) {
       const std::string& id = memberContext().CUR_CLIENT_ID;
-      if (setup.clock && !id.empty()) preparePayment(ctx.files, id, setup.clock->today());
-      return false;
+      if (!setup.clock || id.empty()) return !!setup.paymentForm;
+      if (!preparePayment(ctx.files, id, setup.clock->today())) return true;
+      if (!setup.paymentForm) return false;
+      setup.paymentForm(Request::Insert);
+      return true;
+    }
+    if (a == kActChange && setup.paymentForm) {
+      setup.paymentForm(Request::Change);
+      return true;
+    }
+    if (a == kActPrint) {
+      if (setup.printReceipt && ctx.record)
+        setup.printReceipt(*static_cast<const rec::VelPay*>(ctx.record));
+      return true;
     }
     if (a == kActDelete) {
-      deletePaymentConfirmed(ctx.files, ctx.files.fm<rec::VelPay>().Position());
+      if (!setup.clock) return true;
+      const ledger::PostingStamp stamp{ledger::officeBranch(ctx.files),
+                                       setup.user ? setup.user() : std::string()};
+      deletePaymentConfirmed(ctx.files, ctx.files.fm<rec::VelPay>().Position(), stamp,
+                             setup.clock->moment());
       return true;
     }
     return false;

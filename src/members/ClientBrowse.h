@@ -54,6 +54,12 @@ struct ClientBrowseSetup {
   ClientFormRunner clientForm;
   const Clock* clock = nullptr;  // the program's clock (none: nothing is posted)
   std::function<std::string()> user;  // the logged-in user (LOGPROG)
+  // Runs the payment form ("Make a Payment") for the payments panel's
+  // insert (after preparePayment) and change, and prints the receipt of the
+  // highlighted payment for its "Print Receipt" button. Not given: the
+  // panel's insert and change open the declared form, and no receipt prints.
+  std::function<Response(Request)> paymentForm;
+  std::function<void(const rec::VelPay&)> printReceipt;
 };
 
 // Declares the browse and its three panel lists (ageing, invoices,
@@ -91,9 +97,12 @@ bool saveRemarks(DataFiles& files, const std::string& position, const std::strin
 bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t today);
 
 // "&Delete" of the payments panel: after "Confirm Delete", the payment at
-// `position`, its own "Payment" transaction and its amount on the client's
-// ageing, in one transaction. Declining writes nothing (NothingToPost).
-ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position);
+// `position` is taken off as one unit: the payment goes, the ledger keeps
+// its entry and gets a reversing one, its amount goes back on the client's
+// ageing and the invoices it marked paid are open again. Declining writes
+// nothing (NothingToPost).
+ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position,
+                                          const ledger::PostingStamp& stamp, Moment at);
 
 // The pick list of Browse_Client_Select (PrnCli): the clients whose
 // collection cards "Print List" prints.

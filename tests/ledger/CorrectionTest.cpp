@@ -1,5 +1,6 @@
 // The premium correction and the payment delete, each posted as one group.
 #include "LedgerFixture.h"
+#include "ledger/PaymentPosting.h"
 
 namespace vel::test {
 namespace {
@@ -153,7 +154,9 @@ class PaymentDeleteTest : public CorrectionTest {
   }
 };
 
-TEST_F(PaymentDeleteTest, RemovesThePaymentsOwnEntryAndGivesTheAmountBackToTheAgeing) {
+// The ledger keeps the payment's own entry and shows its reversal; the
+// amount goes back on the ageing once, however often the delete is repeated.
+TEST_F(PaymentDeleteTest, ReversesThePaymentsOwnEntryAndGivesTheAmountBackOnce) {
   ageing("0042/NGU", 20, 20);
   entry("0042/NGU", today, "Invoice", 100, "1");
   entry("0042/NGU", today, "Payment", 50, "2");  // an earlier payment of the same day
@@ -162,41 +165,54 @@ TEST_F(PaymentDeleteTest, RemovesThePaymentsOwnEntryAndGivesTheAmountBackToTheAg
   payment("0042/NGU", today, 50, "2");
   const std::string pos = payment("0042/NGU", today, 50, "3");
 
-  ASSERT_EQ(PostResult::Posted, ledger::deletePayment<BurialCover>(files, pos));
+  ASSERT_EQ(PostResult::Posted, ledger::deletePayment<BurialCover>(files, pos, stamp, at));
 
   auto payments = all<rec::VelPay>();
   ASSERT_EQ(1u, payments.size());
   EXPECT_EQ(payments[0].UNIQUE, "2");
-  std::vector<std::string> left;
-  for (const auto& t : all<rec::VelTra>()) left.push_back(t.UNIQUE.text());
-  EXPECT_EQ((std::vector<std::string>{"1", "2", "4"}), left);
+  auto entries = all<rec::VelTra>();
+  ASSERT_EQ(5u, entries.size()) << "nothing is taken off the ledger";
+  const rec::VelTra& rev = entries[4];
+  EXPECT_EQ(rev.TYPE, "Payment");
+  EXPECT_EQ(rev.STATUS, "REV");
+  EXPECT_DOUBLE_EQ(rev.CREDIT, -50);
+  EXPECT_EQ(rev.DATE, today);
   EXPECT_DOUBLE_EQ(all<rec::VelAge>()[0].TOTAL, 70);
   EXPECT_DOUBLE_EQ(all<rec::VelAge>()[0].CURRENT, 70);
 
-  EXPECT_EQ(PostResult::NothingToPost, ledger::deletePayment<BurialCover>(files, pos));
+  EXPECT_EQ(PostResult::NothingToPost, ledger::deletePayment<BurialCover>(files, pos, stamp, at));
   EXPECT_DOUBLE_EQ(all<rec::VelAge>()[0].TOTAL, 70);
+  EXPECT_EQ(5u, all<rec::VelTra>().size());
 }
 
-// A payment without a stamp of its own still takes only a payment entry of
-// its date and amount, never the day's invoice.
-TEST_F(PaymentDeleteTest, WithoutAStampAnEntryOfTheSameDateTypeAndAmountGoes) {
+// The reversal copies the commission of the payment's own entry (found by
+// stamp among entries of the same date and amount), never of an invoice.
+TEST_F(PaymentDeleteTest, ReversalNegatesTheCommissionOfThePaymentsOwnEntry) {
   ageing("0042/NGU", 0, 0);
   entry("0042/NGU", today, "Invoice", 50, "1");
-  entry("0042/NGU", today, "Payment", 50, "9");
+  add<rec::VelTra>([&](rec::VelTra& t) {
+    t.CLIENT_ID = "0042/NGU";
+    t.DATE = today;
+    t.TYPE = "Payment";
+    t.CREDIT = 50;
+    t.AGE_COMM = 7.5;
+    t.UNIQUE = "9";
+  });
   const std::string pos = payment("0042/NGU", today, 50, "");
-  ASSERT_EQ(PostResult::Posted, ledger::deletePayment<BurialCover>(files, pos));
+  ASSERT_EQ(PostResult::Posted, ledger::deletePayment<BurialCover>(files, pos, stamp, at));
   auto entries = all<rec::VelTra>();
-  ASSERT_EQ(1u, entries.size());
-  EXPECT_EQ(entries[0].TYPE, "Invoice");
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_DOUBLE_EQ(entries[2].AGE_COMM, -7.5);
+  EXPECT_DOUBLE_EQ(entries[2].CREDIT, -50);
 }
 
-TEST_F(PaymentDeleteTest, FailureOnTheAgeingKeepsPaymentAndEntry) {
+TEST_F(PaymentDeleteTest, FailureOnTheAgeingKeepsPaymentAndLedger) {
   ageing("0042/NGU", 20, 20);
   entry("0042/NGU", today, "Payment", 50, "3");
   const std::string pos = payment("0042/NGU", today, 50, "3");
   refuseChanges("VelAge");
   ui.expect("Record was not updated", kOk);
-  EXPECT_EQ(PostResult::Failed, ledger::deletePayment<BurialCover>(files, pos));
+  EXPECT_EQ(PostResult::Failed, ledger::deletePayment<BurialCover>(files, pos, stamp, at));
   EXPECT_EQ(1u, all<rec::VelPay>().size());
   EXPECT_EQ(1u, all<rec::VelTra>().size());
   EXPECT_DOUBLE_EQ(all<rec::VelAge>()[0].TOTAL, 20);

@@ -220,9 +220,9 @@ TEST_F(ClientBrowseTest, PaymentPreparationStartsTheWaitingPeriodOnce) {
   EXPECT_FALSE(preparePayment(files, "9999/NON", dateFromYmd(2026, 12, 8)));
 }
 
-// A payment made on the day of the client's invoice: deleting it takes its
-// own transaction and gives its amount back to the ageing; declining the
-// question leaves everything.
+// A payment made on the day of the client's invoice: deleting it reverses
+// its own transaction, never the invoice's, and gives its amount back to the
+// ageing; declining the question leaves everything.
 TEST_F(ClientBrowseTest, DeletingAPaymentLeavesTheSameDaysInvoice) {
   rec::VelCli c = newPolicy();
   store(c);
@@ -252,16 +252,17 @@ TEST_F(ClientBrowseTest, DeletingAPaymentLeavesTheSameDaysInvoice) {
   }
   const char* question = "Are you sure you want to delete the highlighted record?";
   ui.expect("Confirm Delete", kNo, question);
-  EXPECT_EQ(ledger::PostResult::NothingToPost, deletePaymentConfirmed(files, position));
+  EXPECT_EQ(ledger::PostResult::NothingToPost, deletePaymentConfirmed(files, position, {"01", "Administrator"}, clock.moment()));
   EXPECT_EQ(1u, all<rec::VelPay>().size());
   EXPECT_EQ(2u, all<rec::VelTra>().size());
 
   ui.expect("Confirm Delete", kYes, question);
-  EXPECT_EQ(ledger::PostResult::Posted, deletePaymentConfirmed(files, position));
+  EXPECT_EQ(ledger::PostResult::Posted, deletePaymentConfirmed(files, position, {"01", "Administrator"}, clock.moment()));
   EXPECT_TRUE(all<rec::VelPay>().empty());
   auto tras = all<rec::VelTra>();
-  ASSERT_EQ(1u, tras.size());
-  EXPECT_EQ("Invoice", tras[0].TYPE.str());
+  ASSERT_EQ(3u, tras.size()) << "the payment's entry stays, reversed";
+  EXPECT_EQ("REV", tras[2].STATUS.str());
+  EXPECT_DOUBLE_EQ(-150.0, tras[2].CREDIT);
   EXPECT_DOUBLE_EQ(300.0, all<rec::VelAge>()[0].TOTAL);
 }
 

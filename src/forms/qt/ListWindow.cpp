@@ -229,6 +229,7 @@ ListPanel::ListPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const Lis
   addButton(kActInsert, decl.insertText, "Insert a Record");
   addButton(kActChange, decl.changeText, "Change the Record");
   addButton(kActDelete, decl.deleteText, "Delete the Record");
+  addButton(kActPrint, decl.printText, "Print the Record");
   row->addStretch();
   lay->addLayout(row);
   updateButtons();

@@ -1,4 +1,6 @@
 #include "members/qt/ClientBrowseWindow.h"
+#include "members/qt/ClientFormWindow.h"
+#include "billing/qt/PaymentWindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -306,6 +308,16 @@ void registerClientBrowse(ProcedureTable& procedures, DataFiles& files, ShellUi&
     return runClientFormWindow(files, ui, catalog, clock, r, open,
                                QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                                  : parent);
+  };
+  // The payments panel's insert and change open "Make a Payment"; its
+  // "Print Receipt" prints the highlighted payment's receipt.
+  setup.paymentForm = [&files, &ui, &clock, parent](Request r) {
+    QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : parent;
+    return runPaymentWindow(files, ui, clock, globals().LOGPROG(), r, over);
+  };
+  setup.printReceipt = [&files, &ui, &clock, parent](const rec::VelPay& p) {
+    QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : parent;
+    printPaymentReceiptTo(files, ui, clock, p, over);
   };
   addClientBrowse(catalog, std::move(setup));
   // The client's documents go to the print preview, as every report does.
