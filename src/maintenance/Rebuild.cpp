@@ -1,5 +1,6 @@
 #include "maintenance/Rebuild.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -26,10 +27,18 @@ const std::vector<RebuildFile>& rebuildList() {
   return list;
 }
 
+std::vector<std::string> RebuildReport::filesNeedingAttention() const {
+  std::vector<std::string> labels;
+  for (const auto& p : problems)
+    if (std::find(labels.begin(), labels.end(), p.label) == labels.end()) labels.push_back(p.label);
+  return labels;
+}
+
 std::string RebuildReport::finalStatus() const {
   if (problems.empty()) return std::string(kRebuildComplete);
-  std::string s = std::string(kRebuildComplete) + ": " + std::to_string(problems.size()) +
-                  (problems.size() == 1 ? " file needs attention" : " files need attention");
+  const std::size_t n = filesNeedingAttention().size();
+  std::string s = std::string(kRebuildComplete) + ": " + std::to_string(n) +
+                  (n == 1 ? " file needs attention" : " files need attention");
   return s.substr(0, kRebuildStatusWidth);
 }
 
@@ -84,6 +93,7 @@ RebuildReport rebuildIndexes(Engine& engine, const std::string& folder, std::str
     if (!open[i]) continue;
     show(list[i].status);
     EngineFile& f = *open[i];
+    const std::size_t before = report.problems.size();
     f.option("FULLBUILD=ON");
     if (int code = f.buildKeys(true)) {
       report.problems.push_back({std::string(list[i].label), RebuildProblem::Kind::NotRebuilt, code,
@@ -99,9 +109,8 @@ RebuildReport rebuildIndexes(Engine& engine, const std::string& folder, std::str
       auto kind = code == ecode::kInvalidFile ? RebuildProblem::Kind::Damaged
                                               : RebuildProblem::Kind::NotRebuilt;
       report.problems.push_back({std::string(list[i].label), kind, code, line});
-    } else if (report.problems.empty() || report.problems.back().label != list[i].label) {
-      ++report.rebuilt;
     }
+    if (report.problems.size() == before) ++report.rebuilt;
     open[i].reset();  // closing gives the file back to the other stations
   }
   show(report.finalStatus());

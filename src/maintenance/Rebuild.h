@@ -45,6 +45,8 @@ struct RebuildReport {
   int absent = 0;   // files not made yet: nothing to rebuild
   std::vector<RebuildProblem> problems;
   bool ok() const { return problems.empty(); }
+  // The labels of the files with a problem, each once, in list order.
+  std::vector<std::string> filesNeedingAttention() const;
   // The last status line: "Rebuild Complete", and when files need attention
   // how many.
   std::string finalStatus() const;
