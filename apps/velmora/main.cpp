@@ -11,6 +11,8 @@
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
 #include "forms/Catalog.h"
+#include "maintenance/Backup.h"
+#include "maintenance/qt/BackupProcedures.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
   // The subsystems' procedures and start-up hooks join here as they are built.
   vel::StartupHooks hooks;
   vel::ProcedureTable procedures;
+  hooks.backup = [&files, &ui] { vel::runBackup(files, ui); };
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);
@@ -46,6 +49,7 @@ int main(int argc, char** argv) {
   vel::qt::registerSetupProcedures(procedures, files, ui, catalog, &frame);
   vel::qt::registerReportProcedures(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerClientBrowse(procedures, files, ui, catalog, clock, &frame);
+  vel::qt::registerBackupProcedures(procedures, files, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

@@ -712,8 +712,14 @@ class SqliteFile : public EngineFile {
     sql += "COMMIT;";
     own_.finalizeAll();
     int rc = execSql(route_->db, sql);
-    if (rc) execSql(route_->db, "ROLLBACK");
-    else fullBuild_ = false;
+    if (rc) {
+      // The caller hears why the build failed, not how the rollback went.
+      EngineStatus keep = engineStatus();
+      execSql(route_->db, "ROLLBACK");
+      setEngineStatus(keep);
+    } else {
+      fullBuild_ = false;
+    }
     dropPage();
     return rc ? rc : ok();
   }

@@ -118,6 +118,7 @@ TEST(Rebuild, DamagedFileIsNamedNeverPassed) {
   for (const auto& p : r.report.problems) {
     EXPECT_EQ(p.label, "VelTra") << p.line;
     EXPECT_EQ(p.line.rfind("Transact - ", 0), 0u) << p.line;
+    EXPECT_GT(p.line.size(), std::string("Transact - ").size()) << "no reason given";
     named = named || p.kind == RebuildProblem::Kind::Damaged;
   }
   EXPECT_TRUE(named);
