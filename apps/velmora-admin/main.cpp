@@ -13,6 +13,9 @@
 //       to its end in arrival order and by every key, and list label, disk
 //       name, record bytes and record count; a file that could not be read
 //       to its end is named on standard error and the run fails
+//   velmora-admin backup [--dir DIR] [--to FOLDER]
+//   velmora-admin rebuild [--dir DIR]
+//       the backup and the index rebuild (see BackupCommand.cpp)
 //   velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]
 //                        [--agent A] [--collector C] [--action D] --pdf FILE
 //       print one report to a PDF file without a window, for scheduled use;
@@ -34,6 +37,7 @@
 
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
+#include "BackupCommand.h"
 #include "maintenance/DemoOffice.h"
 #include "platform/Clock.h"
 #include "common/Dates.h"
@@ -77,6 +81,8 @@ int usage() {
                "                           [--vat RATE] [--login USER PASSWORD]\n"
                "       velmora-admin seed-demo DIR [--clients N]\n"
                "       velmora-admin files DIR\n"
+               "       velmora-admin backup [--dir DIR] [--to FOLDER]\n"
+               "       velmora-admin rebuild [--dir DIR]\n"
                "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
                "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
                "       velmora-admin report list\n";
@@ -423,6 +429,8 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && vel::admin::isBackupCommand(argv[1]))
+    return vel::admin::runBackupCommand(argv[1], std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "report") return report(argv[2], std::vector<std::string_view>(argv + 3, argv + argc));
