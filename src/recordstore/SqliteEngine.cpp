@@ -1457,20 +1457,27 @@ int SqliteFile::backupTo(const std::string& target) {
 
   sqlite3_backup* b = sqlite3_backup_init(dst, "main", own_.db, "main");
   if (!b) return discard(sqlFail(dst, sqlite3_errcode(dst), true));
-  constexpr int kStepPages = 1024;   // 4 MB at the usual page size
-  constexpr int kRestarts = 3;       // restarts allowed before the one-step copy
-  constexpr int kBusyTries = 5;      // lock waits (each the file's own wait) before giving up
-  int restarts = 0, busy = 0;
+  constexpr int kStepPages = 1024;  // 4 MB at the usual page size
+  constexpr int kRestarts = 2;      // restarts allowed before the one-step copy
+  // A step does not wait for a lock: it answers busy at once while another
+  // station commits. It is tried again every few milliseconds (a busy
+  // station's commits leave gaps that short), until the file has been held
+  // for longer than an open would wait.
+  const auto kMostWait = std::chrono::milliseconds(kDefaultWaitMs);
+  constexpr auto kRetryAfter = std::chrono::milliseconds(2);
+  int restarts = 0;
   long copied = 0;
+  auto progress = std::chrono::steady_clock::now();
   for (;;) {
     int step = restarts >= kRestarts ? -1 : kStepPages;
     rc = sqlite3_backup_step(b, step);
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-      if (++busy >= kBusyTries) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (std::chrono::steady_clock::now() - progress > kMostWait) break;
+      std::this_thread::sleep_for(kRetryAfter);
       continue;
     }
     if (rc != SQLITE_OK && rc != SQLITE_DONE) break;
+    progress = std::chrono::steady_clock::now();
     long now = sqlite3_backup_pagecount(b) - sqlite3_backup_remaining(b);
     if (now < copied) ++restarts;  // another station wrote: the copy began again
     copied = now;

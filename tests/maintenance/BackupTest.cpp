@@ -4,7 +4,11 @@
 // picture of the file even while another station writes to it.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "BackupOffice.h"
@@ -262,6 +266,25 @@ TEST(Backup, CopyTakenWhileAnotherStationWritesIsConsistent) {
   stop.send();
   EXPECT_EQ(writer.exitCode(), 0);
   EXPECT_LE(last, o.count("VelTra", o.tps("VelTra")));
+}
+
+// A backup whose process died part-way left its private copy; the next
+// backup of that file clears it, but never one a live process is writing.
+TEST(Backup, CopyADeadBackupLeftIsClearedNotALiveOne) {
+  test::BackupOffice o;
+  ASSERT_TRUE(o.seed(10));
+  char host[256] = {};
+  ::gethostname(host, sizeof host - 1);
+  const pid_t deadPid = ::fork();
+  if (deadPid == 0) ::_exit(0);
+  ::waitpid(deadPid, nullptr, 0);
+  const std::string stale = o.bak("VelCli") + ".new" + std::to_string(deadPid) + "-1@" + host;
+  const std::string live = o.bak("VelCli") + ".new" + std::to_string(::getppid()) + "-1@" + host;
+  for (const auto& p : {stale, live}) std::ofstream(p) << "half a copy";
+  ASSERT_TRUE(backupSucceeded(backup(o)));
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(live));
+  EXPECT_EQ(o.verdict("VelCli", o.bak("VelCli")), "ok");
 }
 
 }  // namespace
