@@ -1461,9 +1461,10 @@ int SqliteFile::backupTo(const std::string& target) {
   constexpr int kRestarts = 2;      // restarts allowed before the one-step copy
   // A step does not wait for a lock: it answers busy at once while another
   // station commits. It is tried again every few milliseconds (a busy
-  // station's commits leave gaps that short), until the file has been held
-  // for longer than an open would wait.
-  const auto kMostWait = std::chrono::milliseconds(kDefaultWaitMs);
+  // station's commits leave gaps that short) until no step has got through
+  // for this long. A backup may wait longer than a clerk's read: nobody is
+  // kept waiting at a form, and a copy given up is a day without one.
+  constexpr auto kMostWait = std::chrono::seconds(20);
   constexpr auto kRetryAfter = std::chrono::milliseconds(2);
   int restarts = 0;
   long copied = 0;
