@@ -17,6 +17,9 @@
 //       convert the files of DIR (or the working folder) that are in an older
 //       record layout, as the desktop program does at start-up, and finish a
 //       conversion that was cut short
+//   velmora-admin backup [--dir DIR] [--to FOLDER]
+//   velmora-admin rebuild [--dir DIR]
+//       the backup and the index rebuild (see BackupCommand.cpp)
 //   velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]
 //                        [--agent A] [--collector C] [--action D] --pdf FILE
 //       print one report to a PDF file without a window, for scheduled use;
@@ -45,6 +48,7 @@
 #include "ConvertCommand.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
+#include "BackupCommand.h"
 #include "maintenance/DemoOffice.h"
 #include "platform/Clock.h"
 #include "common/Dates.h"
@@ -89,6 +93,8 @@ int usage() {
                "                           [--vat RATE] [--login USER PASSWORD]\n"
                "       velmora-admin seed-demo DIR [--clients N]\n"
                "       velmora-admin files DIR\n"
+               "       velmora-admin backup [--dir DIR] [--to FOLDER]\n"
+               "       velmora-admin rebuild [--dir DIR]\n"
                "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
                "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
                "       velmora-admin report list\n"
@@ -446,6 +452,8 @@ int main(int argc, char** argv) {
     return vel::admin::smsOutboxCommand({argv + 2, argv + argc});
   if (argc >= 2 && std::string_view(argv[1]) == "convert")
     return vel::admin::convertCommand(std::vector<std::string_view>(argv + 2, argv + argc));
+  if (argc >= 2 && vel::admin::isBackupCommand(argv[1]))
+    return vel::admin::runBackupCommand(argv[1], std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "export")

@@ -14,6 +14,8 @@
 #include "maintenance/qt/ExportProcedures.h"
 #include "maintenance/Conversion.h"
 #include "billing/qt/PaymentProcedures.h"
+#include "maintenance/Backup.h"
+#include "maintenance/qt/BackupProcedures.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
   vel::sms::SmsWorker sms(files, ui, clock);
   vel::sms::installMessageHooks(sms, hooks);
   vel::hookConversion(hooks, files, ui, clock);
+  hooks.backup = [&files, &ui] { vel::runBackup(files, ui); };
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);
@@ -56,6 +59,7 @@ int main(int argc, char** argv) {
   vel::qt::registerClientBrowse(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerExportProcedures(procedures, files, ui);
   vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
+  vel::qt::registerBackupProcedures(procedures, files, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

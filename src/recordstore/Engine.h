@@ -42,8 +42,13 @@ inline constexpr int kDriverError = 90;     // the engine's own error: see drive
 
 // Standard text of an engine code.
 const char* engineCodeText(int code);
+// Sets the thread's status to 80 (operation not supported) for `what` and
+// returns 80: the answer of an engine that does not offer an operation.
+int engineNotSupported(std::string_view what);
 
 enum class Access { ReadOnly, ReadWrite };
+// DenyAll opens a file exclusively: no other station reads or writes it
+// until it is closed (for maintenance such as rebuilding its keys).
 enum class Share { DenyNone, DenyWrite, DenyAll };
 
 struct OpenMode {
@@ -116,6 +121,22 @@ class EngineFile {
   // Save and restore the whole cursor state (order, position, current record).
   virtual std::shared_ptr<void> saveCursor() const = 0;
   virtual void restoreCursor(const std::shared_ptr<void>& state) = 0;
+
+  // Copies the whole file to `target` as one consistent picture of it, even
+  // while other stations go on writing. The copy is made under a private
+  // name beside `target`, checked, and only then put in its place: on any
+  // failure `target` is left exactly as it was. Not inside a transaction.
+  virtual int backupTo(const std::string& /*target*/) {
+    return engineNotSupported("copying a file");
+  }
+  // Checks every page, record and key of the file. 0 when it is sound and
+  // `verdict` is "ok"; 36 when it is damaged, `verdict` saying what is
+  // wrong; any other code when the check could not be made (`verdict`
+  // empty).
+  virtual int checkIntegrity(std::string& verdict) {
+    verdict.clear();
+    return engineNotSupported("checking a file");
+  }
 };
 
 // A transaction over several open files of one thread. Destroying it without

@@ -25,6 +25,7 @@
 // rest as "key after values", so every page costs the same however far the
 // walk is into the run.
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,6 +70,13 @@ const char* engineCodeText(int code) {
     case ecode::kDriverError: return "Record Engine Error";
   }
   return "Unknown Error";
+}
+
+int engineNotSupported(std::string_view what) {
+  std::string text = engineCodeText(ecode::kNotSupported);
+  if (!what.empty()) text += ": " + std::string(what);
+  setEngineStatus(ecode::kNotSupported, text);
+  return ecode::kNotSupported;
 }
 
 namespace {
@@ -704,8 +712,14 @@ class SqliteFile : public EngineFile {
     sql += "COMMIT;";
     own_.finalizeAll();
     int rc = execSql(route_->db, sql);
-    if (rc) execSql(route_->db, "ROLLBACK");
-    else fullBuild_ = false;
+    if (rc) {
+      // The caller hears why the build failed, not how the rollback went.
+      EngineStatus keep = engineStatus();
+      execSql(route_->db, "ROLLBACK");
+      setEngineStatus(keep);
+    } else {
+      fullBuild_ = false;
+    }
     dropPage();
     return rc ? rc : ok();
   }
@@ -762,6 +776,9 @@ class SqliteFile : public EngineFile {
     watched_ = s->watched;
     dropPage();
   }
+
+  int backupTo(const std::string& target) override;
+  int checkIntegrity(std::string& verdict) override;
 
  private:
   enum class Anchor { Start, At, On };
@@ -1328,6 +1345,176 @@ void removeLeftoversOf(const std::string& path) {
   removeLeftoversIn(folder.empty() ? std::filesystem::path(".") : folder, p.filename().string());
 }
 
+// Removes the private copies that a backup into `target` left behind when
+// its process died part-way ("VelCli.Bak.new<pid>-<thread>@<host>").
+void removeCopyLeftovers(const std::string& target) {
+  std::filesystem::path t(target);
+  std::filesystem::path folder = t.parent_path().empty() ? std::filesystem::path(".") : t.parent_path();
+  const std::string stem = t.filename().string() + std::string(kBuilding);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(stem)) continue;
+    if (builderMayLive(std::string_view(name).substr(stem.size()), it->path())) continue;
+    std::error_code rm;
+    std::filesystem::remove(it->path(), rm);
+  }
+}
+
+// Writes a finished file's data and its name in the folder to the disk.
+bool syncFileAndFolder(const std::string& file, const std::string& folder) {
+  int fd = ::open(file.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  bool done = ::fsync(fd) == 0;
+  ::close(fd);
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);  // best effort: some file systems refuse to sync a folder
+    ::close(dir);
+  }
+  return done;
+}
+
+// Runs the integrity check `pragma` ("integrity_check", "quick_check") on
+// `schema` of `db`. 0 with "ok"; 36 with what is wrong; another code when
+// the check could not be made for a lock.
+int integrityOf(sqlite3* db, const std::string& schema, const char* pragma, std::string& verdict) {
+  verdict.clear();
+  constexpr int kMostProblems = 5;
+  std::string sql = "PRAGMA " + quoteId(schema) + "." + pragma + "(" + std::to_string(kMostProblems) + ")";
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+  std::vector<std::string> lines;
+  if (rc == SQLITE_OK) {
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      const unsigned char* t = sqlite3_column_text(st, 0);
+      lines.emplace_back(t ? reinterpret_cast<const char*>(t) : "");
+    }
+  }
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+    int primary = rc & 0xff;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
+      verdict = sqlite3_errstr(rc);
+      return fail(ecode::kInvalidFile, verdict);
+    }
+    return sqlFail(db, rc, false);
+  }
+  if (lines.size() == 1 && lines[0] == "ok") {
+    verdict = "ok";
+    return ok();
+  }
+  // One problem per line, without SQLite's banner naming the schema.
+  for (const auto& row : lines) {
+    std::size_t from = 0;
+    while (from <= row.size()) {
+      std::size_t to = row.find('\n', from);
+      if (to == std::string::npos) to = row.size();
+      std::string l = row.substr(from, to - from);
+      if (!l.empty() && !l.starts_with("*** in database"))
+        verdict += (verdict.empty() ? "" : "; ") + l;
+      from = to + 1;
+    }
+  }
+  if (verdict.empty()) verdict = "the check gave no answer";
+  return fail(ecode::kInvalidFile, verdict);
+}
+
+int SqliteFile::checkIntegrity(std::string& verdict) {
+  dropPage();
+  return integrityOf(route_->db, route_->schema, "integrity_check", verdict);
+}
+
+// The copy is taken with SQLite's online backup, a few megabytes at a time,
+// so that no other station waits on it for long. A station that writes to
+// the file meanwhile makes the copy start over; after a few such restarts
+// the rest is copied in one step under one read lock, which other stations'
+// commits wait out (they wait up to their own lock time-out).
+int SqliteFile::backupTo(const std::string& target) {
+  if (tx_) return fail(ecode::kNotSupported, "a file inside a transaction cannot be copied");
+  dropPage();
+  removeCopyLeftovers(target);
+  const std::string tmp = target + std::string(kBuilding) + std::to_string(::getpid()) + "-" +
+                          std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())) +
+                          "@" + hostName();
+  ::unlink(tmp.c_str());
+  ::unlink((tmp + "-journal").c_str());
+  sqlite3* dst = nullptr;
+  int rc = sqlite3_open_v2(tmp.c_str(), &dst,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  auto discard = [&](int code) {
+    EngineStatus keep = engineStatus();
+    sqlite3_close_v2(dst);
+    ::unlink(tmp.c_str());
+    ::unlink((tmp + "-journal").c_str());
+    setEngineStatus(keep);
+    return code;
+  };
+  if (rc != SQLITE_OK) return discard(sqlFail(dst, rc, true));
+  // The private copy needs no journal of its own: until it is renamed into
+  // place nobody relies on it, and it is synced once when complete.
+  if (int code = execSql(dst, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF")) return discard(code);
+
+  sqlite3_backup* b = sqlite3_backup_init(dst, "main", own_.db, "main");
+  if (!b) return discard(sqlFail(dst, sqlite3_errcode(dst), true));
+  constexpr int kStepPages = 1024;  // 4 MB at the usual page size
+  constexpr int kRestarts = 2;      // restarts allowed before the one-step copy
+  // A step does not wait for a lock: it answers busy at once while another
+  // station commits. It is tried again every few milliseconds (a busy
+  // station's commits leave gaps that short) until no step has got through
+  // for this long. A backup may wait longer than a clerk's read: nobody is
+  // kept waiting at a form, and a copy given up is a day without one.
+  constexpr auto kMostWait = std::chrono::seconds(20);
+  constexpr auto kRetryAfter = std::chrono::milliseconds(2);
+  int restarts = 0;
+  long copied = 0;
+  auto progress = std::chrono::steady_clock::now();
+  for (;;) {
+    int step = restarts >= kRestarts ? -1 : kStepPages;
+    rc = sqlite3_backup_step(b, step);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+      if (std::chrono::steady_clock::now() - progress > kMostWait) break;
+      std::this_thread::sleep_for(kRetryAfter);
+      continue;
+    }
+    if (rc != SQLITE_OK && rc != SQLITE_DONE) break;
+    progress = std::chrono::steady_clock::now();
+    long now = sqlite3_backup_pagecount(b) - sqlite3_backup_remaining(b);
+    if (now < copied) ++restarts;  // another station wrote: the copy began again
+    copied = now;
+    if (rc == SQLITE_DONE) break;
+  }
+  int stepRc = rc;
+  rc = sqlite3_backup_finish(b);
+  if (stepRc != SQLITE_DONE) {
+    // The source's lock or damage, or the target folder's own failure.
+    int code = (stepRc == SQLITE_BUSY || stepRc == SQLITE_LOCKED) ? sqlFail(own_.db, stepRc, true)
+                                                                  : sqlFail(dst, stepRc, true);
+    return discard(code);
+  }
+  if (rc != SQLITE_OK) return discard(sqlFail(dst, rc, true));
+
+  std::string verdict;
+  if (int code = integrityOf(dst, "main", "quick_check", verdict)) {
+    if (code == ecode::kInvalidFile) fail(ecode::kInvalidFile, "the copy failed its check: " + verdict);
+    return discard(code);
+  }
+  sqlite3_close_v2(dst);
+  dst = nullptr;
+  const std::string folder = std::filesystem::path(target).parent_path().string();
+  if (!syncFileAndFolder(tmp, folder)) {
+    int err = errno;
+    return discard(fail(ecode::kDriverError, tmp + ": " + std::strerror(err)));
+  }
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    int err = errno;
+    return discard(fail(err == EACCES ? ecode::kAccessDenied : ecode::kDriverError,
+                        target + ": " + std::strerror(err)));
+  }
+  syncFileAndFolder(target, folder);
+  return ok();
+}
+
 class SqliteEngine : public Engine {
  public:
   void removeLeftovers(const std::string& folder) override {
@@ -1337,8 +1524,10 @@ class SqliteEngine : public Engine {
 
   int open(const Layout& layout, const std::string& path, OpenMode mode, std::string_view owner,
            std::unique_ptr<EngineFile>& out) override {
-    if (mode.share != Share::DenyNone)
-      return fail(ecode::kNotSupported, "files are opened shared (deny none) only");
+    if (mode.share == Share::DenyWrite)
+      return fail(ecode::kNotSupported, "files are opened shared (deny none) or exclusively");
+    if (mode.share == Share::DenyAll && !mode.writes())
+      return fail(ecode::kNotSupported, "an exclusive open is for reading and writing");
     if (!fileExists(path)) return fail(ecode::kFileNotFound, path);
     // A write-protected file is refused for writing at once, so the clerk
     // hears of it on opening rather than at the first save. The mode bits
@@ -1365,6 +1554,11 @@ class SqliteEngine : public Engine {
     // SQLite may open a file it cannot write read-only without a word.
     if (!code && mode.writes() && sqlite3_db_readonly(db, "main") == 1)
       code = fail(ecode::kAccessDenied, path);
+    // Exclusive: the connection takes the file's exclusive lock and, in
+    // exclusive locking mode, keeps it until it closes. A station holding
+    // the file (a write under way) outlasting the wait gives a lock time-out.
+    if (!code && mode.share == Share::DenyAll)
+      code = execSql(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT");
     // Reading the file's header waited out another station's lock: that is
     // a lock time-out on opening, not a held record.
     if (code == ecode::kRecordHeld) {
