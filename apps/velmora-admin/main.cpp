@@ -20,6 +20,10 @@
 //       or yyyy-mm-dd, the period defaults to the first of the month through
 //       today; `velmora-admin report list` names the reports and what each
 //       needs
+//   velmora-admin invoice-run [--dir DIR]
+//   velmora-admin daily [--dir DIR]
+//       the month's invoice run, and the daily start-up sequence for a
+//       scheduler (InvoiceCommands.h)
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -32,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "InvoiceCommands.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "maintenance/DemoOffice.h"
@@ -79,7 +84,9 @@ int usage() {
                "       velmora-admin files DIR\n"
                "       velmora-admin report NAME [--dir DIR] [--from D] [--to D] [--route R]\n"
                "                            [--agent A] [--collector C] [--action D] --pdf FILE\n"
-               "       velmora-admin report list\n";
+               "       velmora-admin report list\n"
+               "       velmora-admin invoice-run [--dir DIR]\n"
+               "       velmora-admin daily [--dir DIR]\n";
   return 1;
 }
 
@@ -423,6 +430,7 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && vel::admin::isInvoiceCommand(argv[1])) return vel::admin::invoiceCommand(argc, argv);
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "report") return report(argv[2], std::vector<std::string_view>(argv + 3, argv + argc));

@@ -202,7 +202,9 @@ Startup::Outcome Startup::open() {
 void Startup::dailySequence() {
   // Several stations may start on the same morning: one of them takes the
   // day's sequence, the others find it taken and go straight on.
-  if (claimDay() != Claim::Taken) return;
+  const Claim claim = claimDay();
+  claimFailed_ = claim == Claim::Failed;
+  if (claim != Claim::Taken) return;
   dailyRan_ = true;
 
   invoiceGate();
@@ -359,7 +361,7 @@ bool Startup::runDailyHeadless() {
   }
   dailyRan_ = false;
   if (cfg.DATE.value < today) dailySequence();
-  return true;
+  return !claimFailed_;
 }
 
 std::string Startup::userZone() const { return statusUser(globals().LOGPROG()); }

@@ -98,6 +98,7 @@ class Startup {
   bool velDataExisted_ = true;
   bool dailyRan_ = false;
   bool gateOpened_ = false;
+  bool claimFailed_ = false;
 };
 
 }  // namespace vel
