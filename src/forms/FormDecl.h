@@ -95,6 +95,11 @@ struct FormDecl {
   // Runs after a change has been saved (the audit trail of what it altered,
   // against the record as loaded).
   std::function<void(EntryContext&)> afterChange;
+  // Stores an insert or a change itself, with the records that go with it,
+  // as one transaction, instead of the plain add or rewrite: 0 when done;
+  // otherwise it has told the user why, nothing is on file and the form
+  // stays open.
+  std::function<int(EntryContext&)> store;
 
   const FormSettings& settings() const { return formSettings(procedure); }
   const std::string& caption(Request r) const;
