@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
+#include "billing/qt/InvoicingProcedures.h"
 #include "forms/Catalog.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   // The subsystems' procedures and start-up hooks join here as they are built.
   vel::StartupHooks hooks;
   vel::ProcedureTable procedures;
+  vel::qt::fillInvoicingHooks(hooks, files, ui, clock);
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);
@@ -46,6 +48,7 @@ int main(int argc, char** argv) {
   vel::qt::registerSetupProcedures(procedures, files, ui, catalog, &frame);
   vel::qt::registerReportProcedures(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerClientBrowse(procedures, files, ui, catalog, clock, &frame);
+  vel::qt::registerInvoicing(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:
