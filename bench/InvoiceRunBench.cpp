@@ -138,6 +138,9 @@ void exec(sqlite3* db, const char* sql) {
   check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK, sql);
 }
 
+bool isText(vel::FieldType t) { return t == vel::FieldType::String; }
+bool isReal(vel::FieldType t) { return t == vel::FieldType::Real; }
+
 std::string quote(const char* name) { return std::string("\"") + name + "\""; }
 
 // SQL of one record file (schema `s`) from its layout.
@@ -170,10 +173,10 @@ void readRow(sqlite3_stmt* st, const vel::Layout& l, Row& row) {
   int c = 2;
   for (const auto& f : l.fields()) {
     Value& v = row[static_cast<std::size_t>(c)];
-    if (vel::isText(f.type)) {
+    if (isText(f.type)) {
       const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
       v.s.assign(t ? t : "", static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
-    } else if (vel::isReal(f.type)) {
+    } else if (isReal(f.type)) {
       v.d = sqlite3_column_double(st, c);
     } else {
       v.i = sqlite3_column_int64(st, c);
@@ -187,9 +190,9 @@ void bindFields(sqlite3_stmt* st, const vel::Layout& l, const Row& row) {
   int p = 1;
   for (const auto& f : l.fields()) {
     const Value& v = row[static_cast<std::size_t>(p + 1)];
-    if (vel::isText(f.type))
+    if (isText(f.type))
       sqlite3_bind_text(st, p, v.s.data(), static_cast<int>(v.s.size()), SQLITE_STATIC);
-    else if (vel::isReal(f.type))
+    else if (isReal(f.type))
       sqlite3_bind_double(st, p, v.d);
     else
       sqlite3_bind_int64(st, p, v.i);
