@@ -234,7 +234,7 @@ int bareInvoiceRun(const fs::path& folder) {
   sqlite3_stmt* nextPage = prepare(db, cli.select +
                                            " WHERE (\"CLIENT_ID\"<>'') AND (\"CLIENT_ID\",\"_id\")>"
                                            "(?1,?2) ORDER BY \"CLIENT_ID\",\"_id\" LIMIT ?3");
-  sqlite3_stmt* ageGet = prepare(db, age.select + " WHERE \"CLIENT_ID\"=?1 LIMIT 1");
+  sqlite3_stmt* ageGet = prepare(db, age.select + " WHERE (\"CLIENT_ID\"<>'') AND \"CLIENT_ID\"=?1 LIMIT 1");
   sqlite3_stmt* ageAdd = prepare(db, age.insert);
   sqlite3_stmt* agePut = prepare(db, age.update);
   sqlite3_stmt* cliPut = prepare(db, cli.update);

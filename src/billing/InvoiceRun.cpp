@@ -1,5 +1,7 @@
 #include "billing/InvoiceRun.h"
 
+#include <vector>
+
 #include "common/Money.h"
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
@@ -69,13 +71,17 @@ class InvoicePass {
     PassBar bar(progress_, records);
     const int byClient = mem_.keyIndex("By_Client");
     std::string position;
+    std::vector<std::string> due;
     for (bool end = false; !end;) {
       ledger::LedgerTransaction tx(files_, {&mem_, &inv_, &age_, &tra_}, options_.lockWaitSeconds);
       if (!tx.begun()) return stop(result, tx.failedFiles(), tx.failureText(), {});
       const int rc = position.empty() ? mem_.SetOrder(byClient) : mem_.ResetTo(position);
       if (rc != kDone) return stop(result, mem_.label(), mem_.LastEngineText(), {});
-      int groupMembers = 0;
-      std::int64_t groupCents = 0;
+      // The group's members are read first, then posted: rewriting a member
+      // in the middle of the walk would make every next read start a page
+      // afresh. Nobody else can write while the group holds the lock, so
+      // what was read stays as read.
+      due.clear();
       for (int read = 0; read < options_.groupSize; ++read) {
         if (mem_.TryReadNext() != kDone) {
           if (!mem_.EndOfData()) return stop(result, mem_.label(), mem_.LastEngineText(), {});
@@ -84,9 +90,13 @@ class InvoicePass {
         }
         bar.advance();
         position = mem_.Position();
-        const auto& member = mem_.rec<typename L::Member>();
-        if (!ledger::dueForInvoice(member)) continue;
-        const std::string clientId = member.CLIENT_ID.text();
+        if (ledger::dueForInvoice(mem_.rec<typename L::Member>())) due.push_back(position);
+      }
+      int groupMembers = 0;
+      std::int64_t groupCents = 0;
+      for (const std::string& at : due) {
+        if (mem_.Reget(at) != kDone) return stop(result, mem_.label(), mem_.LastEngineText(), {});
+        const std::string clientId = mem_.rec<typename L::Member>().CLIENT_ID.text();
         if (!tx.savepoint()) return stop(result, labelsOf({&mem_}), engineStatus().text, clientId);
         std::string failedFile;
         std::int64_t cents = 0;
