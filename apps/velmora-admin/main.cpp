@@ -32,6 +32,10 @@
 //   velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]
 //   velmora-admin sms-outbox [--dir DIR] [--retry]
 //       the SMS reminder runs and the outbox (see SmsCommand.h)
+//   velmora-admin invoice-run [--dir DIR]
+//   velmora-admin daily [--dir DIR]
+//       the month's invoice run, and the daily start-up sequence for a
+//       scheduler (InvoiceCommands.h)
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -46,6 +50,7 @@
 
 #include "ExportCommand.h"
 #include "ConvertCommand.h"
+#include "InvoiceCommands.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "BackupCommand.h"
@@ -101,7 +106,9 @@ int usage() {
                "       velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]\n"
                "       velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]\n"
                "       velmora-admin sms-outbox [--dir DIR] [--retry]\n"
-               "       velmora-admin convert [--dir DIR]\n";
+               "       velmora-admin convert [--dir DIR]\n"
+               "       velmora-admin invoice-run [--dir DIR]\n"
+               "       velmora-admin daily [--dir DIR]\n";
   return 1;
 }
 
@@ -454,6 +461,7 @@ int main(int argc, char** argv) {
     return vel::admin::convertCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc >= 2 && vel::admin::isBackupCommand(argv[1]))
     return vel::admin::runBackupCommand(argv[1], std::vector<std::string_view>(argv + 2, argv + argc));
+  if (argc >= 2 && vel::admin::isInvoiceCommand(argv[1])) return vel::admin::invoiceCommand(argc, argv);
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "export")

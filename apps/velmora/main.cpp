@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
+#include "billing/qt/InvoicingProcedures.h"
 #include "forms/Catalog.h"
 #include "maintenance/qt/ExportProcedures.h"
 #include "maintenance/Conversion.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   vel::sms::installMessageHooks(sms, hooks);
   vel::hookConversion(hooks, files, ui, clock);
   hooks.backup = [&files, &ui] { vel::runBackup(files, ui); };
+  vel::qt::fillInvoicingHooks(hooks, files, ui, clock);
 
   vel::Startup startup(files, ui, clock, hooks);
   vel::qt::MainFrame frame(startup, ui, procedures, settings);
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
   vel::qt::registerExportProcedures(procedures, files, ui);
   vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerBackupProcedures(procedures, files, &frame);
+  vel::qt::registerInvoicing(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

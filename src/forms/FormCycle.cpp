@@ -194,6 +194,16 @@ FormCycle::Outcome FormCycle::save() {
 
 FormCycle::Outcome FormCycle::saveInsert() {
   int rc;
+  if (decl_.store) {
+    EntryContext c = context();
+    {
+      Busy b(ui_);
+      rc = decl_.store(c);
+    }
+    if (rc != kDone) return firstEntry(false);
+    response_ = Response::Completed;
+    return Outcome{Outcome::Close};
+  }
   {
     Busy b(ui_);
     rc = rm_->Insert();
@@ -211,6 +221,17 @@ FormCycle::Outcome FormCycle::saveInsert() {
 
 FormCycle::Outcome FormCycle::saveChange() {
   ErrorManager& errors = *files_.context().errors;
+  if (decl_.store) {
+    EntryContext c = context();
+    int rc;
+    {
+      Busy b(ui_);
+      rc = decl_.store(c);
+    }
+    if (rc != kDone) return firstEntry(false);
+    response_ = Response::Completed;
+    return Outcome{Outcome::Close};
+  }
   for (;;) {
     RecordBuffer mine(fm_->layout());
     fm_->layout().copy(mine.get(), fm_->buffer());

@@ -102,6 +102,11 @@ struct FormDecl {
   // put's level; a record another station changed gives kFailed with the
   // file's LastEngineCode() telling so, as the common put does.
   std::function<int(EntryContext&, FileManager& file)> putChange;
+  // Stores an insert or a change itself, with the records that go with it,
+  // as one transaction, instead of the plain add or rewrite: 0 when done;
+  // otherwise it has told the user why, nothing is on file and the form
+  // stays open.
+  std::function<int(EntryContext&)> store;
 
   const FormSettings& settings() const { return formSettings(procedure); }
   const std::string& caption(Request r) const;

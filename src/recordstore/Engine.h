@@ -147,6 +147,14 @@ class Transaction {
   virtual int commit() = 0;
   virtual int rollback() = 0;
   virtual bool active() const = 0;
+  // A savepoint inside the transaction, so that a batch committing many
+  // members at once can take back one member's writes alone: what is written
+  // after savepoint() is kept by releaseSavepoint() and undone by
+  // rollbackToSavepoint(); the rest of the transaction stays either way.
+  // One savepoint at a time.
+  virtual int savepoint() { return ecode::kNotSupported; }
+  virtual int releaseSavepoint() { return ecode::kNotSupported; }
+  virtual int rollbackToSavepoint() { return ecode::kNotSupported; }
 };
 
 class Engine {

@@ -378,6 +378,17 @@ class SqliteTransaction : public Transaction {
   int commit() override;
   int rollback() override;
   bool active() const override { return active_; }
+  int savepoint() override {
+    return active_ ? execSql(db_, "SAVEPOINT member") : fail(ecode::kNotSupported, "no transaction");
+  }
+  int releaseSavepoint() override {
+    return active_ ? execSql(db_, "RELEASE member") : fail(ecode::kNotSupported, "no transaction");
+  }
+  int rollbackToSavepoint() override {
+    if (!active_) return fail(ecode::kNotSupported, "no transaction");
+    const int rc = execSql(db_, "ROLLBACK TO member");
+    return rc ? rc : execSql(db_, "RELEASE member");
+  }
   void setActive() { active_ = true; }
   void end();
 

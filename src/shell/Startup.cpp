@@ -1,6 +1,11 @@
 #include "shell/Startup.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include "common/Dates.h"
 #include "dictionary/Dictionary.h"
@@ -188,6 +193,7 @@ Startup::Outcome Startup::open() {
     return stop("Invalid System Date", "Program Halted", Icon::Exclamation);
   }
   if (cfg.DATE.value < today) dailySequence();
+  backup();
 
   title_ = openedFrameTitle(kFrameTitle, cfg.NAME.value, cfg.BRANCH_ID.value);
   ui_.busy(false);
@@ -195,60 +201,175 @@ Startup::Outcome Startup::open() {
 }
 
 void Startup::dailySequence() {
+  // Several stations may start on the same morning: one of them takes the
+  // day's sequence, the others find it taken and go straight on.
+  const Claim claim = claimDay();
+  claimFailed_ = claim == Claim::Failed;
+  if (claim != Claim::Taken) return;
   dailyRan_ = true;
+
+  invoiceGate();
+  globals().CANCELLED = 0;
+
+  files_.fm<rec::Users>().EnsureOpen();
+}
+
+// Every start-up, after the day's sequence (whichever station ran it), takes
+// a fresh backup: a station that starts late in the day copies the files as
+// they stand then, not as they stood at the first start of the morning.
+void Startup::backup() {
+  ui_.backupNotice(true);
+  call(hooks_.backup);
+  ui_.backupNotice(false);
+}
+
+namespace {
+
+// Begins a write transaction over `fs`, waiting for other stations with
+// growing pauses (a month reset on another station holds the files for a
+// few seconds) up to two minutes.
+int beginWaiting(DataFiles& files, const std::vector<FileManager*>& fs,
+                 std::unique_ptr<Transaction>& tx) {
+  std::vector<EngineFile*> engineFiles;
+  for (FileManager* f : fs) {
+    if (f->EnsureOpen() != kDone) return ecode::kNotOpen;
+    engineFiles.push_back(f->engineFile());
+  }
+  StoreContext& ctx = files.context();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  auto pause = std::chrono::milliseconds(20);
+  for (;;) {
+    const int rc = ctx.engine->begin(engineFiles, ctx.transactionTimeout, tx);
+    if (rc == ecode::kNone) return rc;
+    tx.reset();
+    if ((rc != ecode::kLockTimeout && rc != ecode::kRecordHeld) ||
+        std::chrono::steady_clock::now() >= until)
+      return rc;
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(500));
+  }
+}
+
+void reportTransaction(DataFiles& files, std::string_view labels) {
+  files.context().errors->SetFile(labels);
+  files.context().errors->Throw(msg::TransactionCancelled);
+}
+
+}  // namespace
+
+// The last start-up date is read, tested and set in one transaction, with
+// the month reset inside it: of two stations starting at once only one
+// resets the marks, and never after the other has begun to invoice.
+Startup::Claim Startup::claimDay() {
   FileManager& config = files_.fm<rec::Config>();
+  FileManager& clients = files_.fm<rec::VelCli>();
+  FileManager& hamper = files_.fm<rec::Hamper>();
+  FileUse c(clients), h(hamper);
+  std::unique_ptr<Transaction> tx;
+  if (beginWaiting(files_, {&config, &clients, &hamper}, tx) != ecode::kNone) {
+    reportTransaction(files_, "Config, VelCli, Hamper");
+    return Claim::Failed;
+  }
   auto& cfg = config.rec<rec::Config>();
+  if (!readFirst(config)) return Claim::Failed;
   const std::int32_t today = clock_.today();
+  if (cfg.DATE.value >= today) return Claim::TakenByOther;
 
   // The month reset comes before the invoice gate, so that a month whose
   // first start-up falls after the 20th is still invoiced. Year and month
   // are both compared, so a gap of exactly a year still resets.
   const Ymd last = ymdFromDate(cfg.DATE.value);
   const Ymd now = ymdFromDate(today);
-  if (last.month != now.month || last.year != now.year) call(hooks_.resetInvoiced);
-
-  invoiceGate();
+  if ((last.month != now.month || last.year != now.year) && hooks_.resetInvoiced &&
+      !hooks_.resetInvoiced())
+    return Claim::Failed;
 
   cfg.DATE = today;
   cfg.EOD = 0;
-  config.TryUpdate();
-  globals().CANCELLED = 0;
-
-  files_.fm<rec::Users>().EnsureOpen();
-
-  ui_.backupNotice(true);
-  call(hooks_.backup);
-  ui_.backupNotice(false);
+  if (config.Update() != kDone) return Claim::Failed;
+  if (tx->commit() != ecode::kNone) {
+    tx.reset();
+    config.report(msg::PutFailed);
+    readFirst(config);
+    return Claim::Failed;
+  }
+  return Claim::Taken;
 }
 
+// The gate is read, tested and moved in one transaction: of two stations
+// past the 20th only one opens it.
 void Startup::invoiceGate() {
   FileManager& data = files_.fm<rec::VelData>();
   if (data.EnsureOpen() != kDone) return;
   auto& vd = data.rec<rec::VelData>();
   const std::int32_t today = clock_.today();
-  if (!readFirst(data)) {
-    data.ClearBuffer();
-    vd.DATE = today;
-    vd.BRANCH_ID = files_.fm<rec::Config>().rec<rec::Config>().BRANCH_ID.text();
-    vd.PREMIUM = 0;
-    data.TryInsert();
+  bool open = false;
+  bool newInstallation = false;
+  {
+    std::unique_ptr<Transaction> tx;
+    if (beginWaiting(files_, {&data}, tx) != ecode::kNone) {
+      reportTransaction(files_, data.label());
+      return;
+    }
+    bool added = false;
+    if (!readFirst(data)) {
+      if (!data.EndOfData()) return;
+      data.ClearBuffer();
+      vd.DATE = today;
+      vd.BRANCH_ID = files_.fm<rec::Config>().rec<rec::Config>().BRANCH_ID.text();
+      vd.PREMIUM = 0;
+      if (data.Insert() != kDone) return;
+      added = true;
+    }
     // A new file means a new installation: no runs on its first day.
-    if (!velDataExisted_) return;
+    newInstallation = added && !velDataExisted_;
+    const Ymd now = ymdFromDate(today);
+    if (!newInstallation && now.day > 20 && vd.DATE.value < today) {
+      vd.DATE = now.month == 12 ? dateFromYmd(now.year + 1, 1, 20)
+                                : dateFromYmd(now.year, now.month + 1, 20);
+      if (data.Update() != kDone) return;
+      open = true;
+    }
+    if (tx->commit() != ecode::kNone) {
+      tx.reset();
+      data.report(msg::PutFailed);
+      return;
+    }
   }
-
-  const Ymd now = ymdFromDate(today);
-  if (now.day > 20 && vd.DATE.value < today) {
+  if (open) {
     gateOpened_ = true;
-    vd.DATE = now.month == 12 ? dateFromYmd(now.year + 1, 1, 20)
-                              : dateFromYmd(now.year, now.month + 1, 20);
-    data.TryUpdate();
     call(hooks_.generateInvoices);
     if (files_.fm<rec::DefPrn>().rec<rec::DefPrn>().ON_INV.value == 1 && hooks_.smsRun)
       hooks_.smsRun("Invoice");
   }
+  if (newInstallation) return;
   const auto& sw = files_.fm<rec::DefPrn>().rec<rec::DefPrn>();
   if (sw.ON_5LATE.value == 1 && hooks_.smsRun) hooks_.smsRun("5 Day");
   if (sw.ON_10LATE.value == 1 && hooks_.smsRun) hooks_.smsRun("10 Day");
+}
+
+bool Startup::runDailyHeadless() {
+  FileManager& config = files_.fm<rec::Config>();
+  FileManager& switches = files_.fm<rec::DefPrn>();
+  FileUse c(config), d(switches), v(files_.fm<rec::VelData>()), u(files_.fm<rec::Users>());
+  velDataExisted_ = fileExists(files_.fm<rec::VelData>());
+  if (config.TryEnsureOpen() != kDone || !readFirst(config)) {
+    ui_.message("No Configuration File", "Program Halted", Icon::Exclamation, kOk, kOk);
+    return false;
+  }
+  if (switches.EnsureOpen() != kDone || !readFirst(switches)) switches.ClearBuffer();
+  const std::int32_t today = clock_.today();
+  auto& cfg = config.rec<rec::Config>();
+  globals().setCUR_BRANCH(cfg.BRANCH_ID.text());
+  if (cfg.DATE.value != 0 && today < cfg.DATE.value) {
+    ui_.message("Invalid System Date", "Program Halted", Icon::Exclamation, kOk, kOk);
+    return false;
+  }
+  dailyRan_ = false;
+  if (cfg.DATE.value < today) dailySequence();
+  if (claimFailed_) return false;
+  backup();
+  return true;
 }
 
 std::string Startup::userZone() const { return statusUser(globals().LOGPROG()); }

@@ -27,7 +27,11 @@ struct StartupHooks {
   std::function<void()> convertOlderFiles;
   std::function<void()> generateInvoices;
   std::function<void(std::string_view reason)> smsRun;  // "Invoice", "5 Day", "10 Day"
-  std::function<void()> resetInvoiced;
+  // The month reset of the invoiced marks. It is called inside the write
+  // transaction by which one station claims the day's sequence (over Config,
+  // VelCli and Hamper), so it must not begin one of its own; false when a
+  // write failed, and then nothing of the claim is kept.
+  std::function<bool()> resetInvoiced;
   std::function<void()> backup;
 };
 
@@ -53,6 +57,13 @@ class Startup {
   // The frame closes: the files it kept open are closed.
   void close();
 
+  // The daily sequence without the frame, for the headless tool: reads the
+  // configuration and the message switches, then runs the sequence when the
+  // last start-up was before today (once a day, whatever the number of
+  // stations). False, after its message, when the folder has no
+  // configuration or the clock is behind the last start-up.
+  bool runDailyHeadless();
+
   // The frame's title after open (the plain title before).
   const std::string& title() const { return title_; }
   // Status bar zones 2, 3 and 4 as they read now.
@@ -71,6 +82,9 @@ class Startup {
   void seedBalance();
   void seedBranchDetail();
   void dailySequence();
+  void backup();
+  enum class Claim { Taken, TakenByOther, Failed };
+  Claim claimDay();
   void invoiceGate();
 
   DataFiles& files_;
@@ -85,6 +99,7 @@ class Startup {
   bool velDataExisted_ = true;
   bool dailyRan_ = false;
   bool gateOpened_ = false;
+  bool claimFailed_ = false;
 };
 
 }  // namespace vel

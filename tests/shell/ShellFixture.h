@@ -72,7 +72,10 @@ class ShellFixture : public ::testing::Test {
     hooks.convertOlderFiles = [this] { ran.push_back("convert"); };
     hooks.generateInvoices = [this] { ran.push_back("invoices"); };
     hooks.smsRun = [this](std::string_view reason) { ran.push_back("sms " + std::string(reason)); };
-    hooks.resetInvoiced = [this] { ran.push_back("reset"); };
+    hooks.resetInvoiced = [this] {
+      ran.push_back("reset");
+      return true;
+    };
     hooks.backup = [this] { ran.push_back("backup"); };
     return std::make_unique<Startup>(files, ui, clock, hooks, dir.file("instance.lock"));
   }
