@@ -194,7 +194,9 @@ class InvoiceRunProcessesTest : public ::testing::Test {
         EXPECT_EQ(0, entries[id]) << id;
         EXPECT_EQ(0, c.SMS_SENDIT.value) << id;
         EXPECT_EQ(hadAgeing, g != ageing.end()) << id;
-        if (g != ageing.end()) EXPECT_EQ(30000, ledger::bucketsOf(g->second).TOTAL) << id;
+        if (g != ageing.end()) {
+          EXPECT_EQ(30000, ledger::bucketsOf(g->second).TOTAL) << id;
+        }
       }
     }
     return whole;
