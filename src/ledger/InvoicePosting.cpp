@@ -9,12 +9,14 @@
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
 #include "ledger/Ageing.h"
+#include "ledger/WriteUnit.h"
 
 namespace vel::ledger {
 
 namespace {
 
-std::string cutTo(const std::string& s, std::size_t n) { return s.size() > n ? s.substr(0, n) : s; }
+using detail::cutTo;
+using detail::fillInvoiceEntry;
 
 // Reads the record of `clientId` by By_Client into the buffer, quietly.
 // 0 found, 1 not on file, otherwise the level of the failed read.
@@ -27,26 +29,6 @@ int findByClient(FileManager& f, const std::string& clientId) {
   const int code = f.LastEngineCode();
   if (code == ecode::kRecordNotFound || code == ecode::kNoRecord) return 1;
   return rc == kDone ? kFailed : rc;
-}
-
-template <class Entry>
-void fillInvoiceEntry(Entry& t, const std::string& clientId, double debit,
-                      const PostingStamp& stamp, Moment at) {
-  t.CLIENT_ID = clientId;
-  t.DATE = at.day;
-  t.TYPE = kInvoiceType;
-  t.CREDIT = 0;
-  t.DEBIT = debit;
-  t.BRANCH_ID = stamp.branch;
-  t.X_DATE = at.day;
-  t.X_TIME = at.time;
-  t.X_ID = cutTo(stamp.user, 10);
-  t.DELETED = 0;
-  t.UNIQUE = uniqueStamp(at.day, at.time);
-  t.SENT = 0;
-  t.PAYOVER = 0;
-  t.COLL_COMM = 0;
-  t.AGE_COMM = 0;
 }
 
 }  // namespace

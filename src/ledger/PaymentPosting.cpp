@@ -12,116 +12,13 @@
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
 #include "ledger/Ageing.h"
+#include "ledger/WriteUnit.h"
 
 namespace vel::ledger {
 
 namespace {
 
-// Opens a file for the posting and gives the caller's buffer, order and
-// position back afterwards.
-class Borrowed {
- public:
-  explicit Borrowed(FileManager& f) : f_(f), use_(f), handle_(f.PushState()) {}
-  ~Borrowed() { f_.PopState(handle_); }
-  Borrowed(const Borrowed&) = delete;
-  Borrowed& operator=(const Borrowed&) = delete;
-
- private:
-  FileManager& f_;
-  FileUse use_;
-  int handle_;
-};
-
-// One unit of payment writes: the files are opened (created when missing)
-// and locked together in file-directory order, so that every payment
-// posting of every station takes its locks in one order; the transaction
-// rolls back unless commit() succeeds. Failures are shown.
-class Unit {
- public:
-  Unit(DataFiles& files, std::vector<FileManager*> fs) : files_(files) {
-    std::sort(fs.begin(), fs.end(),
-              [](FileManager* a, FileManager* b) { return a->index() < b->index(); });
-    fs.erase(std::unique(fs.begin(), fs.end()), fs.end());
-    for (FileManager* f : fs) borrowed_.push_back(std::make_unique<Borrowed>(*f));
-    std::vector<EngineFile*> engineFiles;
-    for (FileManager* f : fs) {
-      if (f->EnsureOpen() != kDone) return;  // shown by the store
-      engineFiles.push_back(f->engineFile());
-    }
-    StoreContext& ctx = files.context();
-    if (ctx.engine->begin(engineFiles, ctx.transactionTimeout, tx_) != ecode::kNone) {
-      tx_.reset();
-      std::string names;
-      for (FileManager* f : fs) names += (names.empty() ? "" : ", ") + f->label();
-      ctx.errors->SetFile(names);
-      ctx.errors->Throw(msg::TransactionCancelled);
-    }
-  }
-  ~Unit() {
-    if (tx_) tx_->rollback();
-  }
-  Unit(const Unit&) = delete;
-  Unit& operator=(const Unit&) = delete;
-
-  bool begun() const { return tx_ != nullptr; }
-
-  bool commit(FileManager& f) {
-    if (tx_->commit() == ecode::kNone) {
-      tx_.reset();
-      return true;
-    }
-    EngineStatus keep = engineStatus();
-    tx_.reset();
-    setEngineStatus(keep);
-    files_.context().errors->SetFile(f.label());
-    files_.context().errors->Throw(msg::PutFailed);
-    return false;
-  }
-
- private:
-  DataFiles& files_;
-  std::vector<std::unique_ptr<Borrowed>> borrowed_;
-  std::unique_ptr<Transaction> tx_;
-};
-
-int byClient(FileManager& f) { return f.keyIndex("By_Client"); }
-
-enum class Found { Yes, No, Failed };
-
-template <class R>
-Found getByClient(FileManager& f, const std::string& clientId) {
-  f.ClearBuffer();
-  f.rec<R>().CLIENT_ID = clientId;
-  const int rc = f.TryGetByKey(byClient(f));
-  if (rc == kDone) return Found::Yes;
-  const int code = f.LastEngineCode();
-  if (rc == kFailed && (code == ecode::kRecordNotFound || code == ecode::kNoRecord))
-    return Found::No;
-  f.report(msg::RetrievalError);
-  return Found::Failed;
-}
-
-// Walks the member's records in By_Client order (arrival order among his
-// own), calling `visit` with each until it returns false. False when a read
-// failed (shown).
-template <class R, class Visit>
-bool eachOfClient(FileManager& f, const std::string& clientId, Visit visit) {
-  f.ClearBuffer();
-  f.rec<R>().CLIENT_ID = clientId;
-  if (f.SetOrderAt(byClient(f)) != kDone) return false;
-  for (;;) {
-    const int rc = f.TryReadNext();
-    if (rc != kDone) {
-      if (f.EndOfData()) return true;
-      f.report(msg::RetrievalError);
-      return false;
-    }
-    if (!equalsNoCase(f.rec<R>().CLIENT_ID.str(), clientId)) return true;
-    if (!visit(f.rec<R>())) return true;
-  }
-}
-
-std::string cutTo(const std::string& s, std::size_t n) { return s.size() > n ? s.substr(0, n) : s; }
+using namespace detail;
 
 bool nonZero(double v) { return toCents(v) != 0; }
 
@@ -349,7 +246,7 @@ PaymentOutcome postPayment(DataFiles& files, typename L::Payment& pay, const Pay
   FileManager& age = files.fm<Ageing>();
   std::vector<FileManager*> fs{&member, &payFile, &inv, &tra, &age};
   fs.insert(fs.end(), options.alsoFiles.begin(), options.alsoFiles.end());
-  Unit unit(files, fs);
+  WriteUnit unit(files, fs);
   if (!unit.begun()) return out;
 
   const std::string clientId = pay.CLIENT_ID.text();
@@ -427,7 +324,7 @@ PostResult deletePayment(DataFiles& files, const std::string& paymentPosition,
   FileManager& inv = files.fm<Invoice>();
   FileManager& tra = files.fm<Entry>();
   FileManager& age = files.fm<Ageing>();
-  Unit unit(files, {&payFile, &inv, &tra, &age});
+  WriteUnit unit(files, {&payFile, &inv, &tra, &age});
   if (!unit.begun()) return PostResult::Failed;
 
   if (payFile.Reget(paymentPosition) != kDone) {
@@ -504,7 +401,7 @@ PostResult correctPayment(DataFiles& files, const std::string& paymentPosition,
   FileManager& payFile = files.fm<Payment>();
   FileManager& tra = files.fm<Entry>();
   FileManager& age = files.fm<Ageing>();
-  Unit unit(files, {&member, &payFile, &tra, &age});
+  WriteUnit unit(files, {&member, &payFile, &tra, &age});
   if (!unit.begun()) return PostResult::Failed;
 
   if (payFile.Reget(paymentPosition) != kDone || !samePayment(payFile.rec<Payment>(), loaded)) {
