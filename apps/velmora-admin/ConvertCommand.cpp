@@ -1,12 +1,11 @@
 #include "ConvertCommand.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "Console.h"
 #include "maintenance/Conversion.h"
 #include "platform/Clock.h"
 #include "recordstore/Engine.h"
@@ -14,47 +13,6 @@
 namespace vel::admin {
 
 namespace {
-
-// Message boxes become lines on standard error; the conversion window a
-// bar on standard error when that is a terminal.
-class ConvertUi : public Ui {
- public:
-  unsigned message(std::string_view text, std::string_view title, Icon, unsigned,
-                   unsigned defaultButton) override {
-    std::string body(text);
-    for (char& c : body)
-      if (c == '|') c = '\n';
-    std::cerr << title << ": " << body << "\n";
-    return defaultButton;
-  }
-  void halt(int) override { std::exit(2); }
-
-  std::unique_ptr<Progress> progress(std::string_view title, std::string_view) override {
-    if (title != "Converting Files" || !::isatty(2)) return std::make_unique<Progress>();
-    struct Bar : Progress {
-      void setText(std::string_view t) override {
-        finish();
-        text = t;
-        draw(0);
-      }
-      void setPercent(int p) override { draw(p); }
-      void draw(int p) {
-        std::cerr << "\r" << text << " [" << std::string(static_cast<std::size_t>(p / 5), '#')
-                  << std::string(static_cast<std::size_t>(20 - p / 5), ' ') << "] " << p << "%"
-                  << std::flush;
-        drawn = true;
-      }
-      void finish() {
-        if (drawn) std::cerr << "\n";
-        drawn = false;
-      }
-      ~Bar() override { finish(); }
-      std::string text;
-      bool drawn = false;
-    };
-    return std::make_unique<Bar>();
-  }
-};
 
 int usage() {
   std::cerr << "usage: velmora-admin convert [--dir DIR]\n";
@@ -81,7 +39,7 @@ int convertCommand(const std::vector<std::string_view>& args) {
     std::cerr << "velmora-admin: there is no data folder " << dir << "\n";
     return 2;
   }
-  ConvertUi ui;
+  ConsoleUi ui;
   SystemClock clock;
   auto engine = makeSqliteEngine();
   Conversion conversion(dir, *engine, ui, clock);

@@ -9,14 +9,12 @@
 // record is refused before any file is opened in it.
 #include "ExportCommand.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "Console.h"
 #include "common/Text.h"
 #include "errors/ErrorManager.h"
 #include "maintenance/ExportTables.h"
@@ -27,48 +25,6 @@
 namespace vel::admin {
 
 namespace {
-
-// A bar on standard error when it is a terminal; nothing otherwise.
-class TextProgress : public Progress {
- public:
-  explicit TextProgress(std::string name) : name_(std::move(name)), tty_(::isatty(2)) {}
-  ~TextProgress() override {
-    if (tty_ && shown_ >= 0) std::fprintf(stderr, "\r%-60s\r", "");
-  }
-  void setPercent(int percent) override {
-    if (!tty_ || percent == shown_) return;
-    shown_ = percent;
-    const int filled = percent / 5;
-    std::fprintf(stderr, "\r%-16s [%s%s] %3d%%", name_.c_str(), std::string(filled, '#').c_str(),
-                 std::string(20 - filled, ' ').c_str(), percent);
-    std::fflush(stderr);
-  }
-
- private:
-  std::string name_;
-  bool tty_;
-  int shown_ = -1;
-};
-
-// Boxes become lines on standard error; a busy file is retried a few times.
-class ExportConsoleUi : public Ui {
- public:
-  unsigned message(std::string_view text, std::string_view title, Icon, unsigned buttons,
-                   unsigned defaultButton) override {
-    std::string body(text);
-    for (char& c : body)
-      if (c == '|') c = '\n';
-    std::cerr << title << ": " << body << "\n";
-    ++shown;
-    if ((buttons & kRetry) && (buttons & kCancel)) return retries_++ < 3 ? kRetry : kCancel;
-    return defaultButton;
-  }
-  void halt(int exitCode) override { std::exit(exitCode == 0 ? 2 : exitCode); }
-  int shown = 0;
-
- private:
-  int retries_ = 0;
-};
 
 int usage() {
   std::cerr << "usage: velmora-admin export NAME|all|main [--dir DIR] [--out FOLDER]\n"
@@ -128,7 +84,7 @@ int exportCommand(std::string_view what, const std::vector<std::string_view>& ar
   if (!std::filesystem::is_directory(dir, ec)) return fail("there is no data folder " + dir);
   if (!std::filesystem::is_directory(out, ec)) return fail("there is no folder " + out);
 
-  ExportConsoleUi ui;
+  ConsoleUi ui;
   ErrorManager errors(ui);
   errors.SetProcedureName("Export");
   std::unique_ptr<Engine> engine = makeSqliteEngine();
@@ -139,11 +95,11 @@ int exportCommand(std::string_view what, const std::vector<std::string_view>& ar
 
   int written = 0, failed = 0;
   for (const ExportDecl* d : tables) {
-    TextProgress bar(d->fileName);
+    TerminalBar bar(d->fileName);
     (report(d->fileName, writeExport(files, *d, out, bar)) ? written : failed)++;
   }
   if (main) {
-    TextProgress bar{std::string(kMainCsvName)};
+    TerminalBar bar{std::string(kMainCsvName)};
     (report(std::string(kMainCsvName), writeMainCsv(files, out, bar)) ? written : failed)++;
   }
   if (written + failed > 1) {

@@ -1,12 +1,10 @@
 #include "InvoiceCommands.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "Console.h"
 #include "billing/InvoiceRun.h"
 #include "common/Money.h"
 #include "errors/ErrorManager.h"
@@ -25,50 +23,6 @@ namespace {
 
 // The user stamped into the transactions the tool writes.
 constexpr std::string_view kToolUser = "Scheduled";
-
-// A bar on standard error, drawn only when that is a terminal.
-class TextBar : public Progress {
- public:
-  explicit TextBar(std::string_view text) : text_(text), tty_(::isatty(STDERR_FILENO) == 1) {}
-  ~TextBar() override {
-    if (tty_ && drawn_) std::fputs("\n", stderr);
-  }
-  void setPercent(int percent) override {
-    if (!tty_) return;
-    drawn_ = true;
-    const int filled = percent * 40 / 100;
-    std::fprintf(stderr, "\r%s [%s%s] %3d%%", text_.c_str(), std::string(filled, '#').c_str(),
-                 std::string(40 - filled, ' ').c_str(), percent);
-    std::fflush(stderr);
-  }
-
- private:
-  std::string text_;
-  bool tty_;
-  bool drawn_ = false;
-};
-
-// Boxes become lines on standard error; questions take their default.
-class ConsoleUi : public ShellUi {
- public:
-  unsigned message(std::string_view text, std::string_view title, Icon, unsigned,
-                   unsigned defaultButton) override {
-    std::string body(text);
-    for (char& c : body)
-      if (c == '|') c = '\n';
-    std::cerr << title << ": " << body << "\n";
-    return defaultButton;
-  }
-  void halt(int exitCode) override { std::exit(exitCode == 0 ? 2 : exitCode); }
-  std::unique_ptr<Progress> progress(std::string_view, std::string_view text) override {
-    return std::make_unique<TextBar>(text);
-  }
-  // A scheduled run has nobody to log in or to ask for dates.
-  void runLogin(LoginForm&) override {}
-  void runFirstRun(FirstRunForm&) override {}
-  void runDateRange(DateRangeForm&) override {}
-  void runChangePassword(ChangePasswordForm&) override {}
-};
 
 int usage() {
   std::cerr << "usage: velmora-admin invoice-run [--dir DIR]\n"

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "Console.h"
 #include "errors/ErrorManager.h"
 #include "platform/Clock.h"
 #include "recordstore/DataFiles.h"
@@ -16,20 +17,6 @@
 namespace vel::admin {
 
 namespace {
-
-// Boxes become lines on standard error; questions take their default.
-class LineUi : public Ui {
- public:
-  unsigned message(std::string_view text, std::string_view title, Icon, unsigned,
-                   unsigned defaultButton) override {
-    std::string body(text);
-    for (char& c : body)
-      if (c == '|') c = '\n';
-    std::cerr << title << ": " << body << "\n";
-    return defaultButton;
-  }
-  void halt(int) override { std::exit(2); }
-};
 
 int usage() {
   std::cerr << "usage: velmora-admin sms REASON [--dir DIR] [--client ID --amount A [--hamper]]\n"
@@ -46,7 +33,7 @@ int fail(const std::string& why) {
 // The data folder, made ready for the run: the managers of its files.
 struct Office {
   explicit Office(const std::string& dir) : files(dir, *engine, errors) {}
-  LineUi ui;
+  ConsoleUi ui;
   ErrorManager errors{ui};
   std::unique_ptr<Engine> engine = makeSqliteEngine();
   DataFiles files;
@@ -114,7 +101,7 @@ int smsCommand(const std::vector<std::string_view>& args) {
 }
 
 void installSmsHooks() {
-  static LineUi ui;
+  static ConsoleUi ui;
   static SystemClock clock;
   sms::installDirectMessageHooks(ui, clock);
 }

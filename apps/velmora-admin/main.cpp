@@ -49,6 +49,7 @@
 #include <vector>
 
 #include "ExportCommand.h"
+#include "Console.h"
 #include "ConvertCommand.h"
 #include "InvoiceCommands.h"
 #include "dictionary/Dictionary.h"
@@ -65,33 +66,6 @@
 #include "SmsCommand.h"
 
 namespace {
-
-// Message boxes become lines on standard error; questions take their default.
-// Nobody is there to wait for a busy file: the offer to retry it is taken a
-// few times, then the command gives up on the file instead of waiting forever.
-class ConsoleUi : public vel::Ui {
- public:
-  unsigned message(std::string_view text, std::string_view title, vel::Icon, unsigned buttons,
-                   unsigned defaultButton) override {
-    std::string body(text);
-    for (char& c : body)
-      if (c == '|') c = '\n';
-    std::cerr << title << ": " << body << "\n";
-    ++shown;
-    if ((buttons & vel::kRetry) && (buttons & vel::kCancel))
-      return retries_++ < kRetries ? vel::kRetry : vel::kCancel;
-    return defaultButton;
-  }
-  void halt(int exitCode) override {
-    std::cerr << "velmora-admin: stopped.\n";
-    std::exit(exitCode == 0 ? 2 : exitCode);
-  }
-  int shown = 0;
-
- private:
-  static constexpr int kRetries = 3;
-  int retries_ = 0;
-};
 
 int usage() {
   std::cerr << "usage: velmora-admin init DIR --name NAME --branch ID [--address LINE]...\n"
@@ -122,7 +96,7 @@ struct Folder {
   explicit Folder(const std::string& dir) : data(dir, *engine, errors) {
     errors.SetProcedureName("Main");
   }
-  ConsoleUi ui;
+  vel::admin::ConsoleUi ui;
   vel::ErrorManager errors{ui};
   std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
   vel::DataFiles data;
