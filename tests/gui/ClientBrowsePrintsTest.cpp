@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "common/Dates.h"
+#include "dictionary/LedgerFiles.h"
 #include "dictionary/MemberFiles.h"
 #include "forms/Catalog.h"
 #include "forms/qt/ListWindow.h"
@@ -180,6 +181,44 @@ TEST_F(ClientBrowsePrints, CheckIfIdExistsTellsWhereAndKeepsTheNumber) {
   EXPECT_TRUE(script.done()) << script.left();
   EXPECT_EQ("", keptWhileAsked);
   EXPECT_EQ("9912315009089", memberContext().GLO_ID_NUMBER);
+}
+
+// The window's one "Print Receipt" prints the receipt of the payment the
+// payments panel highlights (the panel's own print button is not shown).
+TEST_F(ClientBrowsePrints, PrintReceiptPrintsTheHighlightedPayment) {
+  auto frame = openFrame();
+  addOffice();
+  {
+    FileManager& p = files.fm<rec::VelPay>();
+    FileUse use(p);
+    p.ClearBuffer();
+    auto& pay = p.rec<rec::VelPay>();
+    pay.CLIENT_ID = "0041/Abr";
+    pay.DATE = day(2026, 12, 3);
+    pay.CREDIT = 87.5;
+    pay.ACCOUNT = "Petty Cash";
+    ASSERT_EQ(kDone, p.Insert());
+  }
+  qt::registerClientBrowse(procedures, files, ui, catalog, clock, frame.get());
+  std::string receipt;
+  int receiptButtons = -1;
+  Script script;
+  script.on(kBrowseClient, [&](QWidget* w) {
+    receiptButtons = 0;
+    for (QPushButton* b : w->findChildren<QPushButton*>())
+      if (b->isVisibleTo(w) && b->text() == "Print Receipt") ++receiptButtons;
+    press(w, "Print Receipt");
+  });
+  script.on("PrintPreview", [&](QWidget* w) {
+    receipt = previewText(w);
+    closePreview(w);
+  });
+  script.on(kBrowseClient, [&](QWidget* w) { press(w, "Close"); });
+  frame->choose("ADMINISTRATIONVELMORAPLAN");
+  EXPECT_TRUE(script.done()) << script.left();
+  EXPECT_EQ(1, receiptButtons);
+  EXPECT_NE(std::string::npos, receipt.find("R87.50")) << receipt;
+  EXPECT_NE(std::string::npos, receipt.find("0041/Abr")) << receipt;
 }
 
 }  // namespace

@@ -116,6 +116,13 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
       });
     } else if (text == "Check if ID Exists") {
       connect(b, &QPushButton::clicked, this, &ClientBrowseWindow::checkId);
+    } else if (text == "Print Receipt") {
+      // The payments panel prints its highlighted payment; its own print
+      // button is not shown, so the window has one "Print Receipt".
+      if (QPushButton* print = payments_->button(kActPrint)) {
+        print->hide();
+        connect(b, &QPushButton::clicked, print, &QPushButton::click);
+      }
     }
   }
   auto* close = button("&Close", this);
