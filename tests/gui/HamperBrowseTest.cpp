@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include <set>
+
 #include "dictionary/LedgerFiles.h"
 #include "forms/Catalog.h"
 #include "forms/qt/ListWindow.h"
@@ -110,6 +112,45 @@ TEST_F(HamperBrowseGuiTest, AMemberAddedFromTheMenuGetsHisNumberAndFirstCharge) 
   ASSERT_EQ(1u, trans.size());
   EXPECT_EQ("Invoice", trans[0].TYPE.str());
   EXPECT_TRUE(readAll<rec::VelInv>(files).empty());  // nothing on the policies' ledger
+}
+
+// "Copy Policy Holders to Hamper" from the menu: the clients with a hamper
+// amount join, and a member who could not keep his client's number is named.
+TEST_F(HamperBrowseGuiTest, TheCopyUtilityFromTheMenuNamesARenumberedMember) {
+  auto add = [&](auto r) {
+    using R = decltype(r);
+    FileManager& f = files.fm<R>();
+    FileUse use(f);
+    ASSERT_EQ(kDone, f.EnsureOpen());
+    f.rec<R>() = r;
+    ASSERT_EQ(ecode::kNone, f.engineFile()->add(f.buffer()));
+  };
+  rec::Hamper own;
+  own.NUMBER = 3;
+  own.CLIENT_ID = "0003/HAM";
+  add(own);
+  for (int n : {3, 4}) {
+    rec::VelCli c;
+    c.NUMBER = n;
+    c.CLIENT_ID = "000" + std::to_string(n) + "/CLI";
+    c.SURNAME = "Client";
+    c.HAMPER = 40.0;
+    c.PREMIUM = 100.0;
+    c.PLANPREM = 140.0;
+    add(c);
+  }
+  auto frame = openFrame();
+  qt::registerHamperProcedures(procedures, files, ui, catalog, clock, frame.get());
+  ui.boxes.expect("Copy Utility", kOk,
+                  "Hamper number 3 is held by another member; 0003/CLI was added as hamper member 4.|"
+                  "Hamper number 4 is held by another member; 0004/CLI was added as hamper member 5.");
+  frame->choose("ITEM10");
+  const auto members = readAll<rec::Hamper>(files);
+  ASSERT_EQ(3u, members.size());
+  std::set<std::int64_t> numbers;
+  for (const auto& m : members) numbers.insert(m.NUMBER);
+  // 0004/CLI found 4 taken by then and took the next as well.
+  EXPECT_EQ((std::set<std::int64_t>{3, 4, 5}), numbers);
 }
 
 }  // namespace
