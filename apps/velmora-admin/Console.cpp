@@ -37,7 +37,7 @@ unsigned ConsoleUi::message(std::string_view text, std::string_view title, Icon,
   std::string body(text);
   for (char& c : body)
     if (c == '|') c = '\n';
-  std::cerr << title << ": " << body << "\n";
+  std::cerr << (title.empty() ? "" : std::string(title) + ": ") << body << "\n";
   ++shown;
   if ((buttons & kRetry) && (buttons & kCancel)) return retries_++ < kRetries ? kRetry : kCancel;
   return defaultButton;

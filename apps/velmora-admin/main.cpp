@@ -36,6 +36,9 @@
 //   velmora-admin daily [--dir DIR]
 //       the month's invoice run, and the daily start-up sequence for a
 //       scheduler (InvoiceCommands.h)
+//   velmora-admin copy-to-hamper [--dir DIR]
+//       the policy holders with a hamper amount copied into the hamper club
+//       (HamperCommand.cpp)
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -55,6 +58,7 @@
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
 #include "BackupCommand.h"
+#include "HamperCommand.h"
 #include "maintenance/DemoOffice.h"
 #include "platform/Clock.h"
 #include "common/Dates.h"
@@ -82,7 +86,8 @@ int usage() {
                "       velmora-admin sms-outbox [--dir DIR] [--retry]\n"
                "       velmora-admin convert [--dir DIR]\n"
                "       velmora-admin invoice-run [--dir DIR]\n"
-               "       velmora-admin daily [--dir DIR]\n";
+               "       velmora-admin daily [--dir DIR]\n"
+               "       velmora-admin copy-to-hamper [--dir DIR]\n";
   return 1;
 }
 
@@ -435,6 +440,8 @@ int main(int argc, char** argv) {
     return vel::admin::convertCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc >= 2 && vel::admin::isBackupCommand(argv[1]))
     return vel::admin::runBackupCommand(argv[1], std::vector<std::string_view>(argv + 2, argv + argc));
+  if (argc >= 2 && std::string_view(argv[1]) == "copy-to-hamper")
+    return vel::admin::copyToHamperCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc >= 2 && vel::admin::isInvoiceCommand(argv[1])) return vel::admin::invoiceCommand(argc, argv);
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];

@@ -18,6 +18,7 @@
 #include "maintenance/Backup.h"
 #include "maintenance/qt/BackupProcedures.h"
 #include "members/qt/ClientBrowseWindow.h"
+#include "hamper/qt/HamperBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
 #include "shell/Procedures.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
   vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerBackupProcedures(procedures, files, &frame);
   vel::qt::registerInvoicing(procedures, files, ui, catalog, clock, &frame);
+  vel::qt::registerHamperProcedures(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:

@@ -26,6 +26,7 @@
 #include "ledger/LedgerDesc.h"
 #include "ledger/Postings.h"
 #include "members/ClientNumber.h"
+#include "members/CopyToHamper.h"
 #include "members/PlanPremium.h"
 
 namespace vel {
@@ -516,6 +517,7 @@ class DemoBuilder {
                                          [&] { return seedFieldStaff() && seedBanks(); });
     if (!listed) return stopped();
     if (!seedClients()) return stopped();
+    if (!seedHamperLedger()) return stopped();
     mark.clear();
     result_.ok = true;
     result_.message = "Demo office seeded: " + std::to_string(result_.clients) + " clients (" +
@@ -543,7 +545,7 @@ class DemoBuilder {
   static constexpr const char* kDemoFiles[] = {
       "VelCli", "VelChd",  "VelExt",   "Hamper",   "Plan",       "PlanChd", "Town", "Postal",
       "Route",  "Agent",   "Collect",  "BankName", "BankList",   "BankBranch", "Banks",
-      "VelAge", "VelInv",  "VelTra",   "VelPay"};
+      "VelAge", "VelInv",  "VelTra",   "VelPay",     "HamAge",  "HamInv", "HamTra", "HamPay"};
 
   // Removes the demo's files, which the next use creates empty again.
   bool clearDemoFiles() {
@@ -1101,12 +1103,13 @@ class DemoBuilder {
   // Writes the history: the first charge through the ledger's own posting,
   // then each invoice and payment with its transaction, the ageing record
   // carried along by the ageing rules and put back once at the end.
-  bool addLedger(const rec::VelCli& c, const std::vector<LedgerEvent>& history) {
+  template <class L = ledger::BurialCover>
+  bool addLedger(const typename L::Member& c, const std::vector<LedgerEvent>& history) {
     const std::string id = c.CLIENT_ID.text();
-    FileManager& age = files_.fm<rec::VelAge>();
-    FileManager& inv = files_.fm<rec::VelInv>();
-    FileManager& tra = files_.fm<rec::VelTra>();
-    FileManager& pay = files_.fm<rec::VelPay>();
+    FileManager& age = files_.fm<typename L::Ageing>();
+    FileManager& inv = files_.fm<typename L::Invoice>();
+    FileManager& tra = files_.fm<typename L::Entry>();
+    FileManager& pay = files_.fm<typename L::Payment>();
     ledger::AgeBuckets buckets;
     for (const LedgerEvent& e : history) {
       const std::string unique = uniqueStamp(e.at.day, e.at.time);
@@ -1115,16 +1118,16 @@ class DemoBuilder {
           ledger::FirstCharge charge = ledger::firstChargeOf(c);
           charge.premium = e.amount;
           std::string failed;
-          if (ledger::addFirstCharge<ledger::BurialCover>(files_, charge, stamp_, e.at, &failed) !=
+          if (ledger::addFirstCharge<L>(files_, charge, stamp_, e.at, &failed) !=
               kDone)
             return refused(files_.fm(failed), files_.fm(failed).LastEngineText());
           ledger::ageOpen(buckets, toCents(e.amount));
-          if (e.paid && !markFirstInvoicePaid(inv, id)) return false;
+          if (e.paid && !markFirstInvoicePaid<typename L::Invoice>(inv, id)) return false;
           break;
         }
         case LedgerEvent::kInvoice: {
           inv.ClearBuffer();
-          auto& i = inv.rec<rec::VelInv>();
+          auto& i = inv.rec<typename L::Invoice>();
           i.CLIENT_ID = id;
           i.DATE = e.at.day;
           i.DEBIT = e.amount;
@@ -1132,16 +1135,16 @@ class DemoBuilder {
           i.BRANCH_ID = stamp_.branch;
           i.UNIQUE = unique;
           if (!add(inv)) return false;
-          fillEntry(tra, id, e, unique, c);
-          tra.rec<rec::VelTra>().TYPE = ledger::kInvoiceType;
-          tra.rec<rec::VelTra>().DEBIT = e.amount;
+          fillEntry<typename L::Entry>(tra, id, e, unique, c);
+          tra.rec<typename L::Entry>().TYPE = ledger::kInvoiceType;
+          tra.rec<typename L::Entry>().DEBIT = e.amount;
           if (!add(tra)) return false;
           ledger::ageCharge(buckets, toCents(e.amount));
           break;
         }
         case LedgerEvent::kPayment: {
           pay.ClearBuffer();
-          auto& p = pay.rec<rec::VelPay>();
+          auto& p = pay.rec<typename L::Payment>();
           p.CLIENT_ID = id;
           p.DATE = e.at.day;
           p.SOURCE = "Cash";
@@ -1156,13 +1159,13 @@ class DemoBuilder {
           p.AGE_CODE = c.AGE_CODE.value;
           p.COL_COMM = c.COL_COMM;
           p.AGE_COMM = c.AGE_COMM;
-          p.PREM2PAY = c.PREMTOPAY;
+          p.PREM2PAY = payOver(c);
           if (!add(pay)) return false;
-          fillEntry(tra, id, e, unique, c);
-          tra.rec<rec::VelTra>().TYPE = ledger::kPaymentType;
-          tra.rec<rec::VelTra>().SOURCE = "Cash";
-          tra.rec<rec::VelTra>().CREDIT = e.amount;
-          tra.rec<rec::VelTra>().PAYOVER = c.PREMTOPAY;
+          fillEntry<typename L::Entry>(tra, id, e, unique, c);
+          tra.rec<typename L::Entry>().TYPE = ledger::kPaymentType;
+          tra.rec<typename L::Entry>().SOURCE = "Cash";
+          tra.rec<typename L::Entry>().CREDIT = e.amount;
+          tra.rec<typename L::Entry>().PAYOVER = payOver(c);
           if (!add(tra)) return false;
           ledger::agePay(buckets, toCents(e.amount));
           break;
@@ -1171,29 +1174,31 @@ class DemoBuilder {
     }
     if (history.size() == 1) return true;  // the ageing record stands as opened
     age.ClearBuffer();
-    age.rec<rec::VelAge>().CLIENT_ID = id;
+    age.rec<typename L::Ageing>().CLIENT_ID = id;
     if (age.TryGetByKey(age.keyIndex("By_Client")) != kDone)
       return refused(age, age.LastEngineText());
-    ledger::storeBuckets(age.rec<rec::VelAge>(), buckets);
+    ledger::storeBuckets(age.rec<typename L::Ageing>(), buckets);
     if (age.TryUpdate() != kDone) return refused(age, age.LastEngineText());
     return true;
   }
 
   // The first invoice, written by the first charge, marked paid.
+  template <class Invoice>
   bool markFirstInvoicePaid(FileManager& inv, const std::string& id) {
     inv.ClearBuffer();
-    inv.rec<rec::VelInv>().CLIENT_ID = id;
+    inv.rec<Invoice>().CLIENT_ID = id;
     if (inv.TryGetByKey(inv.keyIndex("By_Client")) != kDone)
       return refused(inv, inv.LastEngineText());
-    inv.rec<rec::VelInv>().STATUS = "Pd";
+    inv.rec<Invoice>().STATUS = "Pd";
     if (inv.TryUpdate() != kDone) return refused(inv, inv.LastEngineText());
     return true;
   }
 
+  template <class Entry, class Member>
   void fillEntry(FileManager& tra, const std::string& id, const LedgerEvent& e,
-                 const std::string& unique, const rec::VelCli& c) {
+                 const std::string& unique, const Member& c) {
     tra.ClearBuffer();
-    auto& t = tra.rec<rec::VelTra>();
+    auto& t = tra.rec<Entry>();
     t.CLIENT_ID = id;
     t.DATE = e.at.day;
     t.BRANCH_ID = stamp_.branch;
@@ -1436,34 +1441,63 @@ class DemoBuilder {
     return true;
   }
 
-  // The hamper member as the copy utility makes it from the client.
+  // The hamper member as the copy utility makes it from the client, kept
+  // for the hamper ledger's pass.
   bool copyToHamper(const rec::VelCli& c) {
-    static constexpr const char* kCopied[] = {
-        "NUMBER",       "CLIENT_ID",      "DATE",         "SURNAME",     "FIRSTNAME",
-        "MIDDLENAME",   "INITIALS",       "TITLE",        "ID_NUMBER",   "DOB",
-        "GENDER",       "MAIDENNAME",     "H_ADDR1",      "H_ADDR2",     "H_ADDR3",
-        "H_CODE",       "P_ADDR1",        "P_ADDR2",      "P_ADDR3",     "P_CODE",
-        "PHONE_HOME",   "PHONE_WORK",     "PHONE_CELL",   "BANK_NAME",   "BRANCH_NAME",
-        "BRANCH_CODE",  "ACCOUNT_NUMBER", "ACCOUNT_TYPE", "REMARKS",     "MARITAL_STAT",
-        "B1_FIRSTNAME", "B1_SURNAME",     "B1_ID_NUMBER", "B1_DOB",      "B1_RELATION",
-        "B1_ADD1",      "B1_ADD2",        "B1_ADD3",      "B1_CODE",     "B1_CONTACT",
-        "INVOICED",     "SENT",           "AGE_CODE",     "AGE_SURNAME", "AGE_FNAME",
-        "COL_CODE",     "COL_SURNAME",    "COL_FNAME",    "S_SURNAME",   "S_FIRSTNAME",
-        "S_ID_NUMBER",  "S_DOB",          "S_GENDER",     "ACTIVE",      "EMAIL",
-        "ROUTE",        "S_ACTIVE",       "STRNO",
-    };
     FileManager& ham = files_.fm<rec::Hamper>();
     ham.ClearBuffer();
-    const Layout& from = layoutOf<rec::VelCli>();
-    const Layout& to = ham.layout();
-    void* source = const_cast<rec::VelCli*>(&c);
-    for (const char* name : kCopied)
-      to.field(ham.buffer(), to.fieldIndex(name)).assign(from.field(source, from.fieldIndex(name)));
-    ham.rec<rec::Hamper>().NUMBER =
-        result_.hamperMembers + 1;  // the hamper file's own running number
-    ham.rec<rec::Hamper>().PREMIUM = c.HAMPER;
+    rec::Hamper& m = ham.rec<rec::Hamper>();
+    hamperFromClient(c, m);
+    m.NUMBER = result_.hamperMembers + 1;  // the hamper file's own running number
+    m.INVOICED = 0;                        // set by the hamper ledger's pass
     if (!addNumbered(ham)) return false;
     ++result_.hamperMembers;
+    hamperMembers_.push_back(m);
+    return true;
+  }
+
+  // What a payment of the member was due to pay over: the client's
+  // PREMTOPAY, the hamper member's contribution.
+  static double payOver(const rec::VelCli& c) { return c.PREMTOPAY; }
+  static double payOver(const rec::Hamper& m) { return m.PREMIUM; }
+
+  // The hamper members' own ledger: a first charge when they joined the
+  // club (at most a few months back), the monthly run's invoices and their
+  // payments, written by the same rules as the policies' accounts. Its own
+  // random sequence, so the policies come out as they always did.
+  bool seedHamperLedger() {
+    if (hamperMembers_.empty()) return true;
+    Random hamperRng(static_cast<std::uint64_t>(options_.seed) * 31 + 7);
+    std::swap(rng_, hamperRng);
+    FileManager& ham = files_.fm<rec::Hamper>();
+    bool ok = true;
+    for (std::size_t first = 0; ok && first < hamperMembers_.size(); first += kClientsPerCommit) {
+      const std::size_t last = std::min(hamperMembers_.size(), first + kClientsPerCommit);
+      ok = inOneTransaction(
+          {&ham, &files_.fm<rec::HamAge>(), &files_.fm<rec::HamInv>(), &files_.fm<rec::HamTra>(),
+           &files_.fm<rec::HamPay>()},
+          [&] {
+            for (std::size_t k = first; k < last; ++k)
+              if (!seedHamperAccount(hamperMembers_[k])) return false;
+            return true;
+          });
+    }
+    std::swap(rng_, hamperRng);
+    return ok;
+  }
+
+  bool seedHamperAccount(const rec::Hamper& m) {
+    const std::int32_t joined = std::max<std::int32_t>(m.DATE, today_ - 150);
+    const std::vector<LedgerEvent> history = accountHistory(joined, today_, m.PREMIUM);
+    if (!addLedger<ledger::HamperClub>(m, history)) return false;
+    if (!billedThisMonth(history)) return true;
+    FileManager& ham = files_.fm<rec::Hamper>();
+    ham.ClearBuffer();
+    ham.rec<rec::Hamper>().CLIENT_ID = m.CLIENT_ID;
+    if (ham.TryGetByKey(ham.keyIndex("By_Client")) != kDone)
+      return refused(ham, ham.LastEngineText());
+    ham.rec<rec::Hamper>().INVOICED = 1;
+    if (ham.TryUpdate() != kDone) return refused(ham, ham.LastEngineText());
     return true;
   }
 
@@ -1472,6 +1506,7 @@ class DemoBuilder {
   std::int32_t today_;
   Random rng_;
   std::set<std::string> ids_;
+  std::vector<rec::Hamper> hamperMembers_;  // copied into the club, for their ledger
   std::set<std::string> householdNames_;  // first names already used in this household
   double agentComm_ = 10, collectorComm_ = 5;
   ledger::PostingStamp stamp_{"", "Demo"};

@@ -20,8 +20,10 @@
 // (on the 21st) and the payments received, each with its transaction, the
 // ageing record carried along by the ledger's ageing rules. A policy no
 // longer active is billed up to the day it changed. The INVOICED mark is set
-// when this month's invoice is on file. The hamper members' own ledger is
-// left to the hamper billing.
+// when this month's invoice is on file. The hamper members, copied from
+// their clients as the copy utility copies them, get their own account in
+// the hamper ledger the same way, from the month they joined the club (at
+// most five months back).
 //
 // The same seed, clock day and client count always give the same folder.
 #pragma once

@@ -80,6 +80,85 @@ void hamperFromClient(const rec::VelCli& c, rec::Hamper& h) {
   h.COL_COMM = 0;
 }
 
+namespace {
+
+// Found gives kDone, not found kFailed; a look-up that could not be made
+// (a lock held beyond the wait, a damaged page) anything else.
+bool notOnFile(FileManager& f, int rc) {
+  const int code = f.LastEngineCode();
+  return rc == kFailed && (code == ecode::kRecordNotFound || code == ecode::kNoRecord);
+}
+
+// The next free member number: one above the highest in By_Number (1 in an
+// empty file). False when the key could not be read.
+bool nextMemberNumber(FileManager& hamper, std::int64_t& number) {
+  EngineFile* file = hamper.engineFile();
+  rec::Hamper highest;
+  int rc = file->setOrder(hamper.keyIndex("By_Number"));
+  if (rc == ecode::kNone) rc = file->previous(&highest);
+  if (rc == ecode::kNoRecord) {
+    number = 1;
+    return true;
+  }
+  if (rc != ecode::kNone) return false;
+  number = highest.NUMBER + 1;
+  return true;
+}
+
+}  // namespace
+
+HamperAdd addHamperMember(FileManager& hamper, const rec::VelCli& client) {
+  HamperAdd out;
+  StoreContext& ctx = hamper.context();
+  hamper.ClearBuffer();
+  hamper.rec<rec::Hamper>().CLIENT_ID = client.CLIENT_ID;
+  int rc = hamper.TryGetByKey(hamper.keyIndex("By_Client"));
+  if (rc == kDone) {
+    out.result = CopyToHamperResult::AlreadyMember;
+    return out;
+  }
+  if (!notOnFile(hamper, rc)) {
+    hamper.report(msg::RetrievalError);
+    return out;
+  }
+  // The client's own number when it is free, else the next one.
+  std::int64_t number = client.NUMBER;
+  bool kept = number >= 1;
+  if (kept) {
+    hamper.ClearBuffer();
+    hamper.rec<rec::Hamper>().NUMBER = number;
+    rc = hamper.TryGetByKey(hamper.keyIndex("By_Number"));
+    if (rc == kDone) {
+      kept = false;
+    } else if (!notOnFile(hamper, rc)) {
+      hamper.report(msg::RetrievalError);
+      return out;
+    }
+  }
+  if (!kept && !nextMemberNumber(hamper, number)) {
+    hamper.report(msg::RetrievalError);
+    return out;
+  }
+  rec::Hamper& member = hamper.rec<rec::Hamper>();
+  hamperFromClient(client, member);
+  member.NUMBER = number;
+  if (hamper.engineFile()->add(hamper.buffer()) != ecode::kNone) {
+    ctx.errors->SetFile(hamper.label());
+    ctx.errors->Throw(msg::InsertError);
+    return out;
+  }
+  out.result = CopyToHamperResult::Added;
+  out.number = number;
+  out.keptNumber = kept;
+  return out;
+}
+
+std::string renumberedText(const rec::VelCli& client, std::int64_t number) {
+  return "Hamper number " + std::to_string(client.NUMBER.value) +
+         " is held by another member; " + client.CLIENT_ID.text() +
+         " was added as hamper member " + std::to_string(number) + ".";
+}
+
 CopyToHamperResult copyToHamper(Ui& ui, FileManager& hamper, rec::VelCli& client) {
   if (ui.message("If all the policy holder data is complete, do you want to copy to the Hamper "
                  "database??",
@@ -88,46 +167,35 @@ CopyToHamperResult copyToHamper(Ui& ui, FileManager& hamper, rec::VelCli& client
 
   FileUse use(hamper);
   if (hamper.EnsureOpen() != kDone) return CopyToHamperResult::Failed;
-  const int byClient = hamper.keyIndex("By_Client");
   std::unique_ptr<Transaction> tx;
   StoreContext& ctx = hamper.context();
-  // The look-up and the add under one lock, so two stations copying the
-  // same client add one member.
+  // The look-up, the choice of number and the add under one lock, so two
+  // stations copying the same client add one member, and two members never
+  // take the same number.
   if (ctx.engine->begin({hamper.engineFile()}, ctx.transactionTimeout, tx) != ecode::kNone) {
     ctx.errors->SetFile(hamper.label());
     ctx.errors->Throw(msg::TransactionCancelled);
     return CopyToHamperResult::Failed;
   }
-  hamper.ClearBuffer();
-  hamper.rec<rec::Hamper>().CLIENT_ID = client.CLIENT_ID;
-  CopyToHamperResult result;
-  // Found gives kDone, not found kFailed; a look-up that could not be made
-  // (a lock held beyond the wait, a damaged page) kNotUsable.
-  const int found = hamper.TryGetByKey(byClient);
-  if (found == kDone) {
-    result = CopyToHamperResult::AlreadyMember;
-  } else if (found != kFailed) {
+  const HamperAdd added = addHamperMember(hamper, client);
+  if (added.result == CopyToHamperResult::Failed) {
+    EngineStatus keep = engineStatus();
     tx->rollback();
-    hamper.report(msg::RetrievalError);
+    setEngineStatus(keep);
     return CopyToHamperResult::Failed;
-  } else {
-    // Added as it stands, keeping the client's NUMBER: the member is the
-    // client's twin, not a newly numbered one.
-    hamperFromClient(client, hamper.rec<rec::Hamper>());
-    if (hamper.engineFile()->add(hamper.buffer()) != ecode::kNone ||
-        tx->commit() != ecode::kNone) {
-      EngineStatus keep = engineStatus();
-      tx->rollback();
-      setEngineStatus(keep);
-      ctx.errors->SetFile(hamper.label());
-      ctx.errors->Throw(msg::InsertError);
-      return CopyToHamperResult::Failed;
-    }
-    result = CopyToHamperResult::Added;
   }
-  if (tx->active()) tx->commit();
+  if (tx->commit() != ecode::kNone) {
+    EngineStatus keep = engineStatus();
+    tx->rollback();
+    setEngineStatus(keep);
+    ctx.errors->SetFile(hamper.label());
+    ctx.errors->Throw(msg::InsertError);
+    return CopyToHamperResult::Failed;
+  }
   client.PLANPREM = client.PREMIUM;
-  return result;
+  if (added.result == CopyToHamperResult::Added && !added.keptNumber)
+    ui.message(renumberedText(client, added.number), "Copy Data", Icon::Information, kOk, kOk);
+  return added.result;
 }
 
 }  // namespace vel
