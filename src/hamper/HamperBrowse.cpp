@@ -78,7 +78,8 @@ FormDecl hamperFormDecl(const Clock& clock) {
     h.DATE = c->today();
     h.ACTIVE = "Active";
     h.ACCOUNT_TYPE = "Savings";
-    h.INVOICED = 1;  // the browse posts the first charge itself
+    // No first charge is posted when a member joins here: the month's
+    // invoice run bills him (INVOICED stays 0).
     h.ID_NUMBER = memberContext().GLO_ID_NUMBER;
     h.ID_NUMBER.cut();
   };
@@ -130,12 +131,8 @@ FormDecl hamperFormDecl(const Clock& clock) {
   return f;
 }
 
-ledger::PostResult afterMemberAdded(DataFiles& files, const rec::Hamper& member,
-                                    const std::string& user, Moment at) {
+void afterMemberAdded(const rec::Hamper& member) {
   memberContext().CUR_CLIENT_ID = member.CLIENT_ID.text();
-  const ledger::PostingStamp stamp{ledger::officeBranch(files), user};
-  return ledger::postFirstCharge<ledger::HamperClub>(files, ledger::firstChargeOf(member), stamp,
-                                                      at);
 }
 
 bool saveHamperRemarks(DataFiles& files, const std::string& position, const std::string& text) {
@@ -151,11 +148,9 @@ bool saveHamperRemarks(DataFiles& files, const std::string& position, const std:
 bool runMemberAction(DataFiles& files, Request request, const HamperBrowseSetup& setup) {
   if (!setup.memberForm) return false;
   if (setup.memberForm(request) != Response::Completed) return false;
-  if (request == Request::Insert && setup.clock) {
+  if (request == Request::Insert) {
     // The form leaves the member it added in the hamper buffer.
-    const rec::Hamper added = files.fm<rec::Hamper>().rec<rec::Hamper>();
-    afterMemberAdded(files, added, setup.user ? setup.user() : std::string(),
-                     setup.clock->moment());
+    afterMemberAdded(files.fm<rec::Hamper>().rec<rec::Hamper>());
   }
   return true;
 }

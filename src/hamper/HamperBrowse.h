@@ -48,7 +48,7 @@ struct HamperBrowseSetup {
   // Runs the member form for a request over the current Hamper record and
   // returns its response. Not given: the member buttons do nothing.
   std::function<Response(Request)> memberForm;
-  const Clock* clock = nullptr;        // none: no first charge is posted
+  const Clock* clock = nullptr;        // the program's clock, for the ledger panels
   std::function<std::string()> user;   // the logged-in user (LOGPROG)
   HamperBrowsePrints prints;
 };
@@ -63,11 +63,10 @@ void addHamperBrowse(Catalog& catalog, HamperBrowseSetup setup);
 // formed from his running number and surname when the surname is accepted.
 FormDecl hamperFormDecl(const Clock& clock);
 
-// After the form added a member: his first charge (ageing record opened at
-// his PREMIUM, the first invoice and its "Invoice" transaction) on the
-// hamper ledger in one transaction, and CUR_CLIENT_ID set to him.
-ledger::PostResult afterMemberAdded(DataFiles& files, const rec::Hamper& member,
-                                    const std::string& user, Moment at);
+// After the form added a member: CUR_CLIENT_ID is set to him. Unlike a new
+// policy, a new hamper member gets no first charge here: the month's invoice
+// run bills him (his INVOICED mark is left clear).
+void afterMemberAdded(const rec::Hamper& member);
 
 // "Edit Remarks" saving: REMARKS of the member at `position` becomes `text`
 // and the record is put. False when it could not be read or put (shown).
