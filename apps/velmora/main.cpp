@@ -12,6 +12,7 @@
 #include "recordstore/DataFiles.h"
 #include "billing/qt/InvoicingProcedures.h"
 #include "forms/Catalog.h"
+#include "hamper/HamperLedgerForms.h"
 #include "maintenance/qt/ExportProcedures.h"
 #include "maintenance/Conversion.h"
 #include "billing/qt/PaymentProcedures.h"
@@ -20,6 +21,7 @@
 #include "members/qt/ClientBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
+#include "shell/Globals.h"
 #include "shell/Procedures.h"
 #include "shell/Startup.h"
 #include "shell/qt/MainFrame.h"
@@ -63,6 +65,7 @@ int main(int argc, char** argv) {
   vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerBackupProcedures(procedures, files, &frame);
   vel::qt::registerInvoicing(procedures, files, ui, catalog, clock, &frame);
+  vel::addHamperLedgerForms(catalog, clock, [] { return vel::globals().LOGPROG(); });
 
   switch (startup.initialise()) {
     case vel::Startup::Outcome::Stopped:
