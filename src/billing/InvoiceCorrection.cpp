@@ -11,8 +11,7 @@
 namespace vel::billing {
 
 template <class L>
-void addLedgerInvoiceForm(Catalog& catalog, const Clock& clock,
-                          std::function<std::string()> user) {
+void addLedgerInvoiceForm(Catalog& catalog, const Clock& clock, std::function<std::string()> user) {
   constexpr bool hamper = std::is_same_v<L, ledger::HamperClub>;
   FormDecl f;
   f.procedure = std::string(hamper ? kHamperInvoiceFormName : kInvoiceFormName);

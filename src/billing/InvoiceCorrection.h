@@ -30,8 +30,7 @@ inline constexpr std::string_view kHamperInvoiceFormName = "Update_HamInvoice";
 // Declares the invoice form of ledger L. `user` gives the logged-in user
 // stamped into the correcting transaction.
 template <class L>
-void addLedgerInvoiceForm(Catalog& catalog, const Clock& clock,
-                          std::function<std::string()> user);
+void addLedgerInvoiceForm(Catalog& catalog, const Clock& clock, std::function<std::string()> user);
 inline void addInvoiceForm(Catalog& catalog, const Clock& clock,
                            std::function<std::string()> user) {
   addLedgerInvoiceForm<ledger::BurialCover>(catalog, clock, std::move(user));

@@ -143,13 +143,12 @@ typename BasicPaymentForm<L>::Step BasicPaymentForm<L>::ok() {
     // The client browse sets the first-payment switch; the hamper browse
     // does not, so a hamper payment is the first when none is on file.
     if constexpr (std::is_same_v<L, ledger::BurialCover>)
-      options.first = memberContext().FIRST_PAYMENT != 0 ? ledger::FirstPayment::Yes
-                                                         : ledger::FirstPayment::No;
+      options.first =
+          memberContext().FIRST_PAYMENT != 0 ? ledger::FirstPayment::Yes : ledger::FirstPayment::No;
     else
       options.first = ledger::FirstPayment::OnFile;
     pay_.BRANCH_ID = stamp.branch;
-    const ledger::PaymentOutcome out =
-        ledger::postPayment<L>(files_, pay_, options, stamp, at);
+    const ledger::PaymentOutcome out = ledger::postPayment<L>(files_, pay_, options, stamp, at);
     if (out.unknownMember) {
       ui_.message("Client ID " + pay_.CLIENT_ID.text() + " could not be found.", "Payment Error",
                   Icon::Exclamation, kOk, kOk);

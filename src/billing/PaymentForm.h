@@ -67,8 +67,7 @@ class BasicPaymentForm {
   // the first-payment switch; a hamper payment is the member's first when
   // he has none on file yet). Change: the payment now current in the
   // payment file (the browse's highlighted row).
-  BasicPaymentForm(DataFiles& files, Ui& ui, const Clock& clock, std::string user,
-                   Request request);
+  BasicPaymentForm(DataFiles& files, Ui& ui, const Clock& clock, std::string user, Request request);
 
   // Primes (insert) or reads (change) the payment: today, "Cash", "Petty
   // Cash", the commission of CommStr. False when the payment cannot be read.

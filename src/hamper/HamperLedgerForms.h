@@ -21,7 +21,6 @@ class Clock;
 // Declares Update_HamPay and Update_HamInvoice, the names the hamper
 // browse's payments and invoices panels open. `user` gives the logged-in
 // user stamped into the correcting transaction of an invoice.
-void addHamperLedgerForms(Catalog& catalog, const Clock& clock,
-                          std::function<std::string()> user);
+void addHamperLedgerForms(Catalog& catalog, const Clock& clock, std::function<std::string()> user);
 
 }  // namespace vel

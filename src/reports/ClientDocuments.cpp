@@ -152,9 +152,9 @@ report::Document ledgerStatement(ReportContext& ctx, ReportProgress& progress,
 }
 
 template report::Document ledgerStatement<ledger::BurialCover>(ReportContext&, ReportProgress&,
-                                                              const std::string&);
+                                                               const std::string&);
 template report::Document ledgerStatement<ledger::HamperClub>(ReportContext&, ReportProgress&,
-                                                             const std::string&);
+                                                              const std::string&);
 
 namespace {
 
@@ -477,17 +477,14 @@ report::Document memberCollectionCard(ReportContext& ctx, ReportProgress& /*prog
   using Member = typename L::Member;
   FileManager& cli = ctx.files.fm<Member>();
   FileUse useCli(cli);
-  if (!readClient<Member>(ctx, cli, clientId))
-    return startDocument(ctx, "COLLECTION CARDS", false);
+  if (!readClient<Member>(ctx, cli, clientId)) return startDocument(ctx, "COLLECTION CARDS", false);
   const Member c = cli.rec<Member>();
   return clientCardDocument(ctx, c);
 }
 
-template report::Document memberCollectionCard<ledger::BurialCover>(ReportContext&,
-                                                                    ReportProgress&,
+template report::Document memberCollectionCard<ledger::BurialCover>(ReportContext&, ReportProgress&,
                                                                     const std::string&);
-template report::Document memberCollectionCard<ledger::HamperClub>(ReportContext&,
-                                                                   ReportProgress&,
+template report::Document memberCollectionCard<ledger::HamperClub>(ReportContext&, ReportProgress&,
                                                                    const std::string&);
 
 report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::VelCli>& clients) {
@@ -530,8 +527,10 @@ template report::Document periodMemberCards<ledger::BurialCover>(ReportContext&,
 template report::Document periodMemberCards<ledger::HamperClub>(ReportContext&, ReportProgress&);
 
 template <class L>
-std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards(
-    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output) {
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards(DataFiles& files,
+                                                                            ShellUi& ui,
+                                                                            const Clock& clock,
+                                                                            ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   // Both ends of the period default to today.
   globals().PERIOD_START = clock.today();
@@ -545,20 +544,19 @@ std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards(
   return std::make_pair(ctx.periodStart, ctx.periodEnd);
 }
 
-template std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards<
-    ledger::BurialCover>(DataFiles&, ShellUi&, const Clock&, ReportOutput&);
-template std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards<
-    ledger::HamperClub>(DataFiles&, ShellUi&, const Clock&, ReportOutput&);
+template std::optional<std::pair<std::int32_t, std::int32_t>>
+printPeriodMemberCards<ledger::BurialCover>(DataFiles&, ShellUi&, const Clock&, ReportOutput&);
+template std::optional<std::pair<std::int32_t, std::int32_t>>
+printPeriodMemberCards<ledger::HamperClub>(DataFiles&, ShellUi&, const Clock&, ReportOutput&);
 
 template <class L>
 void printLedgerStatement(DataFiles& files, ShellUi& ui, const Clock& clock,
                           const std::string& clientId, ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   if (!askPeriodInto(ctx, ui, clock)) return;
-  presentReport(ctx, output, "Printing Statement, please wait ...",
-                [&](ReportContext& c, ReportProgress& p) {
-                  return ledgerStatement<L>(c, p, clientId);
-                });
+  presentReport(
+      ctx, output, "Printing Statement, please wait ...",
+      [&](ReportContext& c, ReportProgress& p) { return ledgerStatement<L>(c, p, clientId); });
 }
 
 template void printLedgerStatement<ledger::BurialCover>(DataFiles&, ShellUi&, const Clock&,

@@ -75,8 +75,10 @@ inline report::Document periodCollectionCards(ReportContext& ctx, ReportProgress
 // to `output`; a period without new members prints nothing. The period
 // asked, or nothing when it was cancelled.
 template <class L>
-std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards(
-    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output);
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards(DataFiles& files,
+                                                                            ShellUi& ui,
+                                                                            const Clock& clock,
+                                                                            ReportOutput& output);
 inline std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
     DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output) {
   return printPeriodMemberCards<ledger::BurialCover>(files, ui, clock, output);

@@ -110,8 +110,7 @@ std::string hamperReceiptCaption(const std::string& scheme) {
 std::string receiptAmount(double amount) { return "R" + fixedDecimal(amount, 2); }
 
 report::Document receiptDocument(ReportContext& ctx, const std::vector<ReceiptLines>& receipts,
-                                 const std::string& branchLine,
-                                 const std::string& schemeCaption) {
+                                 const std::string& branchLine, const std::string& schemeCaption) {
   report::Document doc = startDocument(ctx, "Receipt", false);
   doc.showPageHeader = false;
   const rec::Config config = configOf(ctx.files);

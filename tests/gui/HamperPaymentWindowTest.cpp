@@ -102,24 +102,24 @@ TEST_F(HamperPaymentWindowTest, PaymentFromTheWindowPostsToTheHamperLedgerAndPri
     f.acceptPressed();
   };
   qt::PdfOutput statement(pdf("statement.pdf"));
-  ASSERT_TRUE(qt::printHamperButton(files, ui, clock, "Statement", "0042/DLA", frame.get(),
-                                    &statement));
+  ASSERT_TRUE(
+      qt::printHamperButton(files, ui, clock, "Statement", "0042/DLA", frame.get(), &statement));
   ASSERT_TRUE(statement.ok());
   const std::string text = pdfText(pdf("statement.pdf"));
-  for (const char* want : {"Hamper Statement", "Balance brought forward:", "75.00", "100.00",
-                           "-25.00", "TOTALS:"})
+  for (const char* want :
+       {"Hamper Statement", "Balance brought forward:", "75.00", "100.00", "-25.00", "TOTALS:"})
     EXPECT_NE(std::string::npos, text.find(want)) << want << "\n" << text;
 
   qt::PdfOutput info(pdf("info.pdf"));
-  ASSERT_TRUE(qt::printHamperButton(files, ui, clock, "Print Client Info", "0042/DLA",
-                                    frame.get(), &info));
+  ASSERT_TRUE(
+      qt::printHamperButton(files, ui, clock, "Print Client Info", "0042/DLA", frame.get(), &info));
   const std::string infoText = pdfText(pdf("info.pdf"));
   for (const char* want : {"Hamper Member", "Dlamini", "900.00", "75.00"})
     EXPECT_NE(std::string::npos, infoText.find(want)) << want << "\n" << infoText;
 
   qt::PdfOutput card(pdf("card.pdf"));
-  ASSERT_TRUE(qt::printHamperButton(files, ui, clock, "Print Route Info", "0042/DLA",
-                                    frame.get(), &card));
+  ASSERT_TRUE(
+      qt::printHamperButton(files, ui, clock, "Print Route Info", "0042/DLA", frame.get(), &card));
   const std::string cardText = pdfText(pdf("card.pdf"));
   for (const char* want : {"0042/DLA", "7 Khumalo Street", "75.00"})
     EXPECT_NE(std::string::npos, cardText.find(want)) << want << "\n" << cardText;

@@ -71,10 +71,12 @@ class HamperLedgerTest : public PaymentsFixture {
   std::string snapshot() {
     std::string s;
     for (const auto& a : all<rec::VelAge>()) s += std::to_string(toCents(a.TOTAL)) + ";";
-    for (const auto& i : all<rec::VelInv>()) s += i.STATUS.text() + std::to_string(toCents(i.DEBIT)) + ";";
+    for (const auto& i : all<rec::VelInv>())
+      s += i.STATUS.text() + std::to_string(toCents(i.DEBIT)) + ";";
     const rec::VelCli c = clientOf(kId);
     s += std::to_string(c.DAY5) + std::to_string(c.DAY10) + ";";
-    s += std::to_string(all<rec::VelPay>().size()) + "/" + std::to_string(all<rec::VelTra>().size());
+    s +=
+        std::to_string(all<rec::VelPay>().size()) + "/" + std::to_string(all<rec::VelTra>().size());
     return s;
   }
   rec::HamAge hamAge() { return all<rec::HamAge>().at(0); }
@@ -98,7 +100,7 @@ class HamperLedgerTest : public PaymentsFixture {
 TEST_F(HamperLedgerTest, PaymentPostsToTheHamperLedgerOnly) {
   std::vector<std::string> heard;
   ledger::messageHooks().afterPayment = [&](DataFiles&, std::string_view ledger,
-                                           const std::string& id, double amount) {
+                                            const std::string& id, double amount) {
     heard.push_back(std::string(ledger) + " " + id + " " + std::to_string(toCents(amount)));
   };
   EXPECT_EQ(HamperPaymentForm::Step::Close, payHamper(100));

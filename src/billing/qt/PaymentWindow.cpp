@@ -175,15 +175,14 @@ template void printLedgerReceiptTo<ledger::BurialCover>(DataFiles&, Ui&, const C
                                                         const rec::VelPay&, QWidget*,
                                                         ReportOutput*);
 template void printLedgerReceiptTo<ledger::HamperClub>(DataFiles&, Ui&, const Clock&,
-                                                       const rec::HamPay&, QWidget*,
-                                                       ReportOutput*);
+                                                       const rec::HamPay&, QWidget*, ReportOutput*);
 template class BasicPaymentWindow<ledger::BurialCover>;
 template class BasicPaymentWindow<ledger::HamperClub>;
 template Response runLedgerPaymentWindow<ledger::BurialCover>(DataFiles&, Ui&, const Clock&,
-                                                              const std::string&, Request,
-                                                              QWidget*, ReportOutput*);
+                                                              const std::string&, Request, QWidget*,
+                                                              ReportOutput*);
 template Response runLedgerPaymentWindow<ledger::HamperClub>(DataFiles&, Ui&, const Clock&,
-                                                             const std::string&, Request,
-                                                             QWidget*, ReportOutput*);
+                                                             const std::string&, Request, QWidget*,
+                                                             ReportOutput*);
 
 }  // namespace vel::qt

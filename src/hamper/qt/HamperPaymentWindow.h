@@ -14,8 +14,8 @@ using HamperPaymentWindow = BasicPaymentWindow<ledger::HamperClub>;
 // member context) or the payment current in HamPay (change); a ticked
 // "Print Receipt?" prints the hamper receipt to `receipts` (none: preview).
 inline Response runHamperPaymentWindow(DataFiles& files, Ui& ui, const Clock& clock,
-                                       const std::string& user, Request request,
-                                       QWidget* parent, ReportOutput* receipts = nullptr) {
+                                       const std::string& user, Request request, QWidget* parent,
+                                       ReportOutput* receipts = nullptr) {
   return runLedgerPaymentWindow<ledger::HamperClub>(files, ui, clock, user, request, parent,
                                                     receipts);
 }

@@ -38,8 +38,8 @@ bool printHamperButton(DataFiles& files, ShellUi& ui, const Clock& clock, std::s
   return false;
 }
 
-void printHamperReceiptTo(DataFiles& files, Ui& ui, const Clock& clock,
-                          const rec::HamPay& payment, QWidget* parent, ReportOutput* output) {
+void printHamperReceiptTo(DataFiles& files, Ui& ui, const Clock& clock, const rec::HamPay& payment,
+                          QWidget* parent, ReportOutput* output) {
   printLedgerReceiptTo<ledger::HamperClub>(files, ui, clock, payment, parent, output);
 }
 

@@ -31,8 +31,7 @@ bool printHamperButton(DataFiles& files, ShellUi& ui, const Clock& clock, std::s
                        ReportOutput* output = nullptr);
 
 // "Print Receipt": the receipt of a hamper payment.
-void printHamperReceiptTo(DataFiles& files, Ui& ui, const Clock& clock,
-                          const rec::HamPay& payment, QWidget* parent,
-                          ReportOutput* output = nullptr);
+void printHamperReceiptTo(DataFiles& files, Ui& ui, const Clock& clock, const rec::HamPay& payment,
+                          QWidget* parent, ReportOutput* output = nullptr);
 
 }  // namespace vel::qt
