@@ -129,6 +129,28 @@ TEST_F(HamperLedgerTest, PaymentPostsToTheHamperLedgerOnly) {
   EXPECT_DOUBLE_EQ(0, all<rec::HamTra>().at(1).AGE_COMM);
 }
 
+// Changing a hamper payment on the form corrects it on the hamper ledger:
+// a reversing and a new entry, the ageing as if the right amount had been
+// taken the first time, and still one payment record.
+TEST_F(HamperLedgerTest, ChangedPaymentIsCorrectedNotPaidTwice) {
+  ASSERT_EQ(HamperPaymentForm::Step::Close, payHamper(100));
+  FileManager& pf = files.fm<rec::HamPay>();
+  FileUse use(pf);
+  pf.SetOrder(kPhysicalOrder);
+  ASSERT_EQ(kDone, pf.TryReadNext());
+  clock.set(today + 1, at.time);
+  HamperPaymentForm f(files, ui, clock, "Thandi", Request::Change);
+  ASSERT_TRUE(f.open());
+  EXPECT_DOUBLE_EQ(100, f.payment().CREDIT);
+  f.payment().CREDIT = 70;
+  EXPECT_EQ(HamperPaymentForm::Step::Close, f.ok());
+  EXPECT_EQ(1u, all<rec::HamPay>().size());
+  EXPECT_DOUBLE_EQ(70, all<rec::HamPay>().at(0).CREDIT);
+  EXPECT_EQ(3u, all<rec::HamTra>().size());
+  EXPECT_EQ(9000, ledger::bucketsOf(hamAge()).TOTAL);
+  EXPECT_EQ(burialBefore, snapshot());
+}
+
 // A payment that cannot be aged (HamAge refuses the change) leaves every
 // hamper file as it was; a zero amount is refused before anything.
 TEST_F(HamperLedgerTest, PaymentIsWholeOrNothing) {
