@@ -1,5 +1,7 @@
 #include "billing/InvoiceCorrection.h"
 
+#include <type_traits>
+
 #include "dictionary/Dictionary.h"
 #include "forms/Catalog.h"
 #include "forms/FormDecl.h"
@@ -8,10 +10,12 @@
 
 namespace vel::billing {
 
-void addInvoiceForm(Catalog& catalog, const Clock& clock, std::function<std::string()> user) {
+template <class L>
+void addLedgerInvoiceForm(Catalog& catalog, const Clock& clock, std::function<std::string()> user) {
+  constexpr bool hamper = std::is_same_v<L, ledger::HamperClub>;
   FormDecl f;
-  f.procedure = std::string(kInvoiceFormName);
-  f.file = "VelInv";
+  f.procedure = std::string(hamper ? kHamperInvoiceFormName : kInvoiceFormName);
+  f.file = hamper ? "HamInv" : "VelInv";
   f.title = "Invoice";
   EntryDecl id;
   id.prompt = "Client ID:";
@@ -27,17 +31,22 @@ void addInvoiceForm(Catalog& catalog, const Clock& clock, std::function<std::str
   debit.picture = "n-_10.2";
   f.tabs.push_back(TabDecl{"General", {id, date, debit}});
   f.store = [&clock, user](EntryContext& c) -> int {
-    FileManager& inv = c.files.fm<rec::VelInv>();
+    FileManager& inv = c.files.fm<typename L::Invoice>();
     if (c.request != Request::Change || !c.loaded) return inv.Insert();
-    ledger::InvoiceCorrection<ledger::BurialCover> correction;
+    ledger::InvoiceCorrection<L> correction;
     correction.position = inv.Position();
-    correction.loaded = *static_cast<const rec::VelInv*>(c.loaded);
-    correction.edited = *static_cast<const rec::VelInv*>(c.record);
+    correction.loaded = *static_cast<const typename L::Invoice*>(c.loaded);
+    correction.edited = *static_cast<const typename L::Invoice*>(c.record);
     const ledger::PostingStamp stamp{ledger::officeBranch(c.files), user ? user() : std::string()};
     const auto r = ledger::postInvoiceCorrection(c.files, correction, stamp, clock.moment());
     return r == ledger::PostResult::Failed ? kFailed : kDone;
   };
   catalog.add(std::move(f));
 }
+
+template void addLedgerInvoiceForm<ledger::BurialCover>(Catalog&, const Clock&,
+                                                        std::function<std::string()>);
+template void addLedgerInvoiceForm<ledger::HamperClub>(Catalog&, const Clock&,
+                                                       std::function<std::string()>);
 
 }  // namespace vel::billing

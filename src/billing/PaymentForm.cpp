@@ -1,5 +1,7 @@
 #include "billing/PaymentForm.h"
 
+#include <type_traits>
+
 #include "billing/CaptureRun.h"
 #include "common/Money.h"
 #include "forms/Catalog.h"
@@ -36,10 +38,11 @@ EntryDecl entry(std::string prompt, std::string field, EntryKind kind, std::stri
 
 }  // namespace
 
-void addPaymentForm(Catalog& catalog) {
+template <class L>
+void addLedgerPaymentForm(Catalog& catalog) {
   FormDecl f;
-  f.procedure = kPaymentForm;
-  f.file = "VelPay";
+  f.procedure = PaymentFormNames<L>::procedure;
+  f.file = PaymentFormNames<L>::file;
   f.title = "Make a Payment";
   EntryDecl account = entry("Received Into", "ACCOUNT", EntryKind::Radio);
   account.choices = kReceivedInto;
@@ -63,15 +66,17 @@ void addPaymentForm(Catalog& catalog) {
   catalog.add(std::move(f));
 }
 
-PaymentForm::PaymentForm(DataFiles& files, Ui& ui, const Clock& clock, std::string user,
-                         Request request)
+template <class L>
+BasicPaymentForm<L>::BasicPaymentForm(DataFiles& files, Ui& ui, const Clock& clock,
+                                      std::string user, Request request)
     : files_(files), ui_(ui), clock_(clock), user_(std::move(user)), request_(request) {}
 
-bool PaymentForm::open() {
+template <class L>
+bool BasicPaymentForm<L>::open() {
   const Moment now = clock_.moment();
   if (request_ == Request::Insert) {
     const rec::CommStr comm = commission(files_);
-    pay_ = rec::VelPay{};
+    pay_ = Payment{};
     pay_.CLIENT_ID = memberContext().CUR_CLIENT_ID;
     pay_.DATE = now.day;
     pay_.ACCOUNT = "Petty Cash";
@@ -86,33 +91,37 @@ bool PaymentForm::open() {
     loaded_ = pay_;
     return true;
   }
-  FileManager& f = files_.fm<rec::VelPay>();
+  FileManager& f = files_.fm<Payment>();
   position_ = f.Position();
   if (position_.empty() || f.Reget(position_) != kDone) return false;
-  pay_ = loaded_ = f.rec<rec::VelPay>();
+  pay_ = loaded_ = f.rec<Payment>();
   whoPaidSelf = pay_.STATUS == "SEL";
   return true;
 }
 
-void PaymentForm::setSource(std::string_view choice) {
+template <class L>
+void BasicPaymentForm<L>::setSource(std::string_view choice) {
   pay_.SOURCE = choice;
   pay_.SOURCE.cut();
 }
 
-std::string PaymentForm::sourceChoice() const {
+template <class L>
+std::string BasicPaymentForm<L>::sourceChoice() const {
   for (const std::string& c : kSources)
     if (c.substr(0, 11) == pay_.SOURCE.str()) return c;
   return pay_.SOURCE.text();
 }
 
-bool PaymentForm::enterAmount(std::string_view text) {
+template <class L>
+bool BasicPaymentForm<L>::enterAmount(std::string_view text) {
   double v = pay_.CREDIT;
   if (!readAmount(ui_, "Payment Amount", text, v)) return false;
   pay_.CREDIT = v;
   return true;
 }
 
-bool PaymentForm::enterCommission(bool agent, std::string_view text) {
+template <class L>
+bool BasicPaymentForm<L>::enterCommission(bool agent, std::string_view text) {
   Real& field = agent ? pay_.AGE_COMM : pay_.COL_COMM;
   double v = field;
   if (!readAmount(ui_, agent ? "Agent Comm" : "Collector Comm", text, v)) return false;
@@ -120,7 +129,8 @@ bool PaymentForm::enterCommission(bool agent, std::string_view text) {
   return true;
 }
 
-PaymentForm::Step PaymentForm::ok() {
+template <class L>
+typename BasicPaymentForm<L>::Step BasicPaymentForm<L>::ok() {
   if (toCents(pay_.CREDIT) == 0) {
     ui_.message("Payment cannot be ZERO", "Payment Error", Icon::Exclamation, kOk, kOk);
     return Step::FocusAmount;
@@ -130,10 +140,15 @@ PaymentForm::Step PaymentForm::ok() {
   const Moment at = clock_.moment();
   if (request_ == Request::Insert) {
     ledger::PaymentOptions options;
-    options.first = memberContext().FIRST_PAYMENT != 0 ? ledger::FirstPayment::Yes : ledger::FirstPayment::No;
+    // The client browse sets the first-payment switch; the hamper browse
+    // does not, so a hamper payment is the first when none is on file.
+    if constexpr (std::is_same_v<L, ledger::BurialCover>)
+      options.first =
+          memberContext().FIRST_PAYMENT != 0 ? ledger::FirstPayment::Yes : ledger::FirstPayment::No;
+    else
+      options.first = ledger::FirstPayment::OnFile;
     pay_.BRANCH_ID = stamp.branch;
-    const ledger::PaymentOutcome out =
-        ledger::postPayment<ledger::BurialCover>(files_, pay_, options, stamp, at);
+    const ledger::PaymentOutcome out = ledger::postPayment<L>(files_, pay_, options, stamp, at);
     if (out.unknownMember) {
       ui_.message("Client ID " + pay_.CLIENT_ID.text() + " could not be found.", "Payment Error",
                   Icon::Exclamation, kOk, kOk);
@@ -142,7 +157,7 @@ PaymentForm::Step PaymentForm::ok() {
     if (out.result != ledger::PostResult::Posted) return Step::Stay;
   } else {
     const ledger::PostResult r =
-        ledger::correctPayment<ledger::BurialCover>(files_, position_, loaded_, pay_, stamp, at);
+        ledger::correctPayment<L>(files_, position_, loaded_, pay_, stamp, at);
     if (r == ledger::PostResult::Failed) return Step::Stay;
     if (r == ledger::PostResult::NothingToPost) {
       response_ = Response::Completed;
@@ -154,8 +169,13 @@ PaymentForm::Step PaymentForm::ok() {
   if (printReceipt && receipt) receipt(pay_);
   const auto& hook = ledger::messageHooks().afterPayment;
   if (request_ == Request::Insert && hook)
-    hook(files_, ledger::BurialCover::kName, pay_.CLIENT_ID.text(), pay_.CREDIT);
+    hook(files_, L::kName, pay_.CLIENT_ID.text(), pay_.CREDIT);
   return Step::Close;
 }
+
+template void addLedgerPaymentForm<ledger::BurialCover>(Catalog&);
+template void addLedgerPaymentForm<ledger::HamperClub>(Catalog&);
+template class BasicPaymentForm<ledger::BurialCover>;
+template class BasicPaymentForm<ledger::HamperClub>;
 
 }  // namespace vel

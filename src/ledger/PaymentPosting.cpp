@@ -22,13 +22,14 @@ using namespace detail;
 
 bool nonZero(double v) { return toCents(v) != 0; }
 
-// The member's premium to pay over (the hamper club has none).
+// The member's premium to pay over: a policy holder's PREMTOPAY; a hamper
+// member, who has no such field, pays over his monthly contribution, PREMIUM.
 template <class Member>
 double premToPay(const Member& m) {
   if constexpr (requires { m.PREMTOPAY; })
     return m.PREMTOPAY;
   else
-    return 0;
+    return m.PREMIUM;
 }
 
 // When a record was written, to put invoices and payments of one member in

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,8 @@ using report::Item;
 std::string dateText(std::int64_t day) { return formatPicture("d06", static_cast<double>(day)); }
 
 // "Mokoena T.G. (0042/MOK)": the surname, the initials and the client number.
-std::string clientLine(const rec::VelCli& c) {
+template <class Member>
+std::string clientLine(const Member& c) {
   std::string line = c.SURNAME.text();
   std::string initials = c.INITIALS.text();
   if (!initials.empty()) {
@@ -48,9 +50,14 @@ struct Line {
 
 }  // namespace
 
-report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
+template <class L>
+report::Document ledgerStatement(ReportContext& ctx, ReportProgress& progress,
                                  const std::string& clientId) {
-  report::Document doc = startDocument(ctx, "Statement", true);
+  using Member = typename L::Member;
+  using Entry = typename L::Entry;
+  using Ageing = typename L::Ageing;
+  constexpr bool hamper = std::is_same_v<L, ledger::HamperClub>;
+  report::Document doc = startDocument(ctx, hamper ? "Hamper Statement" : "Statement", true);
   // The five columns fill the printable width of an A4 page.
   doc.columns = {Column{"Date", 24},
                  Column{"Transaction", 58},
@@ -59,19 +66,19 @@ report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
                  Column{"Balance", 36, Align::Right}};
   doc.headerLines.push_back(businessLine(ctx));
 
-  FileManager& cli = ctx.files.fm<rec::VelCli>();
-  FileManager& tra = ctx.files.fm<rec::VelTra>();
-  FileManager& age = ctx.files.fm<rec::VelAge>();
+  FileManager& cli = ctx.files.fm<Member>();
+  FileManager& tra = ctx.files.fm<Entry>();
+  FileManager& age = ctx.files.fm<Ageing>();
   FileUse useCli(cli), useTra(tra), useAge(age);
 
   cli.ClearBuffer();
-  cli.rec<rec::VelCli>().CLIENT_ID = clientId;
+  cli.rec<Member>().CLIENT_ID = clientId;
   if (cli.EnsureOpen() != kDone) {
     ctx.failed = true;
     return doc;
   }
   if (getByKey(ctx, cli, cli.keyIndex("By_Client")))
-    doc.headerLines.push_back(clientLine(cli.rec<rec::VelCli>()));
+    doc.headerLines.push_back(clientLine(cli.rec<Member>()));
   else if (ctx.failed)
     return doc;
   else
@@ -83,9 +90,9 @@ report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
   std::vector<Line> lines;
   if (!openWalk(ctx, progress, tra)) return doc;
   tra.ClearBuffer();
-  tra.rec<rec::VelTra>().CLIENT_ID = clientId;
+  tra.rec<Entry>().CLIENT_ID = clientId;
   if (!startWalk(ctx, tra, tra.keyIndex("By_Client"), true)) return doc;
-  const rec::VelTra& t = tra.rec<rec::VelTra>();
+  const Entry& t = tra.rec<Entry>();
   while (readNext(ctx, tra)) {
     progress.advance();
     if (!equalsNoCase(t.CLIENT_ID.str(), clientId)) break;
@@ -117,13 +124,13 @@ report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
   // The ageing as it stands on file.
   double buckets[6] = {};
   age.ClearBuffer();
-  age.rec<rec::VelAge>().CLIENT_ID = clientId;
+  age.rec<Ageing>().CLIENT_ID = clientId;
   if (age.EnsureOpen() != kDone) {
     ctx.failed = true;
     return doc;
   }
   if (getByKey(ctx, age, age.keyIndex("By_Client"))) {
-    const rec::VelAge& a = age.rec<rec::VelAge>();
+    const Ageing& a = age.rec<Ageing>();
     const double values[6] = {a.CURRENT, a.P30, a.P60, a.P90, a.P90PLUS, a.TOTAL};
     std::copy(std::begin(values), std::end(values), buckets);
   } else if (ctx.failed) {
@@ -144,13 +151,19 @@ report::Document clientStatement(ReportContext& ctx, ReportProgress& progress,
   return doc;
 }
 
+template report::Document ledgerStatement<ledger::BurialCover>(ReportContext&, ReportProgress&,
+                                                               const std::string&);
+template report::Document ledgerStatement<ledger::HamperClub>(ReportContext&, ReportProgress&,
+                                                              const std::string&);
+
 namespace {
 
 // Reads the client into the buffer of VelCli; false when not on file or on
 // a failure (ctx failed).
+template <class Member = rec::VelCli>
 bool readClient(ReportContext& ctx, FileManager& cli, const std::string& clientId) {
   cli.ClearBuffer();
-  cli.rec<rec::VelCli>().CLIENT_ID = clientId;
+  cli.rec<Member>().CLIENT_ID = clientId;
   if (cli.EnsureOpen() != kDone) {
     ctx.failed = true;
     return false;
@@ -179,15 +192,26 @@ namespace {
 // holder, plan and premium, spouse, beneficiary, the introducing agent, the
 // children with their premiums and the extended family on file. Ages are as
 // on the report date. A failed read marks ctx failed.
+void addDependants(ReportContext& ctx, ReportProgress& progress, report::Document& doc,
+                   const rec::VelCli& c);
+
+// A hamper member has no plan and no dependants: his sheet gives his
+// monthly contribution instead of the plan and premium.
+template <class Member>
 void addPersonalDetails(ReportContext& ctx, ReportProgress& progress, report::Document& doc,
-                        const rec::VelCli& c) {
+                        const Member& c) {
+  constexpr bool client = std::is_same_v<Member, rec::VelCli>;
   const std::int32_t today = ctx.started.day;
   const auto code = [](std::int64_t n) {
     return n == 0 ? std::string() : Picture::parse("n04").formatWhole(n);
   };
 
-  doc.addGroupHeader("Policy Holder");
-  doc.addRow({"Client No", c.CLIENT_ID.text(), "Plan", joined({c.PLAN.text(), c.OPTION.text()}, " - ")});
+  doc.addGroupHeader(client ? "Policy Holder" : "Hamper Member");
+  if constexpr (client)
+    doc.addRow(
+        {"Client No", c.CLIENT_ID.text(), "Plan", joined({c.PLAN.text(), c.OPTION.text()}, " - ")});
+  else
+    doc.addRow({"Client No", c.CLIENT_ID.text(), "Hamper", money(c.HAMPER)});
   doc.addRow({"Surname", c.SURNAME.text(), "First Names",
               joined({c.FIRSTNAME.text(), c.MIDDLENAME.text()})});
   doc.addRow({"ID Number", c.ID_NUMBER.text(), "Date of Birth", dayText(c.DOB)});
@@ -200,7 +224,10 @@ void addPersonalDetails(ReportContext& ctx, ReportProgress& progress, report::Do
   doc.addRow({"", c.H_ADDR2.text(), "", c.P_ADDR2.text()});
   doc.addRow({"", joined({c.H_ADDR3.text(), code(c.H_CODE)}), "",
               joined({c.P_ADDR3.text(), code(c.P_CODE)})});
-  doc.addRow({"Total Premium", money(c.PLANPREM), "Commencement", dayText(c.WAIT_DATE)});
+  if constexpr (client)
+    doc.addRow({"Total Premium", money(c.PLANPREM), "Commencement", dayText(c.WAIT_DATE)});
+  else
+    doc.addRow({"Contribution", money(c.PREMIUM), "Joined", dayText(c.DATE)});
   doc.addRow({"Introduced by", joined({c.AGE_FNAME.text(), c.AGE_SURNAME.text()}), "Agent Code",
               c.AGE_CODE.text()});
 
@@ -215,7 +242,14 @@ void addPersonalDetails(ReportContext& ctx, ReportProgress& progress, report::Do
               c.B1_RELATION.text()});
   doc.addRow({"ID Number", c.B1_ID_NUMBER.text(), "Contact", c.B1_CONTACT.text()});
 
-  // Dependants, in the order they were captured.
+  if constexpr (client) addDependants(ctx, progress, doc, c);
+}
+
+// The children and extended family of a policy holder, in the order they
+// were captured.
+void addDependants(ReportContext& ctx, ReportProgress& progress, report::Document& doc,
+                   const rec::VelCli& c) {
+  const std::int32_t today = ctx.started.day;
   FileManager& chd = ctx.files.fm<rec::VelChd>();
   FileUse useChd(chd);
   if (!openWalk(ctx, progress, chd)) return;
@@ -256,18 +290,25 @@ std::vector<Column> detailColumns() {
 
 }  // namespace
 
-report::Document clientInfoSheet(ReportContext& ctx, ReportProgress& progress,
+template <class L>
+report::Document memberInfoSheet(ReportContext& ctx, ReportProgress& progress,
                                  const std::string& clientId) {
+  using Member = typename L::Member;
   report::Document doc = startDocument(ctx, "Client Information", false);
   doc.headerLines.push_back(businessLine(ctx));
   doc.columns = detailColumns();
-  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  FileManager& cli = ctx.files.fm<Member>();
   FileUse useCli(cli);
-  if (!readClient(ctx, cli, clientId)) return doc;
-  const rec::VelCli c = cli.rec<rec::VelCli>();
+  if (!readClient<Member>(ctx, cli, clientId)) return doc;
+  const Member c = cli.rec<Member>();
   addPersonalDetails(ctx, progress, doc, c);
   return doc;
 }
+
+template report::Document memberInfoSheet<ledger::BurialCover>(ReportContext&, ReportProgress&,
+                                                               const std::string&);
+template report::Document memberInfoSheet<ledger::HamperClub>(ReportContext&, ReportProgress&,
+                                                              const std::string&);
 
 SchemeTexts readSchemeTexts(const std::string& folder, const std::string& businessName) {
   SchemeTexts t;
@@ -430,14 +471,21 @@ report::Document policyPack(ReportContext& ctx, ReportProgress& progress,
   return doc;
 }
 
-report::Document clientCollectionCard(ReportContext& ctx, ReportProgress& /*progress*/,
+template <class L>
+report::Document memberCollectionCard(ReportContext& ctx, ReportProgress& /*progress*/,
                                       const std::string& clientId) {
-  FileManager& cli = ctx.files.fm<rec::VelCli>();
+  using Member = typename L::Member;
+  FileManager& cli = ctx.files.fm<Member>();
   FileUse useCli(cli);
-  if (!readClient(ctx, cli, clientId)) return startDocument(ctx, "COLLECTION CARDS", false);
-  const rec::VelCli c = cli.rec<rec::VelCli>();
+  if (!readClient<Member>(ctx, cli, clientId)) return startDocument(ctx, "COLLECTION CARDS", false);
+  const Member c = cli.rec<Member>();
   return clientCardDocument(ctx, c);
 }
+
+template report::Document memberCollectionCard<ledger::BurialCover>(ReportContext&, ReportProgress&,
+                                                                    const std::string&);
+template report::Document memberCollectionCard<ledger::HamperClub>(ReportContext&, ReportProgress&,
+                                                                   const std::string&);
 
 report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::VelCli>& clients) {
   if (clients.empty()) {
@@ -454,8 +502,10 @@ report::Document clientCardsDocument(ReportContext& ctx, const std::vector<rec::
   return doc;
 }
 
-report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progress) {
-  FileManager& cli = ctx.files.fm<rec::VelCli>();
+template <class L>
+report::Document periodMemberCards(ReportContext& ctx, ReportProgress& progress) {
+  using Member = typename L::Member;
+  FileManager& cli = ctx.files.fm<Member>();
   FileUse use(cli);
   report::Document doc = clientCardsDocument(ctx, {});
   if (!openWalk(ctx, progress, cli) || !startWalk(ctx, cli, kPhysicalOrder)) return {};
@@ -463,7 +513,7 @@ report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progr
   // office keeps the cards, never the whole client records.
   while (readNext(ctx, cli)) {
     progress.advance();
-    const rec::VelCli& c = cli.rec<rec::VelCli>();
+    const Member& c = cli.rec<Member>();
     if (c.DATE.value < ctx.periodStart || c.DATE.value > ctx.periodEnd) continue;
     const report::Document card = clientCardDocument(ctx, c);
     for (const report::Band& b : card.bands())
@@ -473,8 +523,14 @@ report::Document periodCollectionCards(ReportContext& ctx, ReportProgress& progr
   return doc;
 }
 
-std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
-    DataFiles& files, ShellUi& ui, const Clock& clock, ReportOutput& output) {
+template report::Document periodMemberCards<ledger::BurialCover>(ReportContext&, ReportProgress&);
+template report::Document periodMemberCards<ledger::HamperClub>(ReportContext&, ReportProgress&);
+
+template <class L>
+std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodMemberCards(DataFiles& files,
+                                                                            ShellUi& ui,
+                                                                            const Clock& clock,
+                                                                            ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   // Both ends of the period default to today.
   globals().PERIOD_START = clock.today();
@@ -483,17 +539,29 @@ std::optional<std::pair<std::int32_t, std::int32_t>> printPeriodCollectionCards(
   ctx.periodStart = globals().PERIOD_START.load();
   ctx.periodEnd = globals().PERIOD_END.load();
   std::optional<report::Document> doc =
-      buildReport(ctx, "Printing Collection Cards, please wait ...", periodCollectionCards);
+      buildReport(ctx, "Printing Collection Cards, please wait ...", periodMemberCards<L>);
   if (doc && !doc->bands().empty()) output.present(*doc);
   return std::make_pair(ctx.periodStart, ctx.periodEnd);
 }
 
-void printClientStatement(DataFiles& files, ShellUi& ui, const Clock& clock,
+template std::optional<std::pair<std::int32_t, std::int32_t>>
+printPeriodMemberCards<ledger::BurialCover>(DataFiles&, ShellUi&, const Clock&, ReportOutput&);
+template std::optional<std::pair<std::int32_t, std::int32_t>>
+printPeriodMemberCards<ledger::HamperClub>(DataFiles&, ShellUi&, const Clock&, ReportOutput&);
+
+template <class L>
+void printLedgerStatement(DataFiles& files, ShellUi& ui, const Clock& clock,
                           const std::string& clientId, ReportOutput& output) {
   ReportContext ctx(files, ui, clock);
   if (!askPeriodInto(ctx, ui, clock)) return;
-  presentReport(ctx, output, "Printing Statement, please wait ...",
-                [&](ReportContext& c, ReportProgress& p) { return clientStatement(c, p, clientId); });
+  presentReport(
+      ctx, output, "Printing Statement, please wait ...",
+      [&](ReportContext& c, ReportProgress& p) { return ledgerStatement<L>(c, p, clientId); });
 }
+
+template void printLedgerStatement<ledger::BurialCover>(DataFiles&, ShellUi&, const Clock&,
+                                                        const std::string&, ReportOutput&);
+template void printLedgerStatement<ledger::HamperClub>(DataFiles&, ShellUi&, const Clock&,
+                                                       const std::string&, ReportOutput&);
 
 }  // namespace vel

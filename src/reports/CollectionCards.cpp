@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "common/Picture.h"
@@ -60,7 +61,10 @@ class Half {
   }
   std::string text(HalfField f) const { return std::string(rtrim(field(f).text())); }
 
-  void fill(const rec::VelCli& c) const {
+  // A policy holder's card (VelCli) or a hamper member's (Hamper, who has no
+  // debit-order day and pays his monthly contribution, PREMIUM).
+  template <class Member>
+  void fill(const Member& c) const {
     setText(kId, c.CLIENT_ID.str());
     setText(kSurname, c.SURNAME.str());
     setText(kFirstName, c.FIRSTNAME.str());
@@ -75,8 +79,12 @@ class Half {
     setText(kTelCell, c.PHONE_CELL.str());
     field(kStart).whole() = c.DATE;
     setText(kRoute, c.ROUTE.str());
-    setText(kPayDate, c.DOM.str());
-    field(kPremium).real() = c.PLANPREM;
+    if constexpr (std::is_same_v<Member, rec::VelCli>) {
+      setText(kPayDate, c.DOM.str());
+      field(kPremium).real() = c.PLANPREM;
+    } else {
+      field(kPremium).real() = c.PREMIUM;
+    }
     setText(kRemarks, c.REMARKS.str());
   }
 
@@ -292,7 +300,8 @@ report::Document cardDocument(ReportContext& ctx, ReportProgress& progress) {
   return doc;
 }
 
-report::Document clientCardDocument(ReportContext& ctx, const rec::VelCli& client) {
+template <class Member>
+report::Document memberCardDocument(ReportContext& ctx, const Member& client) {
   report::Document doc = startDocument(ctx, "COLLECTION CARDS", false);
   doc.showPageHeader = false;
   const std::string title = schemeTitle(ctx);
@@ -308,6 +317,14 @@ report::Document clientCardDocument(ReportContext& ctx, const rec::VelCli& clien
   work.PopState(saved);
   doc.addFreeBand(kBandH, std::move(items));
   return doc;
+}
+
+report::Document clientCardDocument(ReportContext& ctx, const rec::VelCli& client) {
+  return memberCardDocument(ctx, client);
+}
+
+report::Document clientCardDocument(ReportContext& ctx, const rec::Hamper& member) {
+  return memberCardDocument(ctx, member);
 }
 
 report::Document collectionCards(ReportContext& ctx, ReportProgress& progress) {

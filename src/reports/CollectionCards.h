@@ -28,6 +28,9 @@ report::Document cardDocument(ReportContext& ctx, ReportProgress& progress);
 // The card of one client, as the cards of a period print it: the left card
 // of a band of its own. The work file is not touched.
 report::Document clientCardDocument(ReportContext& ctx, const rec::VelCli& client);
+// A hamper member's card: his monthly contribution as the premium, no
+// debit-order day.
+report::Document clientCardDocument(ReportContext& ctx, const rec::Hamper& member);
 
 // fillCardFile and then cardDocument; the document of the headless tool.
 report::Document collectionCards(ReportContext& ctx, ReportProgress& progress);

@@ -1,5 +1,7 @@
 #include "reports/Receipts.h"
 
+#include <type_traits>
+
 #include "common/Money.h"
 #include "common/Picture.h"
 #include "errors/ErrorManager.h"
@@ -83,7 +85,8 @@ ReceiptLines receiptOf(const rec::RecPrn& r) {
   return l;
 }
 
-ReceiptLines receiptOf(const rec::VelPay& p, const rec::VelCli& c) {
+template <class Payment, class Member>
+ReceiptLines receiptOf(const Payment& p, const Member& c) {
   ReceiptLines l;
   l.date = static_cast<std::int32_t>(p.DATE.value);
   l.initials = c.INITIALS.text();
@@ -97,14 +100,23 @@ ReceiptLines receiptOf(const rec::VelPay& p, const rec::VelCli& c) {
   return l;
 }
 
+template ReceiptLines receiptOf(const rec::VelPay&, const rec::VelCli&);
+template ReceiptLines receiptOf(const rec::HamPay&, const rec::Hamper&);
+
+std::string hamperReceiptCaption(const std::string& scheme) {
+  return scheme + " - Hamper Savings Club";
+}
+
 std::string receiptAmount(double amount) { return "R" + fixedDecimal(amount, 2); }
 
 report::Document receiptDocument(ReportContext& ctx, const std::vector<ReceiptLines>& receipts,
-                                 const std::string& branchLine) {
+                                 const std::string& branchLine, const std::string& schemeCaption) {
   report::Document doc = startDocument(ctx, "Receipt", false);
   doc.showPageHeader = false;
   const rec::Config config = configOf(ctx.files);
-  const std::string scheme = readSchemeTexts(ctx.files.folder(), config.NAME.text()).scheme;
+  const std::string scheme = schemeCaption.empty()
+                                 ? readSchemeTexts(ctx.files.folder(), config.NAME.text()).scheme
+                                 : schemeCaption;
   bool first = true;
   for (const ReceiptLines& r : receipts) {
     if (!first) doc.addPageBreak();
@@ -139,14 +151,17 @@ int printQueuedReceipts(ReportContext& ctx, ReportOutput& output) {
   return static_cast<int>(receipts.size());
 }
 
-bool printPaymentReceipt(ReportContext& ctx, ReportOutput& output, const rec::VelPay& payment) {
-  FileManager& c = ctx.files.fm<rec::VelCli>();
+template <class L>
+bool printLedgerReceipt(ReportContext& ctx, ReportOutput& output,
+                        const typename L::Payment& payment) {
+  using Member = typename L::Member;
+  FileManager& c = ctx.files.fm<Member>();
   FileUse use(c);
   const int h = c.PushState();
   c.ClearBuffer();
-  c.rec<rec::VelCli>().CLIENT_ID = payment.CLIENT_ID.str();
+  c.rec<Member>().CLIENT_ID = payment.CLIENT_ID.str();
   const bool found = c.GetByKey(c.keyIndex("By_Client")) == kDone;
-  const rec::VelCli client = c.rec<rec::VelCli>();
+  const Member client = c.rec<Member>();
   c.PopState(h);
   if (!found) return false;
   const rec::Config config = configOf(ctx.files);
@@ -154,8 +169,16 @@ bool printPaymentReceipt(ReportContext& ctx, ReportOutput& output, const rec::Ve
   if (!config.BRANCH_ID.blank()) branch += " (" + config.BRANCH_ID.text() + ")";
   branch += "   " + formatPicture("d06", ctx.started.day) + " " +
             formatPicture("t01", ctx.started.time);
-  output.present(receiptDocument(ctx, {receiptOf(payment, client)}, branch));
+  std::string caption;
+  if constexpr (std::is_same_v<L, ledger::HamperClub>)
+    caption = hamperReceiptCaption(readSchemeTexts(ctx.files.folder(), config.NAME.text()).scheme);
+  output.present(receiptDocument(ctx, {receiptOf(payment, client)}, branch, caption));
   return true;
 }
+
+template bool printLedgerReceipt<ledger::BurialCover>(ReportContext&, ReportOutput&,
+                                                      const rec::VelPay&);
+template bool printLedgerReceipt<ledger::HamperClub>(ReportContext&, ReportOutput&,
+                                                     const rec::HamPay&);
 
 }  // namespace vel

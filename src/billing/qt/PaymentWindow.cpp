@@ -48,10 +48,12 @@ QString amountText(double v) { return q(fixedDecimal(v, 2)); }
 
 }  // namespace
 
-PaymentWindow::PaymentWindow(PaymentForm& form, QWidget* parent) : QDialog(parent), form_(form) {
-  setObjectName(kPaymentForm);
+template <class L>
+BasicPaymentWindow<L>::BasicPaymentWindow(BasicPaymentForm<L>& form, QWidget* parent)
+    : QDialog(parent), form_(form) {
+  setObjectName(PaymentFormNames<L>::procedure);
   setWindowTitle("Make a Payment");
-  rec::VelPay& p = form.payment();
+  auto& p = form.payment();
   auto* lay = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   top->addWidget(radios(this, "Received Into", "ACCOUNT", kReceivedInto, p.ACCOUNT.text(), accounts_));
@@ -101,15 +103,16 @@ PaymentWindow::PaymentWindow(PaymentForm& form, QWidget* parent) : QDialog(paren
   ok->setObjectName("OK");
   ok->setDefault(true);
   box->addButton("&Cancel", QDialogButtonBox::RejectRole)->setObjectName("Cancel");
-  connect(box, &QDialogButtonBox::accepted, this, &PaymentWindow::acceptPressed);
+  connect(box, &QDialogButtonBox::accepted, this, &BasicPaymentWindow::acceptPressed);
   connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
   lay->addWidget(box);
   amount_->setFocus();
   amount_->selectAll();
 }
 
-bool PaymentWindow::take() {
-  rec::VelPay& p = form_.payment();
+template <class L>
+bool BasicPaymentWindow<L>::take() {
+  auto& p = form_.payment();
   if (accounts_->checkedId() >= 0)
     form_.setAccount(kReceivedInto[static_cast<std::size_t>(accounts_->checkedId())]);
   if (sources_->checkedId() >= 0)
@@ -125,43 +128,61 @@ bool PaymentWindow::take() {
          form_.enterAmount(amount_->text().toStdString());
 }
 
-void PaymentWindow::acceptPressed() {
+template <class L>
+void BasicPaymentWindow<L>::acceptPressed() {
   if (!take()) {
     amount_->setFocus();
     amount_->selectAll();
     return;
   }
   switch (form_.ok()) {
-    case PaymentForm::Step::Close:
+    case BasicPaymentForm<L>::Step::Close:
       accept();
       return;
-    case PaymentForm::Step::FocusAmount:
+    case BasicPaymentForm<L>::Step::FocusAmount:
       amount_->setFocus();
       amount_->selectAll();
       return;
-    case PaymentForm::Step::Stay:
+    case BasicPaymentForm<L>::Step::Stay:
       return;
   }
 }
 
-void printPaymentReceiptTo(DataFiles& files, Ui& ui, const Clock& clock, const rec::VelPay& payment,
-                           QWidget* parent, ReportOutput* receipts) {
+template <class L>
+void printLedgerReceiptTo(DataFiles& files, Ui& ui, const Clock& clock,
+                          const typename L::Payment& payment, QWidget* parent,
+                          ReportOutput* receipts) {
   PreviewOutput preview(parent);
   ReportContext ctx(files, ui, clock);
-  printPaymentReceipt(ctx, receipts ? *receipts : preview, payment);
+  printLedgerReceipt<L>(ctx, receipts ? *receipts : preview, payment);
 }
 
-Response runPaymentWindow(DataFiles& files, Ui& ui, const Clock& clock, const std::string& user,
-                          Request request, QWidget* parent,
-                          ReportOutput* receipts) {
-  PaymentForm form(files, ui, clock, user, request);
+template <class L>
+Response runLedgerPaymentWindow(DataFiles& files, Ui& ui, const Clock& clock,
+                                const std::string& user, Request request, QWidget* parent,
+                                ReportOutput* receipts) {
+  BasicPaymentForm<L> form(files, ui, clock, user, request);
   if (!form.open()) return Response::Cancelled;
-  form.receipt = [&](const rec::VelPay& p) {
-    printPaymentReceiptTo(files, ui, clock, p, parent, receipts);
+  form.receipt = [&](const typename L::Payment& p) {
+    printLedgerReceiptTo<L>(files, ui, clock, p, parent, receipts);
   };
-  PaymentWindow w(form, parent);
+  BasicPaymentWindow<L> w(form, parent);
   w.exec();
   return form.response();
 }
+
+template void printLedgerReceiptTo<ledger::BurialCover>(DataFiles&, Ui&, const Clock&,
+                                                        const rec::VelPay&, QWidget*,
+                                                        ReportOutput*);
+template void printLedgerReceiptTo<ledger::HamperClub>(DataFiles&, Ui&, const Clock&,
+                                                       const rec::HamPay&, QWidget*, ReportOutput*);
+template class BasicPaymentWindow<ledger::BurialCover>;
+template class BasicPaymentWindow<ledger::HamperClub>;
+template Response runLedgerPaymentWindow<ledger::BurialCover>(DataFiles&, Ui&, const Clock&,
+                                                              const std::string&, Request, QWidget*,
+                                                              ReportOutput*);
+template Response runLedgerPaymentWindow<ledger::HamperClub>(DataFiles&, Ui&, const Clock&,
+                                                             const std::string&, Request, QWidget*,
+                                                             ReportOutput*);
 
 }  // namespace vel::qt

@@ -1,4 +1,6 @@
-// "Make a Payment": the payment form's window over PaymentForm.
+// "Make a Payment": the payment form's window over BasicPaymentForm, one
+// window for each ledger (Update_VelPay, Update_HamPay). The window has no
+// signals or slots of its own, so it is a plain class template.
 #pragma once
 
 #include <QDialog>
@@ -20,10 +22,10 @@ class ReportOutput;
 
 namespace vel::qt {
 
-class PaymentWindow : public QDialog {
-  Q_OBJECT
+template <class L>
+class BasicPaymentWindow : public QDialog {
  public:
-  PaymentWindow(PaymentForm& form, QWidget* parent = nullptr);
+  BasicPaymentWindow(BasicPaymentForm<L>& form, QWidget* parent = nullptr);
   QLineEdit* amountEntry() const { return amount_; }
   QCheckBox* printReceipt() const { return print_; }
   QCheckBox* doublePayment() const { return double_; }
@@ -34,7 +36,7 @@ class PaymentWindow : public QDialog {
 
  private:
   bool take();  // false: the amount typed is refused (box shown)
-  PaymentForm& form_;
+  BasicPaymentForm<L>& form_;
   QButtonGroup* accounts_;
   QButtonGroup* sources_;
   QButtonGroup* who_;
@@ -48,15 +50,33 @@ class PaymentWindow : public QDialog {
   QDateEdit* date_;
 };
 
-// Opens the payment form for the browse's client (insert) or the payment
-// current in the payment file (change); a ticked "Print Receipt?" prints to
-// `receipts` (none: the print preview).
-Response runPaymentWindow(DataFiles& files, Ui& ui, const Clock& clock, const std::string& user,
-                          Request request, QWidget* parent,
-                          ReportOutput* receipts = nullptr);
+using PaymentWindow = BasicPaymentWindow<ledger::BurialCover>;
 
-// The receipt of one payment to the print preview (or `receipts`).
-void printPaymentReceiptTo(DataFiles& files, Ui& ui, const Clock& clock, const rec::VelPay& payment,
-                           QWidget* parent, ReportOutput* receipts = nullptr);
+// Opens the payment form of ledger L for the browse's member (insert) or the
+// payment current in L's payment file (change); a ticked "Print Receipt?"
+// prints to `receipts` (none: the print preview).
+template <class L>
+Response runLedgerPaymentWindow(DataFiles& files, Ui& ui, const Clock& clock,
+                                const std::string& user, Request request, QWidget* parent,
+                                ReportOutput* receipts = nullptr);
+
+// The burial cover's payment form (the client browse's payments panel).
+inline Response runPaymentWindow(DataFiles& files, Ui& ui, const Clock& clock,
+                                 const std::string& user, Request request, QWidget* parent,
+                                 ReportOutput* receipts = nullptr) {
+  return runLedgerPaymentWindow<ledger::BurialCover>(files, ui, clock, user, request, parent,
+                                                     receipts);
+}
+
+// The receipt of one payment of ledger L to the print preview (or `receipts`).
+template <class L>
+void printLedgerReceiptTo(DataFiles& files, Ui& ui, const Clock& clock,
+                          const typename L::Payment& payment, QWidget* parent,
+                          ReportOutput* receipts = nullptr);
+inline void printPaymentReceiptTo(DataFiles& files, Ui& ui, const Clock& clock,
+                                  const rec::VelPay& payment, QWidget* parent,
+                                  ReportOutput* receipts = nullptr) {
+  printLedgerReceiptTo<ledger::BurialCover>(files, ui, clock, payment, parent, receipts);
+}
 
 }  // namespace vel::qt
