@@ -12,7 +12,6 @@
 #include "recordstore/DataFiles.h"
 #include "billing/qt/InvoicingProcedures.h"
 #include "forms/Catalog.h"
-#include "hamper/HamperLedgerForms.h"
 #include "maintenance/qt/ExportProcedures.h"
 #include "maintenance/Conversion.h"
 #include "billing/qt/PaymentProcedures.h"
@@ -22,7 +21,6 @@
 #include "hamper/qt/HamperBrowseWindow.h"
 #include "reports/qt/ReportProcedures.h"
 #include "setup/qt/SetupProcedures.h"
-#include "shell/Globals.h"
 #include "shell/Procedures.h"
 #include "shell/Startup.h"
 #include "shell/qt/MainFrame.h"
@@ -66,7 +64,6 @@ int main(int argc, char** argv) {
   vel::qt::registerPayments(procedures, files, ui, catalog, clock, &frame);
   vel::qt::registerBackupProcedures(procedures, files, &frame);
   vel::qt::registerInvoicing(procedures, files, ui, catalog, clock, &frame);
-  vel::addHamperLedgerForms(catalog, clock, [] { return vel::globals().LOGPROG(); });
   vel::qt::registerHamperProcedures(procedures, files, ui, catalog, clock, &frame);
 
   switch (startup.initialise()) {

@@ -204,11 +204,32 @@ void addHamperBrowse(Catalog& catalog, HamperBrowseSetup setup) {
   pay.printText = "Print Receipt";
   pay.form = kUpdateHamPay;
   pay.legend = kHamperPaymentsLegend;
-  HamperBrowsePrints prints = setup.prints;
-  pay.handles = [prints](ListAction a, ListContext& ctx) {
-    if (a != kActPrint) return false;  // the hamper payment form, once declared
-    if (prints.receipt && ctx.record) prints.receipt(*static_cast<const rec::HamPay*>(ctx.record));
-    return true;
+  // Adding and changing a payment go through the payment form, which posts
+  // it whole; deleting one reverses it on the hamper ledger; printing gives
+  // the highlighted payment's receipt. The generic cycle never stores a
+  // payment without its ledger.
+  pay.handles = [setup](ListAction a, ListContext& ctx) {
+    switch (a) {
+      case kActPrint:
+        if (setup.prints.receipt && ctx.record)
+          setup.prints.receipt(*static_cast<const rec::HamPay*>(ctx.record));
+        return true;
+      case kActInsert:
+      case kActChange:
+        if (setup.paymentForm && (a == kActChange || !memberContext().CUR_CLIENT_ID.empty()))
+          setup.paymentForm(a == kActInsert ? Request::Insert : Request::Change);
+        return true;
+      case kActDelete: {
+        if (!setup.clock) return true;
+        const ledger::PostingStamp stamp{ledger::officeBranch(ctx.files),
+                                         setup.user ? setup.user() : std::string()};
+        deletePaymentConfirmed<ledger::HamperClub>(
+            ctx.files, ctx.files.fm<rec::HamPay>().Position(), stamp, setup.clock->moment());
+        return true;
+      }
+      default:
+        return false;
+    }
   };
   catalog.add(std::move(pay));
 }

@@ -48,6 +48,10 @@ struct HamperBrowseSetup {
   // Runs the member form for a request over the current Hamper record and
   // returns its response. Not given: the member buttons do nothing.
   std::function<Response(Request)> memberForm;
+  // Runs "Make a Payment" over the hamper ledger (Update_HamPay) for the
+  // payments panel's insert (the member of CUR_CLIENT_ID) and change (the
+  // highlighted payment). Not given: those buttons do nothing.
+  std::function<Response(Request)> paymentForm;
   const Clock* clock = nullptr;        // the program's clock, for the ledger panels
   std::function<std::string()> user;   // the logged-in user (LOGPROG)
   HamperBrowsePrints prints;

@@ -95,13 +95,19 @@ bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t 
   return true;
 }
 
+template <class L>
 ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position,
                                           const ledger::PostingStamp& stamp, Moment at) {
   ErrorManager* errors = files.context().errors;
   if (errors && errors->Message(msg::DeleteConfirm, kYes | kNo, kNo) != kYes)
     return ledger::PostResult::NothingToPost;
-  return ledger::deletePayment<ledger::BurialCover>(files, position, stamp, at);
+  return ledger::deletePayment<L>(files, position, stamp, at);
 }
+
+template ledger::PostResult deletePaymentConfirmed<ledger::BurialCover>(
+    DataFiles&, const std::string&, const ledger::PostingStamp&, Moment);
+template ledger::PostResult deletePaymentConfirmed<ledger::HamperClub>(
+    DataFiles&, const std::string&, const ledger::PostingStamp&, Moment);
 
 std::int64_t pickCount(DataFiles& files) {
   FileManager& f = files.fm<rec::PrnCli>();

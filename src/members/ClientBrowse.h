@@ -100,7 +100,9 @@ bool preparePayment(DataFiles& files, const std::string& clientId, std::int32_t 
 // `position` is taken off as one unit: the payment goes, the ledger keeps
 // its entry and gets a reversing one, its amount goes back on the client's
 // ageing and the invoices it marked paid are open again. Declining writes
-// nothing (NothingToPost).
+// nothing (NothingToPost). The hamper browse uses it over the hamper ledger
+// (HamperClub).
+template <class L = ledger::BurialCover>
 ledger::PostResult deletePaymentConfirmed(DataFiles& files, const std::string& position,
                                           const ledger::PostingStamp& stamp, Moment at);
 

@@ -1,6 +1,7 @@
 // "Hampers" off screen, opened from the menu: a member added through the
-// member form gets his number, his identity number decoded and his first
-// charge, and the panels beside the list follow him.
+// member form gets his number and his identity number decoded and is left
+// to the invoice run; a payment taken in the payments panel goes to the
+// hamper ledger and its receipt prints; the panels follow the member.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -21,6 +22,8 @@
 #include "hamper/qt/HamperBrowseWindow.h"
 #include "members/MemberContext.h"
 #include "recordstore/FileManager.h"
+#include "reports/Document.h"
+#include "reports/qt/PrintPreviewWindow.h"
 
 namespace vel::test {
 namespace {
@@ -148,6 +151,85 @@ TEST_F(HamperBrowseGuiTest, TheCopyUtilityFromTheMenuNamesARenumberedMember) {
   for (const auto& m : members) numbers.insert(m.NUMBER);
   // 0004/CLI found 4 taken by then and took the next as well.
   EXPECT_EQ((std::set<std::int64_t>{3, 4, 5}), numbers);
+}
+
+// A member billed 75.00 pays 75.00 in "Make a Payment" from the payments
+// panel: the payment, its entry and the ageing land on the hamper ledger
+// only, the panels show it, and the window's "Print Receipt" prints it.
+TEST_F(HamperBrowseGuiTest, APaymentTakenInThePanelGoesToTheHamperLedgerAndItsReceiptPrints) {
+  {
+    FileManager& h = files.fm<rec::Hamper>();
+    FileUse use(h);
+    h.ClearBuffer();
+    auto& m = h.rec<rec::Hamper>();
+    m.NUMBER = 7;
+    m.CLIENT_ID = "0007/MOK";
+    m.SURNAME = "Mokoena";
+    m.PREMIUM = 75.0;
+    m.ACTIVE = "Active";
+    ASSERT_EQ(kDone, h.Insert());
+    FileManager& a = files.fm<rec::HamAge>();
+    FileUse ause(a);
+    a.ClearBuffer();
+    auto& g = a.rec<rec::HamAge>();
+    g.CLIENT_ID = "0007/MOK";
+    g.TOTAL = 75.0;
+    g.CURRENT = 75.0;
+    ASSERT_EQ(kDone, a.Insert());
+  }
+  auto frame = openFrame();
+  qt::registerHamperProcedures(procedures, files, ui, catalog, clock, frame.get());
+  std::string receipt;
+  int receiptButtons = -1;
+  Script script;
+  script.on(kBrowseHamper, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::HamperBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    b->members()->table()->selectRow(0);
+    QPushButton* insert = b->payments()->button(kActInsert);
+    ASSERT_NE(nullptr, insert);
+    QMetaObject::invokeMethod(insert, &QPushButton::click, Qt::QueuedConnection);
+  });
+  script.on("Update_HamPay", [&](QWidget* w) {
+    type(w, "CREDIT", "75.00");
+    QDir().mkpath(VEL_SCREENSHOT_DIR);
+    w->grab().save(QString(VEL_SCREENSHOT_DIR) + "/hamper-browse-payment.png");
+    press(w, "OK");
+  });
+  script.on(kBrowseHamper, [&](QWidget* w) {
+    auto* b = qobject_cast<qt::HamperBrowseWindow*>(w);
+    ASSERT_NE(nullptr, b);
+    ASSERT_EQ(1, rows(b->payments()));
+    EXPECT_EQ("75.00", cell(b->payments(), 0, 1));
+    ASSERT_EQ(1, rows(b->ageing()));
+    EXPECT_EQ("0.00", cell(b->ageing(), 0, 5));  // Total
+    receiptButtons = 0;
+    for (QPushButton* p : w->findChildren<QPushButton*>())
+      if (p->isVisibleTo(w) && p->text() == "Print Receipt") ++receiptButtons;
+    b->payments()->table()->selectRow(0);
+    press(w, "Print Receipt");
+  });
+  script.on("PrintPreview", [&](QWidget* w) {
+    if (auto* p = qobject_cast<qt::PrintPreviewWindow*>(w))
+      for (const report::Page& page : report::paginate(p->document()))
+        for (const std::string& t : report::pageTexts(page)) receipt += t + "\n";
+    QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+  });
+  script.on(kBrowseHamper, [&](QWidget* w) { press(w, "Close"); });
+  frame->choose("ITEM9");
+  EXPECT_TRUE(script.done()) << script.left();
+
+  const auto pays = readAll<rec::HamPay>(files);
+  ASSERT_EQ(1u, pays.size());
+  EXPECT_DOUBLE_EQ(75.0, pays[0].CREDIT);
+  EXPECT_DOUBLE_EQ(75.0, pays[0].PREM2PAY);  // the member's PREMIUM
+  const auto entries = readAll<rec::HamTra>(files);
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ("Payment", entries[0].TYPE.str());
+  EXPECT_TRUE(readAll<rec::VelPay>(files).empty());
+  EXPECT_TRUE(readAll<rec::VelTra>(files).empty());
+  EXPECT_EQ(1, receiptButtons);
+  EXPECT_NE(std::string::npos, receipt.find("R75.00")) << receipt;
 }
 
 }  // namespace

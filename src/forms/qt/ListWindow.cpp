@@ -247,8 +247,13 @@ QPushButton* ListPanel::button(ListAction a) const {
   return nullptr;
 }
 
+void ListPanel::hideButton(ListAction a) {
+  hidden_ |= a;
+  updateButtons();
+}
+
 void ListPanel::updateButtons() {
-  unsigned offered = actions_.offered();
+  unsigned offered = actions_.offered() & ~hidden_;
   for (auto& [a, b] : buttons_) {
     b->setVisible(offered & a);
     b->setEnabled(mode_ != ListMode::View);

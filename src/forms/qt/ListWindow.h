@@ -89,6 +89,9 @@ class ListPanel : public QWidget {
   QLineEdit* locator() const { return locator_; }
   ListModel* model() const { return model_; }
   QPushButton* button(ListAction a) const;
+  // Keeps the button of `a` off the screen, offered or not: the window that
+  // holds the list gives that action a button of its own.
+  void hideButton(ListAction a);
   // The highlighted row (nullptr when the list is empty).
   const ListRow* current() const;
   // The highlighted record into `out` (a buffer of the list's file layout).
@@ -136,6 +139,7 @@ class ListPanel : public QWidget {
   const Catalog& catalog_;
   const ListDecl& decl_;
   ListMode mode_;
+  unsigned hidden_ = 0;  // actions whose buttons are never shown
   std::unique_ptr<FileUse> use_;
   ListPager pager_;
   ListActions actions_;

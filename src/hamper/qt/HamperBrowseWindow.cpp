@@ -19,12 +19,16 @@
 #include "forms/qt/ListWindow.h"
 #include "hamper/HamperCheck.h"
 #include "hamper/HamperCopy.h"
+#include "hamper/HamperLedgerForms.h"
+#include "hamper/qt/HamperPaymentWindow.h"
+#include "hamper/qt/HamperPrints.h"
 #include "members/MemberContext.h"
 #include "members/qt/ClientBrowseWindow.h"
 #include "platform/Ui.h"
 #include "recordstore/DataFiles.h"
 #include "shell/Globals.h"
 #include "shell/Procedures.h"
+#include "shell/ShellUi.h"
 #include "sms/SmsRun.h"
 #include "sms/SmsWorker.h"
 
@@ -86,11 +90,12 @@ HamperBrowseWindow::HamperBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   body->addLayout(right, 2);
   outer->addLayout(body, 1);
 
-  // "Print Receipt" is the payments panel's own button; the others belong
-  // to the highlighted member.
+  // "Print Receipt" prints the payment the payments panel highlights; the
+  // others belong to the highlighted member.
   auto* row = new QGridLayout;
-  const char* texts[] = {"Check if ID Exists", "Print Collection List", "Print Client Info",
-                         "Print Route Info",   "Print Route Info per Period", "Statement"};
+  const char* texts[] = {"Check if ID Exists", "Print Collection List",       "Print Client Info",
+                         "Print Route Info",   "Print Route Info per Period", "Statement",
+                         "Print Receipt"};
   int i = 0;
   for (const char* t : texts) {
     QPushButton* b = button(t, this);
@@ -103,6 +108,13 @@ HamperBrowseWindow::HamperBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
       connect(b, &QPushButton::clicked, this, [this] {
         if (prints_.period) prints_.period();
       });
+    } else if (text == "Print Receipt") {
+      // The payments panel prints its highlighted payment; its own print
+      // button is not shown, so the window has one "Print Receipt".
+      if (QPushButton* print = payments_->button(kActPrint)) {
+        payments_->hideButton(kActPrint);
+        connect(b, &QPushButton::clicked, print, &QPushButton::click);
+      }
     } else {
       connect(b, &QPushButton::clicked, this, [this, text] {
         const std::string& id = memberContext().CUR_CLIENT_ID;
@@ -183,14 +195,27 @@ Response runHamperForm(DataFiles& files, Ui& ui, const Catalog& catalog, const C
   return cycle.response();
 }
 
-void registerHamperProcedures(ProcedureTable& procedures, DataFiles& files, Ui& ui,
-                              Catalog& catalog, const Clock& clock, QWidget* parent,
-                              HamperBrowsePrints prints) {
+void registerHamperProcedures(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
+                              Catalog& catalog, const Clock& clock, QWidget* parent) {
   catalog.add(hamperFormDecl(clock));
+  addHamperLedgerForms(catalog, clock, [] { return globals().LOGPROG(); });
+  HamperBrowsePrints prints;
+  prints.member = [&files, &ui, &clock, parent](std::string_view which, const std::string& id) {
+    printHamperButton(files, ui, clock, which, id, over(parent));
+  };
+  prints.period = [&files, &ui, &clock, parent] {
+    printHamperButton(files, ui, clock, "Print Route Info per Period", {}, over(parent));
+  };
+  prints.receipt = [&files, &ui, &clock, parent](const rec::HamPay& p) {
+    printHamperReceiptTo(files, ui, clock, p, over(parent));
+  };
   HamperBrowseSetup setup;
   setup.clock = &clock;
   setup.user = [] { return globals().LOGPROG(); };
   setup.prints = prints;
+  setup.paymentForm = [&files, &ui, &clock, parent](Request r) {
+    return runHamperPaymentWindow(files, ui, clock, globals().LOGPROG(), r, over(parent));
+  };
   const Catalog* cat = &catalog;
   setup.memberForm = [&files, &ui, cat, &clock, parent](Request r) {
     return runHamperForm(files, ui, *cat, clock, r, over(parent));

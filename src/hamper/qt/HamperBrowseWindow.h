@@ -17,6 +17,10 @@ class ProcedureTable;
 class Ui;
 }  // namespace vel
 
+namespace vel {
+class ShellUi;
+}
+
 namespace vel::qt {
 
 class ListPanel;
@@ -53,11 +57,12 @@ class HamperBrowseWindow : public QDialog {
 Response runHamperForm(DataFiles& files, Ui& ui, const Catalog& catalog, const Clock& clock,
                        Request request, QWidget* parent);
 
-// Declares the browse, its panels and the member form in the catalog, and
-// makes the menu's "Browse_Hamper" and "Copy_To_Hamper" run them. The print
-// buttons run `prints` (empty: they do nothing).
-void registerHamperProcedures(ProcedureTable& procedures, DataFiles& files, Ui& ui,
-                              Catalog& catalog, const Clock& clock, QWidget* parent,
-                              HamperBrowsePrints prints = {});
+// Declares the browse, its panels, the member form and the hamper ledger's
+// payment and invoice forms in the catalog, and makes the menu's
+// "Browse_Hamper" and "Copy_To_Hamper" run them. The payments panel opens
+// "Make a Payment" over the hamper ledger; the print buttons preview the
+// member's statement, information sheet, card and the payment's receipt.
+void registerHamperProcedures(ProcedureTable& procedures, DataFiles& files, ShellUi& ui,
+                              Catalog& catalog, const Clock& clock, QWidget* parent);
 
 }  // namespace vel::qt

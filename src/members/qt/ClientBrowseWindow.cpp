@@ -120,7 +120,7 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
       // The payments panel prints its highlighted payment; its own print
       // button is not shown, so the window has one "Print Receipt".
       if (QPushButton* print = payments_->button(kActPrint)) {
-        print->hide();
+        payments_->hideButton(kActPrint);
         connect(b, &QPushButton::clicked, print, &QPushButton::click);
       }
     }
