@@ -1507,8 +1507,10 @@ class DemoBuilder {
     return out;
   }
 
-  // Payments posted per commit, as the invoice run groups its members.
-  static constexpr int kPaymentsPerCommit = 5000;
+  // Payments (and invoice-run members) posted per commit: each commit
+  // journals again the key pages it touches, so fewer, larger groups seed
+  // a large office faster.
+  static constexpr int kPaymentsPerCommit = 10000;
   // Numbers in the receipt book each agent is issued every month, and how
   // many of them the agent fills (at most).
   static constexpr int kBookNumbers = 25;
@@ -1634,17 +1636,18 @@ class DemoBuilder {
         p.receipt = book->second + filled[a.agent]++;
       plan.push_back(p);
     }
-    std::stable_sort(plan.begin(), plan.end(), [](const Planned& x, const Planned& y) {
-      return x.at.day != y.at.day ? x.at.day < y.at.day : x.at.time < y.at.time;
-    });
+    // The counter payments go in client order, each group's reads and
+    // writes falling on neighbouring pages of the files and their keys (in
+    // the order of the days they would touch every page of every group);
+    // the agents' receipts are captured day by day, as their books fill.
     std::vector<const Planned*> counter;
-    for (const Planned& p : plan) {
-      if (p.receipt != 0) {
-        if (!captureOne(ui, p)) return false;
-      } else {
-        counter.push_back(&p);
-      }
-    }
+    std::vector<const Planned*> receipts;
+    for (const Planned& p : plan) (p.receipt != 0 ? receipts : counter).push_back(&p);
+    std::stable_sort(receipts.begin(), receipts.end(), [](const Planned* x, const Planned* y) {
+      return x->at.day != y->at.day ? x->at.day < y->at.day : x->at.time < y->at.time;
+    });
+    for (const Planned* p : receipts)
+      if (!captureOne(ui, *p)) return false;
     FileUse useCli(files_.fm<rec::VelCli>()), usePay(files_.fm<rec::VelPay>()),
         useInv(files_.fm<rec::VelInv>()), useTra(files_.fm<rec::VelTra>()),
         useAge(files_.fm<rec::VelAge>());
