@@ -5,9 +5,11 @@
 //       make a data folder with its configuration record (the business name,
 //       up to three address lines and the branch id); --login adds the
 //       administrator and switches the log-in on
-//   velmora-admin seed-demo DIR [--clients N]
+//   velmora-admin seed-demo DIR [--clients N] [--months N]
 //       make DIR a demo office: its configuration when it has none, plans,
-//       setup lists and N policy holders (300 when not given)
+//       setup lists and N policy holders (300 when not given), then --months
+//       months of office life (6 when not given): month resets, receipt
+//       books, receipts and counter payments, invoice runs
 //   velmora-admin files DIR
 //       open every record file of DIR (creating the missing ones), read each
 //       to its end in arrival order and by every key, and list label, disk
@@ -74,7 +76,7 @@ namespace {
 int usage() {
   std::cerr << "usage: velmora-admin init DIR --name NAME --branch ID [--address LINE]...\n"
                "                           [--vat RATE] [--login USER PASSWORD]\n"
-               "       velmora-admin seed-demo DIR [--clients N]\n"
+               "       velmora-admin seed-demo DIR [--clients N] [--months N]\n"
                "       velmora-admin files DIR\n"
                "       velmora-admin backup [--dir DIR] [--to FOLDER]\n"
                "       velmora-admin rebuild [--dir DIR]\n"
@@ -225,6 +227,12 @@ int seedDemo(const std::string& dir, const std::vector<std::string_view>& args) 
         return fail("--clients takes a whole number from 1 to " +
                     std::to_string(vel::kDemoMostClients));
       options.clients = static_cast<int>(*v);
+    } else if (args[i] == "--months" && i + 1 < args.size()) {
+      auto v = parseNumber(args[++i]);
+      if (!v || *v < 0 || *v > vel::kDemoMostMonths || *v != static_cast<int>(*v))
+        return fail("--months takes a whole number from 0 to " +
+                    std::to_string(vel::kDemoMostMonths));
+      options.months = static_cast<int>(*v);
     } else {
       return usage();
     }

@@ -229,35 +229,30 @@ bool samePayment(const Payment& a, const Payment& b) {
          a.ACCOUNT == b.ACCOUNT && a.SOURCE == b.SOURCE && a.UNIQUE == b.UNIQUE;
 }
 
-}  // namespace
-
+// The writes of a payment, inside a transaction over the ledger's files.
+// True when every write is done (or the member is unknown: nothing written).
 template <class L>
-PaymentOutcome postPayment(DataFiles& files, typename L::Payment& pay, const PaymentOptions& options,
-                           const PostingStamp& stamp, Moment at) {
+bool paymentWrites(DataFiles& files, typename L::Payment& pay, const PaymentOptions& options,
+                   const PostingStamp& stamp, Moment at, PaymentOutcome& out) {
   using Member = typename L::Member;
   using Payment = typename L::Payment;
   using Entry = typename L::Entry;
   using Invoice = typename L::Invoice;
   using Ageing = typename L::Ageing;
-  PaymentOutcome out;
   FileManager& member = files.fm<Member>();
   FileManager& payFile = files.fm<Payment>();
   FileManager& inv = files.fm<Invoice>();
   FileManager& tra = files.fm<Entry>();
   FileManager& age = files.fm<Ageing>();
-  std::vector<FileManager*> fs{&member, &payFile, &inv, &tra, &age};
-  fs.insert(fs.end(), options.alsoFiles.begin(), options.alsoFiles.end());
-  WriteUnit unit(files, fs);
-  if (!unit.begun()) return out;
 
   const std::string clientId = pay.CLIENT_ID.text();
   switch (getByClient<Member>(member, clientId)) {
     case Found::Failed:
-      return out;
+      return false;
     case Found::No:
       out.result = PostResult::NothingToPost;
       out.unknownMember = true;
-      return out;
+      return false;
     case Found::Yes:
       break;
   }
@@ -270,11 +265,11 @@ PaymentOutcome postPayment(DataFiles& files, typename L::Payment& pay, const Pay
           first = false;
           return false;
         }))
-      return out;
+      return false;
   }
   out.firstPayment = first;
 
-  if (options.alsoWrite && !options.alsoWrite()) return out;
+  if (options.alsoWrite && !options.alsoWrite()) return false;
 
   // The payment as stored.
   pay.CREDIT = roundCents(pay.CREDIT);
@@ -288,29 +283,61 @@ PaymentOutcome postPayment(DataFiles& files, typename L::Payment& pay, const Pay
   const double ageComm = pay.AGE_COMM, collComm = pay.COL_COMM;
   if (options.clearUnearnedCommission) (first ? pay.COL_COMM : pay.AGE_COMM) = 0;
 
-  if (!markInvoicesPaid<Invoice>(inv, clientId, out.invoicesMarked)) return out;
+  if (!markInvoicesPaid<Invoice>(inv, clientId, out.invoicesMarked)) return false;
 
   tra.ClearBuffer();
   Entry& t = tra.rec<Entry>();
   fillPaymentEntry(t, pay);
   t.AGE_COMM = first ? ageComm : 0;
   t.COLL_COMM = first ? 0 : collComm;
-  if (tra.Insert() != kDone) return out;
+  if (tra.Insert() != kDone) return false;
 
   const double credit = pay.CREDIT;
   if (!onAgeing<Ageing>(age, clientId, stamp, [&](Ageing& a) { Age_Pay(a, credit); }, out.total))
-    return out;
+    return false;
 
-  if (getByClient<Member>(member, clientId) != Found::Yes) return out;
-  if (!clearOverdue<Member>(member, out.total, out.overdueCleared)) return out;
+  if (getByClient<Member>(member, clientId) != Found::Yes) return false;
+  if (!clearOverdue<Member>(member, out.total, out.overdueCleared)) return false;
 
   payFile.ClearBuffer();
   payFile.rec<Payment>() = pay;
-  if (payFile.Insert() != kDone) return out;
+  if (payFile.Insert() != kDone) return false;
   out.position = payFile.Position();
+  out.result = PostResult::Posted;
+  return true;
+}
 
+}  // namespace
+
+template <class L>
+PaymentOutcome postPayment(DataFiles& files, typename L::Payment& pay, const PaymentOptions& options,
+                           const PostingStamp& stamp, Moment at) {
+  PaymentOutcome out;
+  FileManager& payFile = files.fm<typename L::Payment>();
+  std::vector<FileManager*> fs{&files.fm<typename L::Member>(), &payFile,
+                               &files.fm<typename L::Invoice>(), &files.fm<typename L::Entry>(),
+                               &files.fm<typename L::Ageing>()};
+  fs.insert(fs.end(), options.alsoFiles.begin(), options.alsoFiles.end());
+  WriteUnit unit(files, fs);
+  if (!unit.begun()) return out;
+  if (!paymentWrites<L>(files, pay, options, stamp, at, out) ||
+      out.result != PostResult::Posted) {
+    out.result = out.unknownMember ? PostResult::NothingToPost : PostResult::Failed;
+    return out;
+  }
+  out.result = PostResult::Failed;
   if (!unit.commit(payFile)) return out;
   out.result = PostResult::Posted;
+  return out;
+}
+
+template <class L>
+PaymentOutcome addPayment(DataFiles& files, typename L::Payment& pay,
+                          const PaymentOptions& options, const PostingStamp& stamp, Moment at) {
+  PaymentOutcome out;
+  if (!paymentWrites<L>(files, pay, options, stamp, at, out) ||
+      out.result != PostResult::Posted)
+    out.result = out.unknownMember ? PostResult::NothingToPost : PostResult::Failed;
   return out;
 }
 
@@ -487,6 +514,8 @@ PostResult correctPayment(DataFiles& files, const std::string& paymentPosition,
 #define VEL_LEDGER_PAYMENTS_(L)                                                                 \
   template PaymentOutcome postPayment<L>(DataFiles&, L::Payment&, const PaymentOptions&,        \
                                          const PostingStamp&, Moment);                          \
+  template PaymentOutcome addPayment<L>(DataFiles&, L::Payment&, const PaymentOptions&,         \
+                                        const PostingStamp&, Moment);                           \
   template PostResult deletePayment<L>(DataFiles&, const std::string&, const PostingStamp&,     \
                                        Moment);                                                 \
   template PostResult correctPayment<L>(DataFiles&, const std::string&, const L::Payment&,      \

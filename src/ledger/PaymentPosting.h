@@ -79,6 +79,14 @@ template <class L>
 PaymentOutcome postPayment(DataFiles& files, typename L::Payment& pay, const PaymentOptions& options,
                            const PostingStamp& stamp, Moment at);
 
+// The same writes inside a transaction the caller holds over the member,
+// payment, invoice, transaction and ageing files (and any `alsoFiles`), for
+// bulk callers such as the demo office that post many payments per commit.
+// The caller commits; on Failed it must roll back (or back to its savepoint).
+template <class L>
+PaymentOutcome addPayment(DataFiles& files, typename L::Payment& pay, const PaymentOptions& options,
+                          const PostingStamp& stamp, Moment at);
+
 // Removes the payment at `paymentPosition` (FileManager::Position() of the
 // payment file): the payment record goes, the ledger keeps the payment's
 // entry and gets a reversing "Payment" entry (CREDIT and commission negated,

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <set>
 #include <span>
@@ -24,7 +25,13 @@
 #include "errors/EngineStatus.h"
 #include "ledger/Ageing.h"
 #include "ledger/LedgerDesc.h"
+#include "ledger/InvoicePosting.h"
+#include "ledger/PaymentPosting.h"
 #include "ledger/Postings.h"
+#include "billing/CaptureRun.h"
+#include "billing/InvoiceRun.h"
+#include "billing/ReceiptBooks.h"
+#include "platform/Ui.h"
 #include "members/ClientNumber.h"
 #include "members/CopyToHamper.h"
 #include "members/PlanPremium.h"
@@ -487,11 +494,16 @@ class DemoMark {
 class DemoBuilder {
  public:
   DemoBuilder(DataFiles& files, const Clock& clock, const DemoOptions& options)
-      : files_(files), options_(options), today_(clock.today()), rng_(options.seed) {}
+      : files_(files), options_(options), today_(clock.today()), rng_(options.seed) {
+    planMonths();
+  }
 
   DemoResult run() {
     if (options_.clients < 1 || options_.clients > kDemoMostClients)
       return refuse("The demo office takes 1 to " + std::to_string(kDemoMostClients) + " clients.");
+    if (options_.months < 0 || options_.months > kDemoMostMonths)
+      return refuse("The demo office plays 0 to " + std::to_string(kDemoMostMonths) +
+                    " months of office life.");
     // A seeding that was cut short (killed, a power cut) left its mark: what
     // it wrote is the demo's own and goes, and this run starts it afresh.
     DemoMark mark(files_.folder());
@@ -517,14 +529,16 @@ class DemoBuilder {
                                          [&] { return seedFieldStaff() && seedBanks(); });
     if (!listed) return stopped();
     if (!seedClients()) return stopped();
-    if (!seedHamperLedger()) return stopped();
+    // With months to play, the invoice runs bill the hamper members too;
+    // without, they get a few months of hamper history written directly.
+    if (!(options_.months > 0 ? playMonths() : seedHamperLedger())) return stopped();
     mark.clear();
     result_.ok = true;
     result_.message = "Demo office seeded: " + std::to_string(result_.clients) + " clients (" +
                       std::to_string(result_.activeClients) + " active), " +
                       std::to_string(result_.children) + " children, " +
                       std::to_string(result_.extended) + " extended family, " +
-                      std::to_string(result_.hamperMembers) + " hamper members.";
+                      std::to_string(result_.hamperMembers) + " hamper members." + monthsSummary();
     return result_;
   }
 
@@ -549,7 +563,7 @@ class DemoBuilder {
 
   // Removes the demo's files, which the next use creates empty again.
   bool clearDemoFiles() {
-    for (const char* label : kDemoFiles) {
+    for (const char* label : demoFiles()) {
       FileManager& f = files_.fm(label);
       if (!std::filesystem::exists(f.path())) continue;
       if (files_.context().engine->remove(f.path()) != ecode::kNone) {
@@ -564,7 +578,7 @@ class DemoBuilder {
   // Every file the demo fills must be empty: a second run would double the
   // office. A file not yet on disk is empty and is left uncreated here.
   bool checkEmpty() {
-    for (const char* label : kDemoFiles) {
+    for (const char* label : demoFiles()) {
       FileManager& f = files_.fm(label);
       if (!std::filesystem::exists(f.path())) continue;
       FileUse use(f);
@@ -912,7 +926,9 @@ class DemoBuilder {
 
     // Age decides the plan: A 18 - 64, B 65 - 74, C 75 - 85, D 86 and older.
     const int band = rng_.weighted({70, 18, 9, 3});
-    const int age = band == 0   ? rng_.between(18, 64)
+    // Everyone joined at 18 or older before the months played began.
+    const int youngest = 18 + (today_ - joinBy_) / 365 + 1;
+    const int age = band == 0   ? rng_.between(youngest, 64)
                     : band == 1 ? rng_.between(65, 74)
                     : band == 2 ? rng_.between(75, 85)
                                 : rng_.between(86, 96);
@@ -940,11 +956,13 @@ class DemoBuilder {
     // Policy dates: joined up to six years ago and not before 18, the
     // waiting period starting on the day of joining.
     const Ymd born = ymdFromDate(member.dob);
-    const std::int32_t earliest =
-        std::max(today_ - 6 * 365, dateFromYmd(born.year + 18, born.month, born.day));
-    const int span = today_ - earliest;
-    const std::int32_t joined = today_ - rng_.between(std::min(20, span), span);
-    const int status = joined > today_ - 60 ? 0 : rng_.weighted({86, 9, 5});
+    // With months of office life to play, every policy is on file before
+    // the first of them, so each month's invoice run finds it joined.
+    const std::int32_t earliest = std::min(
+        joinBy_, std::max(joinBy_ - 6 * 365, dateFromYmd(born.year + 18, born.month, born.day)));
+    const int span = joinBy_ - earliest;
+    const std::int32_t joined = joinBy_ - rng_.between(std::min(20, span), span);
+    const int status = joined > joinBy_ - 60 ? 0 : rng_.weighted({86, 9, 5});
     static constexpr const char* kStatus[] = {"Active", "Non Active", "Deceased"};
 
     const ClientIdResult clientId = ClientIdFor(c.NUMBER, member.surname);
@@ -1001,7 +1019,7 @@ class DemoBuilder {
     setPolicyPremium(c, PlanRate{plan.premium, plan.payOver}, childSum, hamper);
 
     c.ACTIVE = kStatus[status];
-    if (status != 0) c.DATECHANGE = rng_.between(joined + 30, today_);
+    if (status != 0) c.DATECHANGE = rng_.between(joined + 30, std::max(joined + 30, joinBy_));
     c.WAIT_DATE = joined;
     c.DATE6 = joined + 184;
     c.DATE24 = joined + 730;
@@ -1017,7 +1035,11 @@ class DemoBuilder {
     // The account's history is worked out before the client is written:
     // the INVOICED mark says whether this month has been billed.
     const std::int32_t lastDay = status == 0 ? today_ : static_cast<std::int32_t>(c.DATECHANGE);
-    std::vector<LedgerEvent> history = accountHistory(joined, lastDay, c.PLANPREM);
+    std::vector<LedgerEvent> history =
+        runs_.empty() ? accountHistory(joined, lastDay, c.PLANPREM)
+                      : std::vector<LedgerEvent>{{LedgerEvent::kFirstCharge, officeMoment(joined),
+                                                  c.PLANPREM}};
+    if (status == 0 && !runs_.empty()) rememberAccount(c);
     c.INVOICED = billedThisMonth(history) ? 1 : 0;
 
     if (!addNumbered(cli)) return false;
@@ -1500,6 +1522,257 @@ class DemoBuilder {
     if (ham.TryUpdate() != kDone) return refused(ham, ham.LastEngineText());
     return true;
   }
+
+  // --- Months of office life ---------------------------------------------------
+  //
+  // After the policies are on file the office lives through its last months
+  // by its own rules: at the start of each month the invoiced marks are
+  // reset, each agent is issued a receipt book, the members pay (most at
+  // the counter, some to their agent, whose receipts are captured against
+  // the book), and on the 21st the invoice run bills every active member.
+  // Good payers rarely miss a month, poor ones often do and a few never pay,
+  // so the ageing ends with members 30, 60, 90 and more days behind.
+
+  // Files the months write besides the policies' own.
+  static constexpr const char* kMonthFiles[] = {"Receipt", "AgeIss", "ReceiveR", "RecPrn",
+                                                "HamAge",  "HamInv", "HamTra"};
+  static std::vector<const char*> demoFiles() {
+    std::vector<const char*> out(std::begin(kDemoFiles), std::end(kDemoFiles));
+    out.insert(out.end(), std::begin(kMonthFiles), std::end(kMonthFiles));
+    return out;
+  }
+
+  // Payments (and invoice-run members) posted per commit: each commit
+  // journals again the key pages it touches, so fewer, larger groups seed
+  // a large office faster.
+  static constexpr int kPaymentsPerCommit = 10000;
+  // Numbers in the receipt book each agent is issued every month, and how
+  // many of them the agent fills (at most).
+  static constexpr int kBookNumbers = 25;
+  static constexpr int kReceiptsPerAgent = 6;
+  static constexpr std::int64_t kFirstReceiptNumber = 1001;
+
+  // What the months need of an active policy.
+  struct Account {
+    std::string id;
+    std::string agent;
+    double premium = 0;
+    int payChance = 0;  // per cent, each month
+  };
+
+  // The months played, oldest first: the day each month's invoice run falls
+  // on, the latest no later than today.
+  void planMonths() {
+    joinBy_ = today_;
+    if (options_.months <= 0) return;
+    Ymd t = ymdFromDate(today_);
+    int year = t.year, month = t.day >= kInvoiceDay ? t.month : t.month - 1;
+    for (int k = 0; k < options_.months; ++k) {
+      while (month < 1) {
+        month += 12;
+        --year;
+      }
+      runs_.insert(runs_.begin(), dateFromYmd(year, month, kInvoiceDay));
+      --month;
+    }
+    const Ymd first = ymdFromDate(runs_.front());
+    joinBy_ = dateFromYmd(first.year, first.month, 1) - 1;
+  }
+
+  void rememberAccount(const rec::VelCli& c) {
+    const int payer = rng_.weighted({60, 30, 10});  // good, poor, no payer
+    accounts_.push_back({c.CLIENT_ID.text(), std::string(trim(c.AGE_CODE.text())), c.PLANPREM,
+                         payer == 0 ? 92 : payer == 1 ? 55 : 4});
+  }
+
+  bool playMonths() {
+    if (runs_.empty()) return true;
+    SilentUi ui;
+    for (std::int32_t run : runs_) {
+      const Ymd r = ymdFromDate(run);
+      const std::int32_t first = dateFromYmd(r.year, r.month, 1);
+      if (!monthReset(ui) || !issueBooks(ui, first) || !takePayments(ui, first, run - 1) ||
+          !invoiceRun(ui, run))
+        return false;
+      ++result_.monthsPlayed;
+    }
+    // Today in a later month than the last run: the month has been reset,
+    // its books issued and the payments so far taken; its run is to come.
+    const Ymd last = ymdFromDate(runs_.back()), t = ymdFromDate(today_);
+    if (t.month != last.month || t.year != last.year) {
+      const std::int32_t first = dateFromYmd(t.year, t.month, 1);
+      if (!monthReset(ui) || !issueBooks(ui, first) || !takePayments(ui, first, today_))
+        return false;
+    }
+    return true;
+  }
+
+  bool monthReset(Ui& ui) {
+    if (billing::Reset_Invoiced(files_, ui)) return true;
+    error_ = "the month reset of the invoiced marks failed.";
+    return false;
+  }
+
+  bool invoiceRun(Ui& ui, std::int32_t day) {
+    FixedClock clock(day, 17 * 3600 * 100);
+    billing::InvoiceRunOptions o;
+    o.groupSize = kPaymentsPerCommit;
+    const billing::InvoiceRunResult r = billing::Generate_Invoices(files_, ui, clock, stamp_, o);
+    if (!r.ok) {
+      error_ = "an invoice run stopped: " + r.failure;
+      return false;
+    }
+    result_.invoicesBilled += r.membersInvoiced();
+    return true;
+  }
+
+  // One book per agent, issued on the first of the month, while the
+  // numbers fit the issued-receipt records.
+  bool issueBooks(Ui& ui, std::int32_t day) {
+    books_.clear();
+    for (const FieldPerson& a : kAgents) {
+      const std::int64_t end = nextReceipt_ + kBookNumbers - 1;
+      if (end > billing::kHighestReceiptNumber) break;
+      rec::Receipt book;
+      book.CODE = a.code;
+      book.DATE = day;
+      book.START = nextReceipt_;
+      book.MEND = end;
+      if (billing::issueReceiptBook(files_, ui, book, nullptr, day) != 0) {
+        error_ = std::string("the receipt book of agent ") + a.code + " could not be issued.";
+        return false;
+      }
+      books_[a.code] = nextReceipt_;
+      nextReceipt_ = end + 1;
+      ++result_.receiptBooks;
+    }
+    return true;
+  }
+
+  // A payment of the month: at the counter, or to the agent against his book.
+  struct Planned {
+    std::size_t account;
+    Moment at;
+    double amount;
+    std::int64_t receipt = 0;  // the book's number; 0 at the counter
+  };
+
+  bool takePayments(Ui& ui, std::int32_t from, std::int32_t to) {
+    if (to < from) return true;
+    std::vector<Planned> plan;
+    std::map<std::string, int> filled;  // receipts each agent has filled
+    for (std::size_t i = 0; i < accounts_.size(); ++i) {
+      const Account& a = accounts_[i];
+      if (!rng_.chance(a.payChance)) continue;
+      const int months = rng_.chance(8) ? 2 : 1;
+      Planned p{i, officeMoment(rng_.between(from, to)), roundCents(a.premium * months)};
+      auto book = books_.find(a.agent);
+      if (book != books_.end() && filled[a.agent] < kReceiptsPerAgent && rng_.chance(10))
+        p.receipt = book->second + filled[a.agent]++;
+      plan.push_back(p);
+    }
+    // The counter payments go in client order, each group's reads and
+    // writes falling on neighbouring pages of the files and their keys (in
+    // the order of the days they would touch every page of every group);
+    // the agents' receipts are captured day by day, as their books fill.
+    std::vector<const Planned*> counter;
+    std::vector<const Planned*> receipts;
+    for (const Planned& p : plan) (p.receipt != 0 ? receipts : counter).push_back(&p);
+    std::stable_sort(receipts.begin(), receipts.end(), [](const Planned* x, const Planned* y) {
+      return x->at.day != y->at.day ? x->at.day < y->at.day : x->at.time < y->at.time;
+    });
+    for (const Planned* p : receipts)
+      if (!captureOne(ui, *p)) return false;
+    FileUse useCli(files_.fm<rec::VelCli>()), usePay(files_.fm<rec::VelPay>()),
+        useInv(files_.fm<rec::VelInv>()), useTra(files_.fm<rec::VelTra>()),
+        useAge(files_.fm<rec::VelAge>());
+    for (std::size_t at = 0; at < counter.size(); at += kPaymentsPerCommit) {
+      const std::size_t end = std::min(counter.size(), at + kPaymentsPerCommit);
+      ledger::LedgerTransaction tx(files_, {&files_.fm<rec::VelCli>(), &files_.fm<rec::VelPay>(),
+                                            &files_.fm<rec::VelInv>(), &files_.fm<rec::VelTra>(),
+                                            &files_.fm<rec::VelAge>()},
+                                   120);
+      if (!tx.begun()) {
+        error_ = tx.failedFiles() + ": " + tx.failureText();
+        return false;
+      }
+      for (std::size_t k = at; k < end; ++k)
+        if (!counterPayment(*counter[k])) return false;
+      if (!tx.commit()) {
+        error_ = "the payments could not be committed: " + engineStatus().text;
+        return false;
+      }
+    }
+    return markReceiptsPrinted();
+  }
+
+  // A payment taken at the counter, posted by the ledger's payment rule.
+  bool counterPayment(const Planned& p) {
+    const Account& a = accounts_[p.account];
+    rec::VelPay pay;
+    pay.CLIENT_ID = a.id;
+    pay.DATE = p.at.day;
+    pay.ACCOUNT = "Petty Cash";
+    pay.SOURCE = "Cash";
+    pay.CREDIT = p.amount;
+    pay.STATUS = "SEL";
+    pay.BRANCH_ID = stamp_.branch;
+    pay.AGE_CODE = a.agent;
+    pay.AGE_COMM = agentComm_;
+    pay.COL_COMM = collectorComm_;
+    const ledger::PaymentOutcome out =
+        ledger::addPayment<ledger::BurialCover>(files_, pay, {}, stamp_, p.at);
+    if (out.result != ledger::PostResult::Posted) {
+      error_ = "the payment of " + a.id + " could not be posted: " + engineStatus().text;
+      return false;
+    }
+    ++result_.counterPayments;
+    return true;
+  }
+
+  // A receipt the agent wrote out, captured against his book.
+  bool captureOne(Ui& ui, const Planned& p) {
+    const Account& a = accounts_[p.account];
+    CaptureSession session;
+    session.agent = a.agent;
+    const ReceiptEntry entry{p.receipt, p.at.day, p.amount, a.id};
+    if (captureReceipt(files_, ui, session, entry, stamp_, p.at) != CaptureResult::Captured) {
+      error_ = "receipt " + std::to_string(p.receipt) + " of " + a.id + " could not be captured.";
+      return false;
+    }
+    ++result_.receiptsCaptured;
+    return true;
+  }
+
+  // The month's receipts went out printed with the capture run.
+  bool markReceiptsPrinted() {
+    FileManager& q = files_.fm<rec::RecPrn>();
+    if (!std::filesystem::exists(q.path())) return true;
+    return inOneTransaction({&q}, [&] {
+      q.SetOrder(kPhysicalOrder);
+      while (q.ReadNext() == kDone) {
+        if (q.rec<rec::RecPrn>().PRINTED.value == 1) continue;
+        q.rec<rec::RecPrn>().PRINTED = 1;
+        if (q.TryUpdate() != kDone) return refused(q, q.LastEngineText());
+      }
+      return true;
+    });
+  }
+
+  std::string monthsSummary() const {
+    if (runs_.empty()) return "";
+    return " " + std::to_string(result_.monthsPlayed) + " months played: " +
+           std::to_string(result_.invoicesBilled) + " invoices billed, " +
+           std::to_string(result_.counterPayments) + " counter payments, " +
+           std::to_string(result_.receiptsCaptured) + " receipts captured in " +
+           std::to_string(result_.receiptBooks) + " receipt books.";
+  }
+
+  std::vector<std::int32_t> runs_;  // the invoice run days played, oldest first
+  std::int32_t joinBy_ = 0;         // the last day a policy may have joined
+  std::vector<Account> accounts_;   // the active policies
+  std::map<std::string, std::int64_t> books_;  // the month's first number per agent
+  std::int64_t nextReceipt_ = kFirstReceiptNumber;
 
   DataFiles& files_;
   DemoOptions options_;

@@ -39,8 +39,12 @@ namespace vel {
 // whose lists and runs are to be timed.
 inline constexpr int kDemoMostClients = 100000;
 
+// The most months of office life a demo office plays.
+inline constexpr int kDemoMostMonths = 24;
+
 struct DemoOptions {
   int clients = 300;         // policy holders to add, 1 to kDemoMostClients
+  int months = 6;            // months of office life played, 0 to kDemoMostMonths
   unsigned seed = 20261208;  // the same seed gives the same office
 };
 
@@ -55,6 +59,11 @@ struct DemoResult {
   int plans = 0;          // Plan rows, the hamper row included
   int childPlans = 0;     // PlanChd rows
   int setupRecords = 0;   // towns, postal codes, routes, agents, collectors, banks
+  int monthsPlayed = 0;      // invoice runs played
+  int invoicesBilled = 0;    // members billed by those runs
+  int counterPayments = 0;   // payments taken at the counter
+  int receiptsCaptured = 0;  // agents' receipts captured against their books
+  int receiptBooks = 0;      // books issued
 };
 
 // Seeds the demo office into the data folder of `files`, dating everything
