@@ -1592,7 +1592,7 @@ class DemoBuilder {
       const Ymd r = ymdFromDate(run);
       const std::int32_t first = dateFromYmd(r.year, r.month, 1);
       if (!monthReset(ui) || !issueBooks(ui, first) || !takePayments(ui, first, run - 1) ||
-          !invoiceRun(ui, run))
+          !takeHamperPayments(first, run - 1) || !invoiceRun(ui, run))
         return false;
       ++result_.monthsPlayed;
     }
@@ -1601,7 +1601,8 @@ class DemoBuilder {
     const Ymd last = ymdFromDate(runs_.back()), t = ymdFromDate(today_);
     if (t.month != last.month || t.year != last.year) {
       const std::int32_t first = dateFromYmd(t.year, t.month, 1);
-      if (!monthReset(ui) || !issueBooks(ui, first) || !takePayments(ui, first, today_))
+      if (!monthReset(ui) || !issueBooks(ui, first) || !takePayments(ui, first, today_) ||
+          !takeHamperPayments(first, today_))
         return false;
     }
     return true;
@@ -1704,6 +1705,53 @@ class DemoBuilder {
       }
     }
     return markReceiptsPrinted();
+  }
+
+  // The hamper club's members pay their contribution at the counter, most
+  // of them every month, through the same payment rule on the hamper ledger.
+  // A member the club has not billed yet (he joined after the last run)
+  // pays nothing.
+  bool takeHamperPayments(std::int32_t from, std::int32_t to) {
+    if (to < from || hamperMembers_.empty() || result_.invoicesBilled == 0) return true;
+    const std::vector<FileManager*> fs{&files_.fm<rec::Hamper>(), &files_.fm<rec::HamPay>(),
+                                       &files_.fm<rec::HamInv>(), &files_.fm<rec::HamTra>(),
+                                       &files_.fm<rec::HamAge>()};
+    std::vector<std::unique_ptr<FileUse>> uses;
+    for (FileManager* f : fs) uses.push_back(std::make_unique<FileUse>(*f));
+    for (std::size_t at = 0; at < hamperMembers_.size(); at += kPaymentsPerCommit) {
+      const std::size_t end = std::min(hamperMembers_.size(), at + kPaymentsPerCommit);
+      ledger::LedgerTransaction tx(files_, fs, 120);
+      if (!tx.begun()) {
+        error_ = tx.failedFiles() + ": " + tx.failureText();
+        return false;
+      }
+      for (std::size_t k = at; k < end; ++k) {
+        const rec::Hamper& m = hamperMembers_[k];
+        if (!(m.ACTIVE == "Active") || !rng_.chance(85)) continue;
+        rec::HamPay pay;
+        pay.CLIENT_ID = m.CLIENT_ID.text();
+        pay.DATE = rng_.between(from, to);
+        pay.ACCOUNT = "Petty Cash";
+        pay.SOURCE = "Cash";
+        pay.CREDIT = m.PREMIUM;
+        pay.STATUS = "SEL";
+        pay.BRANCH_ID = stamp_.branch;
+        const Moment when = officeMoment(static_cast<std::int32_t>(pay.DATE.value));
+        const ledger::PaymentOutcome out =
+            ledger::addPayment<ledger::HamperClub>(files_, pay, {}, stamp_, when);
+        if (out.result != ledger::PostResult::Posted) {
+          error_ = "the hamper payment of " + m.CLIENT_ID.text() +
+                   " could not be posted: " + engineStatus().text;
+          return false;
+        }
+        ++result_.counterPayments;
+      }
+      if (!tx.commit()) {
+        error_ = "the hamper payments could not be committed: " + engineStatus().text;
+        return false;
+      }
+    }
+    return true;
   }
 
   // A payment taken at the counter, posted by the ledger's payment rule.
