@@ -4,6 +4,7 @@
 
 #include "dictionary/Dictionary.h"
 #include "forms/Catalog.h"
+#include "forms/EntryBuilders.h"
 #include "forms/ListDecl.h"
 #include "ledger/LedgerDesc.h"
 #include "members/ClientBrowse.h"
@@ -17,31 +18,7 @@ namespace vel {
 
 namespace {
 
-EntryDecl entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text,
-                std::vector<std::string> choices = {}) {
-  EntryDecl e;
-  e.prompt = std::move(prompt);
-  e.field = std::move(field);
-  e.kind = kind;
-  e.choices = std::move(choices);
-  return e;
-}
-
-EntryDecl shown(EntryDecl e) {
-  e.readOnly = true;
-  return e;
-}
-
-EntryDecl red(EntryDecl e) {
-  e.red = true;
-  return e;
-}
-
-EntryDecl listed(EntryDecl e, std::string list, std::string from) {
-  e.lookup.list = std::move(list);
-  e.lookup.fromField = std::move(from);
-  return e;
-}
+using namespace entries;
 
 // A panel of one member's rows of a hamper ledger file, on its By_Client key.
 ListDecl panel(std::string procedure, std::string heading, std::string file,

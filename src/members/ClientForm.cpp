@@ -5,6 +5,7 @@
 #include "common/Money.h"
 #include "common/Text.h"
 #include "errors/ErrorManager.h"
+#include "forms/EntryBuilders.h"
 #include "ledger/LedgerDesc.h"
 #include "ledger/Postings.h"
 #include "members/ClientNumber.h"
@@ -19,31 +20,7 @@ namespace vel {
 
 namespace {
 
-EntryDecl entry(std::string prompt, std::string field, EntryKind kind = EntryKind::Text,
-                std::vector<std::string> choices = {}) {
-  EntryDecl e;
-  e.prompt = std::move(prompt);
-  e.field = std::move(field);
-  e.kind = kind;
-  e.choices = std::move(choices);
-  return e;
-}
-
-EntryDecl shown(EntryDecl e) {
-  e.readOnly = true;
-  return e;
-}
-
-EntryDecl red(EntryDecl e) {
-  e.red = true;
-  return e;
-}
-
-EntryDecl listed(EntryDecl e, std::string list, std::string from) {
-  e.lookup.list = std::move(list);
-  e.lookup.fromField = std::move(from);
-  return e;
-}
+using namespace entries;
 
 // The waiting period runs six months and two years from its start.
 constexpr std::int32_t kSixMonths = 184;
