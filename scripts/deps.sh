@@ -5,9 +5,10 @@ set -euo pipefail
 # Build: compiler, CMake, SQLite, Qt 6 (Widgets, PrintSupport, Test).
 # Tests and runs without a display: fonts for off-screen windows, Xvfb.
 # SMS: libcurl for the gateway's FTP upload; a local FTP server for its tests.
+# PostgreSQL: libpq for the client/server engine; the server for its tests.
 packages=(cmake ninja-build g++ ccache pkg-config libsqlite3-dev libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth
-          poppler-utils libcurl4-openssl-dev python3-pyftpdlib)
+          poppler-utils libcurl4-openssl-dev python3-pyftpdlib libpq-dev postgresql-15)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -172,6 +173,17 @@ class Engine {
   // Removes from `folder` what creating a file left behind when the process
   // creating it died part-way; never what a live process is creating now.
   virtual void removeLeftovers(const std::string& /*folder*/) {}
+  // Whether the file at `path` exists (a record file another station may be
+  // using). 0 and `there` set when that could be told; any other code when
+  // the store could not be asked.
+  virtual int exists(const std::string& path, bool& there) {
+    std::error_code ec;
+    there = std::filesystem::exists(path, ec);
+    return ec ? ecode::kAccessDenied : ecode::kNone;
+  }
+  // The engine's name as the clerk sees it in messages ("SQLite",
+  // "PostgreSQL").
+  virtual std::string name() const { return "SQLite"; }
   // Rebuild every key of a file whose keys need it (it answered 46 on open).
   virtual int repairKeys(const Layout& layout, const std::string& path, std::string_view owner) = 0;
   // Begin a transaction over `files` (opened by this thread, read-write),
@@ -182,6 +194,19 @@ class Engine {
 
 // The SQLite engine: one database file per record file.
 std::unique_ptr<Engine> makeSqliteEngine();
+
+// Where a PostgreSQL office lives: a libpq connection string (never holding
+// the password: that comes from a .pgpass file or PGPASSWORD, as with
+// PostgreSQL's own tools) and the schema that holds the office's tables.
+struct PgSettings {
+  std::string connection;
+  std::string schema = "velmora";
+};
+// The PostgreSQL engine: one schema per office, one table per record file.
+// A file's path names its table by the path's last part ("VelCli.Tps"); the
+// folder part is not used, so every station finds the same table whatever
+// its own data folder is called.
+std::unique_ptr<Engine> makePostgresEngine(PgSettings settings);
 // The SQLite engine's query plan of each read it makes in order `key` of
 // `file` ("name: plan" lines), to check that every page is a straight seek.
 std::vector<std::string> sqliteReadPlans(EngineFile& file, int key);
