@@ -45,6 +45,7 @@
 #include "common/Dates.h"
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
+#include "recordstore/EngineValues.h"
 
 namespace vel {
 
@@ -81,21 +82,20 @@ int engineNotSupported(std::string_view what) {
 
 namespace {
 
+using store::Cell;
+using store::checkFits;
+using store::fail;
+using store::fromCell;
+using store::isReal;
+using store::isText;
+using store::ok;
+using store::ownerHash;
+using store::quoteId;
+using store::toCell;
+
 constexpr int kDefaultWaitMs = 5000;  // how long a plain read or write waits for a lock
 constexpr int kFirstPage = 16;        // rows in the first page of a walk
 constexpr int kMaxPage = 1024;        // pages grow to this many rows
-
-int ok() {
-  clearEngineStatus();
-  return ecode::kNone;
-}
-
-int fail(int code, std::string_view detail = {}) {
-  std::string text = engineCodeText(code);
-  if (!detail.empty()) text += ": " + std::string(detail);
-  setEngineStatus(code, text);
-  return code;
-}
 
 // Maps an SQLite result to an engine code, keeping SQLite's own words as the
 // driver's error text. `writing` tells a lock time-out on a write from a
@@ -126,71 +126,6 @@ int sqlFail(sqlite3* db, int rc, bool writing) {
   return code;
 }
 
-std::string quoteId(std::string_view name) {
-  std::string s = "\"";
-  for (char c : name) {
-    if (c == '"') s += '"';
-    s += c;
-  }
-  return s + "\"";
-}
-
-std::uint64_t fnv1a(std::string_view s) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : s) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
-
-std::string ownerHash(std::string_view owner) {
-  // Kept as a hash: the owner password itself never stands in the file.
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%016llx",
-                static_cast<unsigned long long>(fnv1a(std::string("velmora-owner:") +
-                                                      std::string(owner))));
-  return buf;
-}
-
-// A stored value: what a column holds (dates as yyyymmdd, text right-trimmed).
-struct Cell {
-  std::int64_t i = 0;
-  double d = 0;
-  std::string s;
-};
-
-bool isText(FieldType t) { return t == FieldType::String; }
-bool isReal(FieldType t) { return t == FieldType::Real; }
-
-// Record field -> stored cell.
-void toCell(const FieldDesc& f, void* rec, Cell& c) {
-  FieldRef r(f, rec);
-  if (isText(f.type)) {
-    c.s.assign(rtrim(r.text()));
-  } else if (isReal(f.type)) {
-    c.d = r.real();
-  } else if (f.type == FieldType::Date) {
-    c.i = dateToYyyymmdd(static_cast<std::int32_t>(r.whole()));
-  } else {
-    c.i = r.whole();
-  }
-}
-
-// Stored cell -> record field.
-void fromCell(const FieldDesc& f, void* rec, const Cell& c) {
-  FieldRef r(f, rec);
-  if (isText(f.type)) {
-    r.text().assign(c.s);
-  } else if (isReal(f.type)) {
-    r.real() = c.d;
-  } else if (f.type == FieldType::Date) {
-    r.whole() = yyyymmddToDate(static_cast<std::int32_t>(c.i));
-  } else {
-    r.whole() = c.i;
-  }
-}
-
 void bindCell(sqlite3_stmt* st, int idx, FieldType t, const Cell& c) {
   if (isText(t)) {
     sqlite3_bind_text(st, idx, c.s.data(), static_cast<int>(c.s.size()), SQLITE_TRANSIENT);
@@ -211,34 +146,6 @@ void readCell(sqlite3_stmt* st, int col, FieldType t, Cell& c) {
   } else {
     c.i = sqlite3_column_int64(st, col);
   }
-}
-
-// Refuses a value the stored field cannot hold, naming the field.
-int checkFits(const Layout& l, void* rec) {
-  for (std::size_t i = 0; i < l.fields().size(); ++i) {
-    const FieldDesc& f = l.fields()[i];
-    FieldRef r(f, rec);
-    if (isText(f.type)) {
-      std::size_t n = rtrim(r.text()).size();
-      if (n > static_cast<std::size_t>(f.width))
-        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " holds " + std::to_string(n) +
-                                                 " characters, at most " +
-                                                 std::to_string(f.width) + " fit");
-    } else if (isReal(f.type)) {
-      if (!std::isfinite(r.real()))
-        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " is not a number");
-    } else {
-      std::int64_t v = r.whole();
-      bool fits = v >= r.minWhole() && v <= r.maxWhole();
-      if (fits && f.type == FieldType::Date && v != 0)
-        fits = dateToYyyymmdd(static_cast<std::int32_t>(v)) != 0;
-      if (!fits)
-        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " = " + std::to_string(v) +
-                                                 " is outside " + std::to_string(r.minWhole()) +
-                                                 " to " + std::to_string(r.maxWhole()));
-    }
-  }
-  return ecode::kNone;
 }
 
 // The SQL of one layout, built once.
@@ -477,27 +384,7 @@ class SqliteFile : public EngineFile {
   }
 
   std::string position() const override {
-    if (curId_ == 0) return {};
-    std::string p = "R" + std::to_string(cur_.order) + ";" + std::to_string(curId_) + ";";
-    if (cur_.order >= 0) {
-      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(cur_.order)];
-      for (std::size_t j = 0; j < k.components.size(); ++j) {
-        FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
-        const Cell& c = cur_.vals[j];
-        std::string v;
-        if (isText(t)) {
-          v = c.s;
-        } else if (isReal(t)) {
-          char buf[40];
-          std::snprintf(buf, sizeof buf, "%.17g", c.d);
-          v = buf;
-        } else {
-          v = std::to_string(c.i);
-        }
-        p += std::to_string(v.size()) + ":" + v;
-      }
-    }
-    return p;
+    return store::encodePosition(layout_, cur_.order, curId_, cur_.vals);
   }
 
   int reget(std::string_view pos, void* rec) override {
@@ -539,24 +426,8 @@ class SqliteFile : public EngineFile {
   int setReadFields(const std::vector<int>& fields) override {
     const auto& fs = layout_.fields();
     std::vector<int> selected;
-    std::vector<bool> fill(fs.size(), false);
-    if (!fields.empty()) {
-      std::vector<bool> in(fs.size(), false);
-      for (int f : fields) {
-        if (f < 0 || static_cast<std::size_t>(f) >= fs.size())
-          return fail(ecode::kNotSupported, "no such field");
-        in[static_cast<std::size_t>(f)] = fill[static_cast<std::size_t>(f)] = true;
-      }
-      // Key fields are always read: a walk in any order finds its place by them.
-      for (const auto& k : layout_.keys())
-        for (int c : k.components) in[static_cast<std::size_t>(c)] = true;
-      for (std::size_t i = 0; i < fs.size(); ++i)
-        if (in[i]) selected.push_back(static_cast<int>(i));
-      if (selected.size() == fs.size() &&
-          std::find(fill.begin(), fill.end(), false) == fill.end())
-        selected.clear();  // every field: an ordinary read
-    }
-    if (selected.empty()) fill.clear();
+    std::vector<bool> fill;
+    if (int rc = store::chooseReadFields(layout_, fields, selected, fill)) return rc;
     if (selected == selected_ && fill == fill_) return ok();
     dropNarrowStatements(own_);
     dropNarrowStatements(txRoute_);
@@ -831,21 +702,11 @@ class SqliteFile : public EngineFile {
   }
 
   bool allEmpty(int key, const std::vector<Cell>& vals) const {
-    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
-    for (std::size_t j = 0; j < k.components.size(); ++j) {
-      FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
-      if (isText(t) ? !vals[j].s.empty() : isReal(t) ? vals[j].d != 0 : vals[j].i != 0)
-        return false;
-    }
-    return true;
+    return store::allEmpty(layout_, key, vals);
   }
 
   void keyCells(int key, const void* rec, std::vector<Cell>& out) const {
-    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
-    out.resize(k.components.size());
-    for (std::size_t j = 0; j < k.components.size(); ++j)
-      toCell(layout_.fields()[static_cast<std::size_t>(k.components[j])], const_cast<void*>(rec),
-             out[j]);
+    store::keyCells(layout_, key, rec, out);
   }
 
   // Binds the key's values from parameter `first` on; returns the next free one.
@@ -923,34 +784,7 @@ class SqliteFile : public EngineFile {
 
   bool parsePosition(std::string_view pos, int& order, std::int64_t& id,
                      std::vector<Cell>& vals) const {
-    if (pos.size() < 2 || pos[0] != 'R') return false;
-    std::size_t a = pos.find(';', 1);
-    if (a == std::string_view::npos) return false;
-    std::size_t b = pos.find(';', a + 1);
-    if (b == std::string_view::npos) return false;
-    order = std::atoi(std::string(pos.substr(1, a - 1)).c_str());
-    id = std::atoll(std::string(pos.substr(a + 1, b - a - 1)).c_str());
-    if (order < kPhysicalOrder || order >= static_cast<int>(layout_.keys().size())) return false;
-    vals.clear();
-    std::size_t p = b + 1;
-    if (order >= 0) {
-      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(order)];
-      for (int comp : k.components) {
-        std::size_t colon = pos.find(':', p);
-        if (colon == std::string_view::npos) return false;
-        std::size_t len = static_cast<std::size_t>(std::atoll(std::string(pos.substr(p, colon - p)).c_str()));
-        if (colon + 1 + len > pos.size()) return false;
-        std::string v(pos.substr(colon + 1, len));
-        Cell c;
-        FieldType t = layout_.fields()[static_cast<std::size_t>(comp)].type;
-        if (isText(t)) c.s = v;
-        else if (isReal(t)) c.d = std::strtod(v.c_str(), nullptr);
-        else c.i = std::atoll(v.c_str());
-        vals.push_back(std::move(c));
-        p = colon + 1 + len;
-      }
-    }
-    return true;
+    return store::decodePosition(layout_, pos, order, id, vals);
   }
 
   std::string tableName() const { return quoteId(route_->schema) + ".rec"; }
