@@ -184,7 +184,11 @@ struct PgConn {
     // Notifications may have been missed while the connection was lost.
     for (auto& [ch, n] : notified) ++n;
     Result r(PQexec(c, ("SET lock_timeout = '" + std::to_string(kDefaultWaitSeconds) +
-                        "s'; SET client_encoding = 'UTF8'; SET application_name = 'velmora'")
+                        "s'; SET client_encoding = 'UTF8'; SET application_name = 'velmora';"
+                        // Every read the engine makes is ordered as one of the
+                        // table's indexes: a page is read from it, never
+                        // gathered and sorted, whatever the table's statistics.
+                        "SET enable_sort = off; SET enable_bitmapscan = off")
                            .c_str()));
     if (!r.fine()) return pgFail(c, r.r, false);
     std::unordered_set<std::string> again;
@@ -631,10 +635,10 @@ class PgFile : public EngineFile {
       params_.clear();
       bool keyed = kind != kFirstFwd && kind != kFirstBack;
       if (key < 0) {
-        if (keyed) params_.addInt(1);
+        if (keyed) params_.addInt(cur_.id);
       } else if (keyed) {
         bindKey(key, vals);
-        if (kind == kRunFwd || kind == kRunBack) params_.addInt(1);
+        if (kind == kRunFwd || kind == kRunBack) params_.addInt(cur_.id);
       }
       if (kind != kGet) params_.addInt(kMaxPage);
       std::string plan;
