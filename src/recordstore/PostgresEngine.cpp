@@ -52,6 +52,7 @@
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
 #include "recordstore/EngineValues.h"
+#include "recordstore/PagedFile.h"
 
 namespace vel {
 
@@ -473,12 +474,12 @@ class PgTransaction : public Transaction {
   bool active_ = true;
 };
 
-class PgFile : public EngineFile {
+class PgFile : public store::PagedFile {
  public:
   PgFile(const Layout& l, std::shared_ptr<PgConn> conn, const std::string& conninfo,
          const std::string& schema, const std::string& table, OpenMode m, bool exclusive,
          std::string_view owner)
-      : layout_(l), table_(conninfo, schema, table), sql_(l, table_), mode_(m),
+      : PagedFile(l), table_(conninfo, schema, table), sql_(l, table_), mode_(m),
         exclusive_(exclusive), owner_(owner) {
     own_.conn = std::move(conn);
     route_ = &own_;
@@ -493,7 +494,6 @@ class PgFile : public EngineFile {
     }
   }
 
-  const Layout& layout() const override { return layout_; }
   OpenMode mode() const override { return mode_; }
   bool inTransaction() const { return tx_; }
   bool exclusive() const { return exclusive_; }
@@ -525,24 +525,6 @@ class PgFile : public EngineFile {
   // spoils the block unless guarded).
   bool inBlock() const { return tx_ || exclusive_; }
 
-  int setOrder(int key) override {
-    if (key < kPhysicalOrder || key >= static_cast<int>(layout_.keys().size()))
-      return fail(ecode::kNotSupported, "no such key");
-    cur_.order = key;
-    cur_.anchor = Anchor::Start;
-    cur_.vals.clear();
-    dropPage();
-    return ok();
-  }
-
-  int setOrderAt(int key, const void* rec) override {
-    if (key == kPhysicalOrder) return setOrder(key);
-    if (int rc = setOrder(key)) return rc;
-    cur_.anchor = Anchor::At;
-    store::keyCells(layout_, key, rec, cur_.vals);
-    return ok();
-  }
-
   int next(void* rec) override { return step(rec, true); }
   int previous(void* rec) override { return step(rec, false); }
 
@@ -564,10 +546,6 @@ class PgFile : public EngineFile {
     return ok();
   }
 
-  std::string position() const override {
-    return store::encodePosition(layout_, cur_.order, curId_, cur_.vals);
-  }
-
   int reget(std::string_view pos, void* rec) override {
     int order;
     std::int64_t id;
@@ -584,22 +562,6 @@ class PgFile : public EngineFile {
     readRow(r.r, 0, rec);
     cur_.order = order;
     placeOn(rec);
-    return ok();
-  }
-
-  int resetTo(std::string_view pos) override {
-    int order;
-    std::int64_t id;
-    std::vector<Cell> vals;
-    if (!store::decodePosition(layout_, pos, order, id, vals))
-      return fail(ecode::kRecordNotFound, "bad position");
-    cur_.order = order;
-    cur_.anchor = Anchor::On;
-    cur_.id = id;
-    cur_.vals = std::move(vals);
-    curId_ = 0;
-    watched_ = false;
-    dropPage();
     return ok();
   }
 
@@ -652,12 +614,6 @@ class PgFile : public EngineFile {
       out.push_back(std::string(label) + ": " + plan);
     }
     return out;
-  }
-
-  int watch() override {
-    if (curId_ == 0) return fail(ecode::kNoRecord);
-    watched_ = true;
-    return ok();
   }
 
   int add(void* rec) override {
@@ -810,52 +766,10 @@ class PgFile : public EngineFile {
     return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
   }
 
-  struct SavedCursor {
-    int order;
-    int anchor;
-    std::vector<Cell> vals;
-    std::int64_t id, curId, curVer;
-    bool watched;
-  };
-
-  std::shared_ptr<void> saveCursor() const override {
-    auto s = std::make_shared<SavedCursor>();
-    s->order = cur_.order;
-    s->anchor = static_cast<int>(cur_.anchor);
-    s->vals = cur_.vals;
-    s->id = cur_.id;
-    s->curId = curId_;
-    s->curVer = curVer_;
-    s->watched = watched_;
-    return s;
-  }
-
-  void restoreCursor(const std::shared_ptr<void>& state) override {
-    auto* s = static_cast<SavedCursor*>(state.get());
-    if (!s) return;
-    cur_.order = s->order;
-    cur_.anchor = static_cast<Anchor>(s->anchor);
-    cur_.vals = s->vals;
-    cur_.id = s->id;
-    curId_ = s->curId;
-    curVer_ = s->curVer;
-    watched_ = s->watched;
-    dropPage();
-  }
-
   int backupTo(const std::string& target) override;
   int checkIntegrity(std::string& verdict) override;
 
  private:
-  enum class Anchor { Start, At, On };
-
-  struct Cursor {
-    int order = kPhysicalOrder;
-    Anchor anchor = Anchor::Start;
-    std::vector<Cell> vals;
-    std::int64_t id = 0;
-  };
-
   // The connection a file uses and the names of its statements there.
   struct Route {
     std::shared_ptr<PgConn> conn;
@@ -885,7 +799,7 @@ class PgFile : public EngineFile {
     }
   }
 
-  void dropPage() {
+  void dropPage() override {
     page_.valid = false;
     page_.size = kFirstPage;
     page_.parts[0] = Result();
@@ -1010,17 +924,6 @@ class PgFile : public EngineFile {
       return -1;
     }
     return r.rows() > 0 ? 1 : 0;
-  }
-
-  void placeOn(void* rec) {
-    placeOnCurrent(rec);
-    dropPage();
-  }
-  void placeOnCurrent(void* rec) {
-    cur_.anchor = Anchor::On;
-    cur_.id = curId_;
-    if (cur_.order >= 0) store::keyCells(layout_, cur_.order, rec, cur_.vals);
-    else cur_.vals.clear();
   }
 
   StmtSql buildSql(int id) const {
@@ -1297,7 +1200,6 @@ class PgFile : public EngineFile {
 
   bool narrow() const { return !selected_.empty(); }
 
-  const Layout& layout_;
   TableRef table_;
   TableSql sql_;
   OpenMode mode_;
@@ -1308,12 +1210,9 @@ class PgFile : public EngineFile {
   bool tx_ = false;
   bool fullBuild_ = false;
   bool written_ = false;
-  Cursor cur_;
   Page page_;
   Params params_;
   std::uint64_t* remoteGen_ = nullptr;  // the connection's count of notifications for the table
-  std::int64_t curId_ = 0, curVer_ = 0;
-  bool watched_ = false;
   std::vector<int> selected_;
   std::vector<bool> fill_;
   std::string narrowColumns_;

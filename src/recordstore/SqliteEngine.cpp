@@ -46,6 +46,7 @@
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
 #include "recordstore/EngineValues.h"
+#include "recordstore/PagedFile.h"
 
 namespace vel {
 
@@ -306,10 +307,10 @@ class SqliteTransaction : public Transaction {
   bool active_ = false;
 };
 
-class SqliteFile : public EngineFile {
+class SqliteFile : public store::PagedFile {
  public:
   SqliteFile(const Layout& l, sqlite3* db, OpenMode m)
-      : layout_(l), sql_(LayoutSql::of(l)), mode_(m) {
+      : PagedFile(l), sql_(LayoutSql::of(l)), mode_(m) {
     own_.db = db;
     route_ = &own_;
   }
@@ -319,7 +320,6 @@ class SqliteFile : public EngineFile {
     sqlite3_close_v2(own_.db);
   }
 
-  const Layout& layout() const override { return layout_; }
   OpenMode mode() const override { return mode_; }
   sqlite3* ownDb() const { return own_.db; }
   bool inTransaction() const { return tx_; }
@@ -340,24 +340,6 @@ class SqliteFile : public EngineFile {
     dropPage();
   }
   void finalizeTxStatements() { txRoute_.finalizeAll(); }
-
-  int setOrder(int key) override {
-    if (key < kPhysicalOrder || key >= static_cast<int>(layout_.keys().size()))
-      return fail(ecode::kNotSupported, "no such key");
-    cur_.order = key;
-    cur_.anchor = Anchor::Start;
-    cur_.vals.clear();
-    dropPage();
-    return ok();
-  }
-
-  int setOrderAt(int key, const void* rec) override {
-    if (key == kPhysicalOrder) return setOrder(key);
-    if (int rc = setOrder(key)) return rc;
-    cur_.anchor = Anchor::At;
-    keyCells(key, const_cast<void*>(rec), cur_.vals);
-    return ok();
-  }
 
   int next(void* rec) override { return step(rec, true); }
   int previous(void* rec) override { return step(rec, false); }
@@ -383,10 +365,6 @@ class SqliteFile : public EngineFile {
     return sqlFail(route_->db, rc, false);
   }
 
-  std::string position() const override {
-    return store::encodePosition(layout_, cur_.order, curId_, cur_.vals);
-  }
-
   int reget(std::string_view pos, void* rec) override {
     int order;
     std::int64_t id;
@@ -406,21 +384,6 @@ class SqliteFile : public EngineFile {
     sqlite3_reset(st);
     if (rc == SQLITE_DONE) return fail(ecode::kRecordNotFound);
     return sqlFail(route_->db, rc, false);
-  }
-
-  int resetTo(std::string_view pos) override {
-    int order;
-    std::int64_t id;
-    std::vector<Cell> vals;
-    if (!parsePosition(pos, order, id, vals)) return fail(ecode::kRecordNotFound, "bad position");
-    cur_.order = order;
-    cur_.anchor = Anchor::On;
-    cur_.id = id;
-    cur_.vals = std::move(vals);
-    curId_ = 0;
-    watched_ = false;
-    dropPage();
-    return ok();
   }
 
   int setReadFields(const std::vector<int>& fields) override {
@@ -464,12 +427,6 @@ class SqliteFile : public EngineFile {
       out.push_back(std::string(name) + ": " + plan);
     }
     return out;
-  }
-
-  int watch() override {
-    if (curId_ == 0) return fail(ecode::kNoRecord);
-    watched_ = true;
-    return ok();
   }
 
   int add(void* rec) override {
@@ -626,52 +583,10 @@ class SqliteFile : public EngineFile {
     return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
   }
 
-  struct SavedCursor {
-    int order;
-    int anchor;
-    std::vector<Cell> vals;
-    std::int64_t id, curId, curVer;
-    bool watched;
-  };
-
-  std::shared_ptr<void> saveCursor() const override {
-    auto s = std::make_shared<SavedCursor>();
-    s->order = cur_.order;
-    s->anchor = static_cast<int>(cur_.anchor);
-    s->vals = cur_.vals;
-    s->id = cur_.id;
-    s->curId = curId_;
-    s->curVer = curVer_;
-    s->watched = watched_;
-    return s;
-  }
-
-  void restoreCursor(const std::shared_ptr<void>& state) override {
-    auto* s = static_cast<SavedCursor*>(state.get());
-    if (!s) return;
-    cur_.order = s->order;
-    cur_.anchor = static_cast<Anchor>(s->anchor);
-    cur_.vals = s->vals;
-    cur_.id = s->id;
-    curId_ = s->curId;
-    curVer_ = s->curVer;
-    watched_ = s->watched;
-    dropPage();
-  }
-
   int backupTo(const std::string& target) override;
   int checkIntegrity(std::string& verdict) override;
 
  private:
-  enum class Anchor { Start, At, On };
-
-  struct Cursor {
-    int order = kPhysicalOrder;
-    Anchor anchor = Anchor::Start;
-    std::vector<Cell> vals;  // key values of the anchor (At, On)
-    std::int64_t id = 0;     // the anchor record (On)
-  };
-
   // One page of rows read ahead, in stored form.
   struct Page {
     bool valid = false;
@@ -696,7 +611,7 @@ class SqliteFile : public EngineFile {
     }
   }
 
-  void dropPage() {
+  void dropPage() override {
     page_.valid = false;
     page_.size = kFirstPage;
   }
@@ -768,18 +683,6 @@ class SqliteFile : public EngineFile {
     if (rc == SQLITE_DONE) return 0;
     lastPrepareError_ = sqlFail(route_->db, rc, false);
     return -1;
-  }
-
-  // The record just read or written becomes the anchor of the walk.
-  void placeOn(void* rec) {
-    placeOnCurrent(rec);
-    dropPage();
-  }
-  void placeOnCurrent(void* rec) {
-    cur_.anchor = Anchor::On;
-    cur_.id = curId_;
-    if (cur_.order >= 0) keyCells(cur_.order, rec, cur_.vals);
-    else cur_.vals.clear();
   }
 
   bool parsePosition(std::string_view pos, int& order, std::int64_t& id,
@@ -1068,17 +971,13 @@ class SqliteFile : public EngineFile {
 
   bool narrow() const { return !selected_.empty(); }
 
-  const Layout& layout_;
   const LayoutSql& sql_;
   OpenMode mode_;
   Route own_, txRoute_;
   Route* route_;
   bool tx_ = false;
   bool fullBuild_ = false;
-  Cursor cur_;
   Page page_;
-  std::int64_t curId_ = 0, curVer_ = 0;
-  bool watched_ = false;
   int lastPrepareError_ = ecode::kDriverError;
   // A field subset being read (empty: every field): the fields selected,
   // which of them reach the record, and the column list that selects them.
