@@ -160,6 +160,7 @@ struct PgConn {
   std::unordered_map<std::string, std::uint64_t> notified;  // channel -> notifications seen
   std::unordered_set<std::string> listening;
   std::chrono::steady_clock::time_point lastPoll{};
+  int waitSeconds = kDefaultWaitSeconds;  // the connection's lock_timeout
 
   explicit PgConn(std::string info) : conninfo(std::move(info)) {}
   ~PgConn() {
@@ -182,6 +183,7 @@ struct PgConn {
     PQsetNoticeProcessor(c, &PgConn::quiet, nullptr);
     ++epoch;
     prepared.clear();
+    waitSeconds = kDefaultWaitSeconds;
     // Notifications may have been missed while the connection was lost.
     for (auto& [ch, n] : notified) ++n;
     Result r(PQexec(c, ("SET lock_timeout = '" + std::to_string(kDefaultWaitSeconds) +
@@ -757,8 +759,14 @@ class PgFile : public store::PagedFile {
     std::string value(eq == std::string_view::npos ? "" : opt.substr(eq + 1));
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    // A station that dies loses its locks with its connection: nothing to recover.
-    if (name == "RECOVER") return ok();
+    if (name == "RECOVER") {
+      // A station that dies loses its locks with its connection, so there
+      // is nothing to recover; the seconds are kept as this file's longest
+      // wait for another station's lock.
+      int secs = std::atoi(value.c_str());
+      if (secs > 0) waitSeconds_ = secs;
+      return ok();
+    }
     if (name == "FULLBUILD") {
       fullBuild_ = value == "ON";
       return ok();
@@ -1072,6 +1080,12 @@ class PgFile : public store::PagedFile {
       r.names.clear();
       r.epoch = r.conn->epoch;
     }
+    if (!inBlock() && r.conn->waitSeconds != waitSeconds_) {
+      // Files sharing the connection may wait for locks differently.
+      if (int rc = r.conn->run("SET lock_timeout = '" + std::to_string(waitSeconds_) + "s'", false))
+        return rc;
+      r.conn->waitSeconds = waitSeconds_;
+    }
     int slot = narrow() && readsRecord(id) ? id + kNarrow : id;
     auto it = r.names.find(slot);
     if (it != r.names.end()) {
@@ -1210,6 +1224,7 @@ class PgFile : public store::PagedFile {
   bool tx_ = false;
   bool fullBuild_ = false;
   bool written_ = false;
+  int waitSeconds_ = kDefaultWaitSeconds;  // longest wait for another station's lock
   Page page_;
   Params params_;
   std::uint64_t* remoteGen_ = nullptr;  // the connection's count of notifications for the table

@@ -153,6 +153,8 @@ TEST_F(PostgresEngineTest, OpenTellsMissingForeignAndOtherLayoutTables) {
 TEST_F(PostgresEngineTest, LocksOfAnotherConnectionOutlastingTheWaitAreLockTimeouts) {
   const Layout& town = layoutOf<rec::Town>();
   auto f = openNew(town, "Town.Tps");
+  ASSERT_EQ(f->option("Recover=1"), 0);  // a short wait keeps the test short
+  auto patient = openNew(town, "Town.Tps");  // the same connection, the usual wait
   rec::Town t;
   t.TOWN = "Modimolle";
   ASSERT_EQ(f->add(&t), 0);
@@ -178,7 +180,12 @@ TEST_F(PostgresEngineTest, LocksOfAnotherConnectionOutlastingTheWaitAreLockTimeo
   sql("LOCK TABLE " + table("Town.Tps") + " IN ACCESS EXCLUSIVE MODE");
   ASSERT_EQ(f->setOrder(0), 0);
   EXPECT_EQ(f->next(&t), ecode::kRecordHeld);  // a failure, never the end of the file
+  std::int64_t n = 0;
+  EXPECT_EQ(patient->records(n), ecode::kRecordHeld);
+  EXPECT_EQ(f->records(n), ecode::kRecordHeld);
   sql("ROLLBACK");
+  EXPECT_EQ(patient->records(n), 0);
+  EXPECT_EQ(n, 2);
 }
 
 TEST_F(PostgresEngineTest, ExclusiveOpenKeepsOtherStationsOutUntilClosed) {
@@ -222,6 +229,34 @@ TEST_F(PostgresEngineTest, DuplicateInsideATransactionIsRefusedAndTheTransaction
   EXPECT_EQ(f->put(&c), ecode::kDuplicateKey);
   c.CLIENT_ID = "C100004";
   EXPECT_EQ(f->put(&c), 0) << engineStatus().text;
+  ASSERT_EQ(tx->commit(), 0) << engineStatus().text;
+  EXPECT_EQ(sql("SELECT string_agg(\"CLIENT_ID\", ',' ORDER BY \"_id\") FROM " + table("VelCli.Tps")),
+            "C100001,C100002,C100004");
+}
+
+// A member's savepoint inside a batch: what is taken back goes, the rest of
+// the batch stays, also when a refused write made its own savepoint inside.
+TEST_F(PostgresEngineTest, SavepointsTakeBackOneMemberAndKeepTheBatch) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  addClients(*engine, *f, 1);
+  std::unique_ptr<Transaction> tx;
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0);
+  rec::VelCli c;
+  for (int member = 2; member <= 4; ++member) {
+    ASSERT_EQ(tx->savepoint(), 0) << engineStatus().text;
+    c = rec::VelCli{};
+    c.NUMBER = member;
+    c.CLIENT_ID = "C10000" + std::to_string(member);
+    ASSERT_EQ(f->add(&c), 0) << engineStatus().text;
+    c.CLIENT_ID = "C100001";
+    EXPECT_EQ(f->put(&c), ecode::kDuplicateKey);
+    if (member == 3) {
+      ASSERT_EQ(tx->rollbackToSavepoint(), 0) << engineStatus().text;
+    } else {
+      ASSERT_EQ(tx->releaseSavepoint(), 0) << engineStatus().text;
+    }
+  }
   ASSERT_EQ(tx->commit(), 0) << engineStatus().text;
   EXPECT_EQ(sql("SELECT string_agg(\"CLIENT_ID\", ',' ORDER BY \"_id\") FROM " + table("VelCli.Tps")),
             "C100001,C100002,C100004");
