@@ -585,7 +585,7 @@ class PgFile : public store::PagedFile {
 
   // The server's plan of each read made in key order `key`, one "name: plan"
   // line per statement, for the current key values.
-  std::vector<std::string> readPlans(int key) {
+  std::vector<std::string> readPlans(int key, bool generic) {
     static const std::pair<int, const char*> kinds[] = {
         {kFirstFwd, "first"}, {kFirstBack, "last"},  {kRunFwd, "run forward"},
         {kRunBack, "run backward"}, {kAfterFwd, "after"}, {kAfterBack, "before"},
@@ -606,8 +606,29 @@ class PgFile : public store::PagedFile {
       }
       if (kind != kGet) params_.addInt(kMaxPage);
       std::string plan;
-      Result r(PQexecParams(route_->conn->c, ("EXPLAIN " + s.sql).c_str(), params_.n, s.types.data(),
-                            params_.values(), nullptr, nullptr, 0));
+      std::string sql = "EXPLAIN " + s.sql;
+      if (generic) {
+        // The plan the server keeps for the engine's own prepared statement
+        // once it stops planning for each call's values.
+        const std::string* name = nullptr;
+        if (stmt(keyedId(kind, key), name)) {
+          out.push_back(std::string(label) + ": " + engineStatus().text);
+          continue;
+        }
+        sql = "EXPLAIN EXECUTE " + *name + "(";
+        const char* const* v = params_.values();
+        for (int i = 0; i < params_.n; ++i) {
+          char* lit = PQescapeLiteral(route_->conn->c, v[i], std::strlen(v[i]));
+          sql += (i ? "," : "") + std::string(lit ? lit : "NULL");
+          PQfreemem(lit);
+        }
+        sql += ")";
+        route_->conn->run("SET plan_cache_mode = force_generic_plan", false);
+      }
+      Result r = generic ? route_->conn->exec(sql)
+                         : Result(PQexecParams(route_->conn->c, sql.c_str(), params_.n,
+                                               s.types.data(), params_.values(), nullptr, nullptr, 0));
+      if (generic) route_->conn->run("RESET plan_cache_mode", false);
       if (r.status() == PGRES_TUPLES_OK) {
         for (int i = 0; i < r.rows(); ++i) plan += (i ? "\n" : "") + std::string(r.at(i, 0));
       } else {
@@ -1035,18 +1056,24 @@ class PgFile : public store::PagedFile {
         s.sql = head + " WHERE " + andCond + keyTuple + "<" + tuple(ps) + " ORDER BY " +
                 sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
         break;
-      case kRunFwd: {
-        keyParams(ps);
-        std::string idp = s.param(kInt8Oid);
-        s.sql = head + " WHERE " + andCond + equals(ps) + " AND \"_id\">" + idp + " ORDER BY " +
-                sql_.orderAsc[k] + " LIMIT " + s.param(kInt8Oid);
-        break;
-      }
+      case kRunFwd:
       case kRunBack: {
         keyParams(ps);
         std::string idp = s.param(kInt8Oid);
-        s.sql = head + " WHERE " + andCond + equals(ps) + " AND \"_id\"<" + idp + " ORDER BY " +
-                sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
+        const char* op = kind == kRunFwd ? ">" : "<";
+        // In a key that keeps arrival order the place in the run is one row
+        // value over the index's columns: the primary key, which orders a run
+        // by id as well, can never serve the page instead of the key's index.
+        std::string place = "\"_id\"" + std::string(op) + idp;
+        if (!kd.unique()) {
+          std::vector<std::string> cols = sql_.keyParts[k], vals = ps;
+          cols.push_back("\"_id\"");
+          vals.push_back(idp);
+          place = "ROW" + tuple(cols) + op + "ROW" + tuple(vals);
+        }
+        s.sql = head + " WHERE " + andCond + equals(ps) + " AND " + place + " ORDER BY " +
+                (kind == kRunFwd ? sql_.orderAsc[k] : sql_.orderDesc[k]) + " LIMIT " +
+                s.param(kInt8Oid);
         break;
       }
       case kGet:
@@ -1618,9 +1645,9 @@ std::unique_ptr<Engine> makePostgresEngine(PgSettings settings) {
   return std::make_unique<PostgresEngine>(std::move(settings));
 }
 
-std::vector<std::string> postgresReadPlans(EngineFile& file, int key) {
+std::vector<std::string> postgresReadPlans(EngineFile& file, int key, bool generic) {
   auto* f = dynamic_cast<PgFile*>(&file);
-  return f ? f->readPlans(key) : std::vector<std::string>{};
+  return f ? f->readPlans(key, generic) : std::vector<std::string>{};
 }
 
 }  // namespace vel

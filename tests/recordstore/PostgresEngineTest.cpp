@@ -98,16 +98,21 @@ TEST_F(PostgresEngineTest, EveryPageOfEveryKeyIsAnIndexScanOfThatKeyWithoutASort
     ASSERT_EQ(f->get(cli.keyIndex("By_Client"), &c), 0);
     ASSERT_EQ(f->get(k, &c), 0);
     const std::string index = "k_VelCli.Tps_" + cli.keys()[static_cast<std::size_t>(k)].name;
-    for (const std::string& plan : postgresReadPlans(*f, k)) {
+    std::vector<std::string> plans = postgresReadPlans(*f, k);
+    for (const std::string& plan : postgresReadPlans(*f, k, true)) plans.push_back("generic " + plan);
+    for (const std::string& plan : plans) {
       SCOPED_TRACE(plan);
       std::size_t at = plan.find("using \"" + index + "\"");
       ASSERT_NE(at, std::string::npos);  // this key's own index, not a longer name's
       EXPECT_EQ(plan.find("Seq Scan"), std::string::npos);
       EXPECT_EQ(plan.find("Sort"), std::string::npos);
-      bool fromAnEnd = plan.rfind("first", 0) == 0 || plan.rfind("last", 0) == 0;
+      std::string_view name(plan);
+      if (name.starts_with("generic ")) name.remove_prefix(8);
+      bool fromAnEnd = name.starts_with("first") || name.starts_with("last");
       if (!fromAnEnd) EXPECT_NE(plan.find("Index Cond"), std::string::npos);
-      if (plan.rfind("run", 0) == 0 && !cli.keys()[static_cast<std::size_t>(k)].unique())
-        EXPECT_NE(plan.find("_id"), std::string::npos);
+      // Within a run the seek goes to the record's own place in it.
+      if (name.starts_with("run") && !cli.keys()[static_cast<std::size_t>(k)].unique())
+        EXPECT_NE(plan.find("_id) "), std::string::npos);
     }
   }
   ASSERT_EQ(f->setOrder(kPhysicalOrder), 0);
