@@ -1037,6 +1037,14 @@ class PgFile : public store::PagedFile {
         r += (j ? " AND " : "") + sql_.keyParts[k][j] + "=" + v[j];
       return r;
     };
+    // A single value, or a row of them.
+    auto row = [&](const std::vector<std::string>& v) {
+      return v.size() == 1 ? v[0] : "ROW" + tuple(v);
+    };
+    // The key's values equal `v`, as a closed range the key's index seeks.
+    auto within = [&](const std::vector<std::string>& v) {
+      return row(sql_.keyParts[k]) + ">=" + row(v) + " AND " + row(sql_.keyParts[k]) + "<=" + row(v);
+    };
     std::vector<std::string> ps;
     std::string keyTuple = tuple(sql_.keyParts[k]);
     switch (kind) {
@@ -1060,25 +1068,28 @@ class PgFile : public store::PagedFile {
       case kRunBack: {
         keyParams(ps);
         std::string idp = s.param(kInt8Oid);
-        const char* op = kind == kRunFwd ? ">" : "<";
-        // In a key that keeps arrival order the place in the run is one row
-        // value over the index's columns: the primary key, which orders a run
-        // by id as well, can never serve the page instead of the key's index.
-        std::string place = "\"_id\"" + std::string(op) + idp;
-        if (!kd.unique()) {
-          std::vector<std::string> cols = sql_.keyParts[k], vals = ps;
-          cols.push_back("\"_id\"");
+        bool fwd = kind == kRunFwd;
+        // The run is bounded by ranges over the index's columns, never by an
+        // equality: with the key's values fixed by "=", the primary key
+        // (ordered by id) would order the run as well, and the server could
+        // choose to read the whole table through it, filtering.
+        std::string place;
+        if (kd.unique()) {
+          place = within(ps) + " AND \"_id\"" + (fwd ? ">" : "<") + idp;
+        } else {
+          std::vector<std::string> runCols = sql_.keyParts[k], vals = ps;
+          runCols.push_back("\"_id\"");
           vals.push_back(idp);
-          place = "ROW" + tuple(cols) + op + "ROW" + tuple(vals);
+          place = "ROW" + tuple(runCols) + (fwd ? ">" : "<") + "ROW" + tuple(vals) + " AND " +
+                  row(sql_.keyParts[k]) + (fwd ? "<=" : ">=") + row(ps);
         }
-        s.sql = head + " WHERE " + andCond + equals(ps) + " AND " + place + " ORDER BY " +
-                (kind == kRunFwd ? sql_.orderAsc[k] : sql_.orderDesc[k]) + " LIMIT " +
-                s.param(kInt8Oid);
+        s.sql = head + " WHERE " + andCond + place + " ORDER BY " +
+                (fwd ? sql_.orderAsc[k] : sql_.orderDesc[k]) + " LIMIT " + s.param(kInt8Oid);
         break;
       }
       case kGet:
         keyParams(ps);
-        s.sql = head + " WHERE " + andCond + equals(ps) +
+        s.sql = head + " WHERE " + andCond + within(ps) +
                 (kd.unique() ? std::string() : " ORDER BY " + sql_.orderAsc[k]) + " LIMIT 1";
         break;
       case kDup: {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "common/Dates.h"
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
@@ -109,10 +110,13 @@ TEST_F(PostgresEngineTest, EveryPageOfEveryKeyIsAnIndexScanOfThatKeyWithoutASort
       std::string_view name(plan);
       if (name.starts_with("generic ")) name.remove_prefix(8);
       bool fromAnEnd = name.starts_with("first") || name.starts_with("last");
-      if (!fromAnEnd) EXPECT_NE(plan.find("Index Cond"), std::string::npos);
+      if (!fromAnEnd) {
+        EXPECT_NE(plan.find("Index Cond"), std::string::npos);
+      }
       // Within a run the seek goes to the record's own place in it.
-      if (name.starts_with("run") && !cli.keys()[static_cast<std::size_t>(k)].unique())
+      if (name.starts_with("run") && !cli.keys()[static_cast<std::size_t>(k)].unique()) {
         EXPECT_NE(plan.find("_id) "), std::string::npos);
+      }
     }
   }
   ASSERT_EQ(f->setOrder(kPhysicalOrder), 0);
@@ -120,6 +124,29 @@ TEST_F(PostgresEngineTest, EveryPageOfEveryKeyIsAnIndexScanOfThatKeyWithoutASort
   for (const std::string& plan : postgresReadPlans(*f, kPhysicalOrder)) {
     EXPECT_EQ(plan.find("Sort"), std::string::npos) << plan;
     EXPECT_EQ(plan.find("Seq Scan"), std::string::npos) << plan;
+  }
+}
+
+// A month of transactions: long runs of equal dates whose records lie all
+// over the table. A page inside a run still seeks in the date key's index:
+// the primary key, which orders each run by id too, is never read instead.
+TEST_F(PostgresEngineTest, PagesInsideLongRunsOfEqualDatesSeekTheDateIndex) {
+  const Layout& tra = layoutOf<rec::VelTra>();
+  auto f = openNew(tra, "VelTra.Tps");
+  sql("INSERT INTO " + table("VelTra.Tps") +
+      "(\"CLIENT_ID\",\"DATE\",\"BRANCH_ID\",\"UNIQUE\",\"CREDIT\") SELECT 'C'||(g%5000), "
+      "20260101 + g%28, 'B1', g::text, g FROM generate_series(1,200000) g");
+  sql("ANALYZE " + table("VelTra.Tps"));
+  rec::VelTra t;
+  const int byDate = tra.keyIndex("By_Date");
+  t.DATE = yyyymmddToDate(20260115);
+  ASSERT_EQ(f->setOrderAt(byDate, &t), 0);
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(f->next(&t), 0);  // well into the run
+  std::vector<std::string> plans = postgresReadPlans(*f, byDate);
+  for (const std::string& plan : postgresReadPlans(*f, byDate, true)) plans.push_back(plan);
+  for (const std::string& plan : plans) {
+    EXPECT_NE(plan.find("using \"k_VelTra.Tps_By_Date\""), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("Filter"), std::string::npos) << plan;
   }
 }
 
