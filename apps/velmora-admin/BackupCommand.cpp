@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "OfficeStore.h"
 #include "maintenance/Backup.h"
 #include "maintenance/Rebuild.h"
 #include "recordstore/DataFiles.h"
@@ -56,12 +57,13 @@ bool isFolder(const std::string& path) {
 }
 
 int backup(const Options& o) {
+  auto engine = engineOf(o.dir);
+  if (!engine) return 2;
   if (!o.to.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(o.to, ec);
     if (!isFolder(o.to)) return fail("the backup folder " + o.to + " cannot be made");
   }
-  auto engine = makeSqliteEngine();
   const auto outcomes = backupFiles(*engine, o.dir, kOwnerPassword, o.to, nullptr);
   int copied = 0, absent = 0, failed = 0;
   for (const auto& r : outcomes) {
@@ -84,7 +86,8 @@ int backup(const Options& o) {
 }
 
 int rebuild(const Options& o) {
-  auto engine = makeSqliteEngine();
+  auto engine = engineOf(o.dir);
+  if (!engine) return 2;
   // A station that died building a file left its half-built copy.
   engine->removeLeftovers(o.dir);
   const RebuildReport report = rebuildIndexes(*engine, o.dir, kOwnerPassword,

@@ -6,9 +6,11 @@
 #include <string>
 
 #include "Console.h"
+#include "OfficeStore.h"
 #include "maintenance/Conversion.h"
 #include "platform/Clock.h"
 #include "recordstore/Engine.h"
+#include "recordstore/StoreChoice.h"
 
 namespace vel::admin {
 
@@ -39,9 +41,18 @@ int convertCommand(const std::vector<std::string_view>& args) {
     std::cerr << "velmora-admin: there is no data folder " << dir << "\n";
     return 2;
   }
+  auto engine = engineOf(dir);
+  if (!engine) return 2;
+  // The older layouts are files of the data folder; a database holds only
+  // tables in the current layout, which migrate made.
+  if (!recordsOnDisk(*engine)) {
+    std::cerr << "velmora-admin: the records of " << dir << " are in " << engine->name()
+              << " (velmora.INI); convert works only on record files in a data folder. Convert "
+                 "an older folder before moving it with velmora-admin migrate.\n";
+    return 2;
+  }
   ConsoleUi ui;
   SystemClock clock;
-  auto engine = makeSqliteEngine();
   Conversion conversion(dir, *engine, ui, clock);
   ConversionReport r = conversion.run();
   if (!r.finished.empty())

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "Console.h"
+#include "OfficeStore.h"
 #include "common/Text.h"
 #include "errors/ErrorManager.h"
 #include "maintenance/ExportTables.h"
@@ -87,11 +88,12 @@ int exportCommand(std::string_view what, const std::vector<std::string_view>& ar
   ConsoleUi ui;
   ErrorManager errors(ui);
   errors.SetProcedureName("Export");
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = engineOf(dir);
+  if (!engine) return 2;
   DataFiles files(dir, *engine, errors);
-  const auto config = std::filesystem::path(dir) / files.fm("Config").decl().diskName();
-  if (!std::filesystem::is_regular_file(config, ec) || !hasConfigRecord(files))
-    return fail(dir + " is not a data folder: it has no configuration record");
+  std::string why;
+  if (!hasConfigFile(*engine, dir, why) || !hasConfigRecord(files))
+    return fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration record");
 
   int written = 0, failed = 0;
   for (const ExportDecl* d : tables) {

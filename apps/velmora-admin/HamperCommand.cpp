@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Console.h"
+#include "OfficeStore.h"
 #include "errors/ErrorManager.h"
 #include "hamper/HamperCopy.h"
 #include "recordstore/DataFiles.h"
@@ -41,11 +42,12 @@ int copyToHamperCommand(const std::vector<std::string_view>& args) {
   }
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) return fail("there is no data folder " + dir);
-  if (!std::filesystem::exists(dir + "/Config.Tps", ec))
-    return fail(dir + " is not a data folder: it has no configuration file");
+  std::unique_ptr<Engine> engine = engineOf(dir);
+  if (!engine) return 2;
+  if (std::string why; !hasConfigFile(*engine, dir, why))
+    return fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration file");
   ConsoleUi ui;
   ErrorManager errors(ui);
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
   DataFiles files(dir, *engine, errors);
   const HamperCopyReport r = copyPolicyHoldersToHamper(files, ui);
   for (const std::string& line : r.renumbered) std::cout << line << "\n";

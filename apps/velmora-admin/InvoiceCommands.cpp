@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Console.h"
+#include "OfficeStore.h"
 #include "billing/InvoiceRun.h"
 #include "common/Money.h"
 #include "errors/ErrorManager.h"
@@ -55,7 +56,8 @@ int invoiceCommand(int argc, char** argv) {
   ConsoleUi ui;
   ErrorManager errors(ui);
   errors.SetProcedureName(command == "daily" ? "Main" : "Generate_Invoices");
-  auto engine = makeSqliteEngine();
+  auto engine = engineOf(dir);
+  if (!engine) return 2;
   DataFiles files(dir, *engine, errors);
   SystemClock clock;
   {

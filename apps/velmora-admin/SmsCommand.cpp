@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Console.h"
+#include "OfficeStore.h"
 #include "errors/ErrorManager.h"
 #include "platform/Clock.h"
 #include "recordstore/DataFiles.h"
@@ -30,26 +31,33 @@ int fail(const std::string& why) {
   return 2;
 }
 
-// The data folder, made ready for the run: the managers of its files.
+// The data folder, made ready for the run: the managers of its files, on
+// the engine its velmora.INI names.
 struct Office {
-  explicit Office(const std::string& dir) : files(dir, *engine, errors) {}
+  Office(const std::string& dir, std::unique_ptr<Engine> e)
+      : engine(std::move(e)), files(dir, *engine, errors) {}
   ConsoleUi ui;
   ErrorManager errors{ui};
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine;
   DataFiles files;
   SystemClock clock;
 };
 
-bool isFolder(const std::string& dir, std::string& why) {
+// The office of `dir`, or nullptr after saying why there is none (no such
+// folder, settings that cannot be used, no configuration file).
+std::unique_ptr<Office> openOffice(const std::string& dir) {
   if (!std::filesystem::is_directory(dir)) {
-    why = "there is no data folder " + dir;
-    return false;
+    fail("there is no data folder " + dir);
+    return nullptr;
   }
-  if (!std::filesystem::exists(dir + "/Config.Tps")) {
-    why = dir + " is not a data folder: it has no configuration file";
-    return false;
+  std::unique_ptr<Engine> engine = engineOf(dir);
+  if (!engine) return nullptr;
+  std::string why;
+  if (!hasConfigFile(*engine, dir, why)) {
+    fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration file");
+    return nullptr;
   }
-  return true;
+  return std::make_unique<Office>(dir, std::move(engine));
 }
 
 int finish(const sms::RunResult& r) {
@@ -93,10 +101,9 @@ int smsCommand(const std::vector<std::string_view>& args) {
   }
   if (reason == sms::kPayment && (pay.clientId.empty() || !haveAmount))
     return fail("a Payment message needs --client ID and --amount A");
-  std::string why;
-  if (!isFolder(dir, why)) return fail(why);
-  Office office(dir);
-  sms::SmsSender sender(office.files, office.ui, office.clock);
+  std::unique_ptr<Office> office = openOffice(dir);
+  if (!office) return 2;
+  sms::SmsSender sender(office->files, office->ui, office->clock);
   return finish(sender.Send_SMS(reason, reason == sms::kPayment ? &pay : nullptr));
 }
 
@@ -117,10 +124,9 @@ int smsOutboxCommand(const std::vector<std::string_view>& args) {
     else
       return usage();
   }
-  std::string why;
-  if (!isFolder(dir, why)) return fail(why);
-  Office office(dir);
-  sms::SmsSender sender(office.files, office.ui, office.clock);
+  std::unique_ptr<Office> office = openOffice(dir);
+  if (!office) return 2;
+  sms::SmsSender sender(office->files, office->ui, office->clock);
   if (!retry) {
     std::cout << sender.waitingCount() << " waiting in the outbox\n";
     return 0;

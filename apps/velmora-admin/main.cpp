@@ -41,6 +41,13 @@
 //   velmora-admin copy-to-hamper [--dir DIR]
 //       the policy holders with a hamper amount copied into the hamper club
 //       (HamperCommand.cpp)
+//   velmora-admin migrate --from DIR --to CONNECTION [--schema S] [--replace] [--switch]
+//   velmora-admin migrate --from CONNECTION [--schema S] --to DIR [--replace] [--switch]
+//       the office moved into a PostgreSQL database or back into record
+//       files, and checked file by file (MigrateCommand.cpp)
+//
+// Every command works on the store the data folder's velmora.INI names:
+// the record files of the folder, or a PostgreSQL database ([Store]).
 //
 // Failures are reported on standard error with the system's own message text;
 // the exit code is 0 on success, 1 on a usage error and 2 on a failure.
@@ -61,6 +68,8 @@
 #include "errors/ErrorManager.h"
 #include "BackupCommand.h"
 #include "HamperCommand.h"
+#include "MigrateCommand.h"
+#include "OfficeStore.h"
 #include "maintenance/DemoOffice.h"
 #include "platform/Clock.h"
 #include "common/Dates.h"
@@ -89,7 +98,11 @@ int usage() {
                "       velmora-admin convert [--dir DIR]\n"
                "       velmora-admin invoice-run [--dir DIR]\n"
                "       velmora-admin daily [--dir DIR]\n"
-               "       velmora-admin copy-to-hamper [--dir DIR]\n";
+               "       velmora-admin copy-to-hamper [--dir DIR]\n"
+               "       velmora-admin migrate --from DIR --to CONNECTION [--schema S] [--replace]"
+               " [--switch]\n"
+               "       velmora-admin migrate --from CONNECTION [--schema S] --to DIR [--replace]"
+               " [--switch]\n";
   return 1;
 }
 
@@ -98,14 +111,16 @@ int fail(const std::string& text) {
   return 2;
 }
 
-// One data folder's store, opened for a command.
+// One data folder's store, opened for a command, on the engine its
+// velmora.INI names (vel::admin::engineOf).
 struct Folder {
-  explicit Folder(const std::string& dir) : data(dir, *engine, errors) {
+  Folder(const std::string& dir, std::unique_ptr<vel::Engine> e)
+      : engine(std::move(e)), data(dir, *engine, errors) {
     errors.SetProcedureName("Main");
   }
   vel::admin::ConsoleUi ui;
   vel::ErrorManager errors{ui};
-  std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
+  std::unique_ptr<vel::Engine> engine;
   vel::DataFiles data;
 };
 
@@ -164,8 +179,10 @@ int init(const std::string& dir, const std::vector<std::string_view>& args) {
   if (login)
     if (std::string why = vel::checkAdministratorDraft(admin); !why.empty()) return fail(why);
 
+  auto engine = vel::admin::engineOf(dir);
+  if (!engine) return 2;
   if (!makeFolder(dir)) return 2;
-  Folder f(dir);
+  Folder f(dir, std::move(engine));
   std::string why;
   auto added = login ? vel::addConfigRecord(f.data, draft, admin, why)
                      : vel::addConfigRecord(f.data, draft, why);
@@ -237,8 +254,10 @@ int seedDemo(const std::string& dir, const std::vector<std::string_view>& args) 
       return usage();
     }
   }
+  auto engine = vel::admin::engineOf(dir);
+  if (!engine) return 2;
   if (!makeFolder(dir)) return 2;
-  Folder f(dir);
+  Folder f(dir, std::move(engine));
   if (!vel::hasConfigRecord(f.data)) {
     vel::ConfigDraft draft;
     draft.name = "Ubuntu Family Burial Society (Demo)";
@@ -281,7 +300,9 @@ int files(const std::string& dir) {
   if (!std::filesystem::is_directory(dir))
     return fail("there is no data folder " + dir + " (make it with: velmora-admin init " + dir +
                 " ...)");
-  Folder f(dir);
+  auto engine = vel::admin::engineOf(dir);
+  if (!engine) return 2;
+  Folder f(dir, std::move(engine));
   std::printf("%-10s  %-12s  %6s  %10s\n", "Label", "Disk file", "Bytes", "Records");
   int failed = 0;
   for (std::size_t i = 0; i < f.data.size(); ++i) {
@@ -349,11 +370,8 @@ std::optional<std::string> storedCode(vel::DataFiles& data, const char* label, c
 // Whether `dir` is a data folder: its configuration file is there and holds
 // the configuration record. Looked at before any file is opened, so a wrong
 // folder is left without a single record file made in it.
-bool isDataFolder(Folder& f, const std::string& dir) {
-  const std::filesystem::path config =
-      std::filesystem::path(dir) / f.data.fm<vel::rec::Config>().decl().diskName();
-  std::error_code ec;
-  return std::filesystem::is_regular_file(config, ec) && vel::hasConfigRecord(f.data);
+bool isDataFolder(Folder& f, const std::string& dir, std::string& why) {
+  return vel::admin::hasConfigFile(*f.engine, dir, why) && vel::hasConfigRecord(f.data);
 }
 
 int listReports() {
@@ -402,9 +420,11 @@ int report(std::string_view name, const std::vector<std::string_view>& args) {
   if (entry->collector && collector.empty())
     return fail("report " + entry->name + " needs --collector C");
   if (!std::filesystem::is_directory(dir)) return fail("there is no data folder " + dir);
-  Folder f(dir);
-  if (!isDataFolder(f, dir))
-    return fail(dir + " is not a data folder: it has no configuration record (make one with: "
+  auto engine = vel::admin::engineOf(dir);
+  if (!engine) return 2;
+  Folder f(dir, std::move(engine));
+  if (std::string why; !isDataFolder(f, dir, why))
+    return fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration record (make one with: "
                 "velmora-admin init " + dir + " ...)");
   // Each code as stored, so that "soweto north" prints the clients of
   // "Soweto North" rather than an empty report with zero totals.
@@ -451,6 +471,8 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::string_view(argv[1]) == "copy-to-hamper")
     return vel::admin::copyToHamperCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc >= 2 && vel::admin::isInvoiceCommand(argv[1])) return vel::admin::invoiceCommand(argc, argv);
+  if (argc >= 2 && std::string_view(argv[1]) == "migrate")
+    return vel::admin::migrateCommand(std::vector<std::string_view>(argv + 2, argv + argc));
   if (argc < 3) return usage();
   std::string_view cmd = argv[1];
   if (cmd == "export")

@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsFile.h"
 #include "recordstore/DataFiles.h"
+#include "recordstore/StoreChoice.h"
 #include "billing/qt/InvoicingProcedures.h"
 #include "forms/Catalog.h"
 #include "maintenance/qt/ExportProcedures.h"
@@ -32,12 +33,20 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Velmora Administration");
 
   // The process's services, in this order: the error manager with its
-  // messages, the settings file, the file declarations.
+  // messages, the settings file, the record engine the settings name, the
+  // file declarations.
   vel::qt::QtShellUi ui;
   vel::ErrorManager errors(ui);
   vel::SettingsFile settings;
-  settings.open("velmora.INI");
-  auto engine = vel::makeSqliteEngine();
+  settings.open(vel::kSettingsFileName);
+  // Settings that name an engine this station cannot use stop the program
+  // before a record file is touched: guessing would split the office
+  // between the folder's files and the database.
+  std::unique_ptr<vel::Engine> engine;
+  if (std::string problem; !vel::makeEngineFor(".", engine, problem)) {
+    ui.message(problem, "Program Halted", vel::Icon::Exclamation, vel::kOk, vel::kOk);
+    return 1;
+  }
   vel::DataFiles files(".", *engine, errors);
   vel::SystemClock clock;
 

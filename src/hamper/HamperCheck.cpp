@@ -1,6 +1,5 @@
 #include "hamper/HamperCheck.h"
 
-#include <filesystem>
 #include <string>
 
 #include "common/Text.h"
@@ -15,8 +14,7 @@ HamperIdCheck Check4HamID(DataFiles& files, Ui& ui, std::string_view idNumber) {
   if (id.empty()) return HamperIdCheck::NotFound;
   FileManager& ham = files.fm<rec::Hamper>();
   // A club without a member file yet has no one.
-  std::error_code ec;
-  if (!std::filesystem::exists(ham.path(), ec)) return HamperIdCheck::NotFound;
+  if (!ham.Exists()) return HamperIdCheck::NotFound;
   FileUse use(ham);
   ham.ClearBuffer();
   ham.rec<rec::Hamper>().ID_NUMBER = id;

@@ -1,7 +1,6 @@
 #include "hamper/HamperCopy.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -87,8 +86,7 @@ HamperCopyReport copyPolicyHoldersToHamper(DataFiles& files, Ui& ui) {
   FileManager& cli = files.fm<rec::VelCli>();
   FileManager& ham = files.fm<rec::Hamper>();
   // No client file: no one to copy.
-  std::error_code ec;
-  if (!std::filesystem::exists(cli.path(), ec)) return report;
+  if (!cli.Exists()) return report;
   FileUse useCli(cli);
   FileUse useHam(ham);
   if (cli.EnsureOpen() != kDone || ham.EnsureOpen() != kDone) {

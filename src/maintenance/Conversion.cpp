@@ -14,6 +14,7 @@
 #include "dictionary/Dictionary.h"
 #include "dictionary/OlderLayouts.h"
 #include "errors/EngineStatus.h"
+#include "recordstore/StoreChoice.h"
 #include "shell/Startup.h"
 
 namespace vel {
@@ -360,6 +361,10 @@ bool Conversion::needsWork() {
 
 ConversionReport Conversion::run() {
   report_ = {};
+  // Older layouts live only in record files of a data folder: the swaps
+  // below rename files on disk. A database holds the tables migrate made in
+  // the current layout, and a table in another one is refused on opening.
+  if (!recordsOnDisk(engine_)) return report_;
   if (!needsWork()) return report_;
   // Two stations started together would each take the other's half-built
   // file for a stale one. The first to get here converts; the other waits

@@ -565,7 +565,7 @@ class DemoBuilder {
   bool clearDemoFiles() {
     for (const char* label : demoFiles()) {
       FileManager& f = files_.fm(label);
-      if (!std::filesystem::exists(f.path())) continue;
+      if (!f.Exists()) continue;
       if (files_.context().engine->remove(f.path()) != ecode::kNone) {
         refuse("The unfinished demo office could not be cleared: " + f.label() + " " +
                engineStatus().text + ". Start the demo office in a new, empty data folder.");
@@ -580,7 +580,7 @@ class DemoBuilder {
   bool checkEmpty() {
     for (const char* label : demoFiles()) {
       FileManager& f = files_.fm(label);
-      if (!std::filesystem::exists(f.path())) continue;
+      if (!f.Exists()) continue;
       FileUse use(f);
       if (f.EnsureOpen() != kDone) {
         refuse("The data folder's file " + f.label() + " cannot be used.");
@@ -605,7 +605,7 @@ class DemoBuilder {
   // with 10 and 5, which stand in until it has run.
   void readCommission() {
     FileManager& f = files_.fm<rec::CommStr>();
-    if (!std::filesystem::exists(f.path())) return;
+    if (!f.Exists()) return;
     FileUse use(f);
     if (f.SetOrder(kPhysicalOrder) != kDone || f.TryReadNext() != kDone) return;
     agentComm_ = f.rec<rec::CommStr>().AGENT;
@@ -1795,7 +1795,7 @@ class DemoBuilder {
   // The month's receipts went out printed with the capture run.
   bool markReceiptsPrinted() {
     FileManager& q = files_.fm<rec::RecPrn>();
-    if (!std::filesystem::exists(q.path())) return true;
+    if (!q.Exists()) return true;
     return inOneTransaction({&q}, [&] {
       q.SetOrder(kPhysicalOrder);
       while (q.ReadNext() == kDone) {

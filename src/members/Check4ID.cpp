@@ -1,6 +1,5 @@
 #include "members/Check4ID.h"
 
-#include <filesystem>
 #include <string>
 
 #include "dictionary/Dictionary.h"
@@ -54,8 +53,7 @@ class IdSearch {
     if (!result_.complete) return;
     FileManager& f = files_.fm<R>();
     // A file not yet created holds no one.
-    std::error_code ec;
-    if (!std::filesystem::exists(f.path(), ec)) return;
+    if (!f.Exists()) return;
     FileUse use(f);
     f.ClearBuffer();
     setKey(f.rec<R>(), key_);
@@ -83,8 +81,7 @@ class IdSearch {
   // shows its message, with the holder's values blank.
   bool holderOf(const std::string& clientId, rec::VelCli& holder) {
     FileManager& cli = files_.fm<rec::VelCli>();
-    std::error_code ec;
-    if (!std::filesystem::exists(cli.path(), ec)) return true;
+    if (!cli.Exists()) return true;
     FileUse use(cli);
     cli.ClearBuffer();
     cli.rec<rec::VelCli>().CLIENT_ID = clientId;

@@ -149,6 +149,16 @@ int FileManager::Close() {
 }
 
 bool FileManager::opened() { return state().file != nullptr; }
+
+int FileManager::TryExists(bool& there) {
+  there = false;
+  return ctx_.engine->exists(path(), there);
+}
+
+bool FileManager::Exists() {
+  bool there = false;
+  return TryExists(there) != ecode::kNone || there;
+}
 int FileManager::useCount() { return ctx_.usage->count(index_); }
 void FileManager::SetOpenMode(OpenMode mode) { state().mode = mode; }
 void FileManager::SetSkipHeld(bool skip) { state().skipHeld = skip; }

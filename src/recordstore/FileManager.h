@@ -77,6 +77,12 @@ class FileManager {
   int EnsureOpen();
   int TryEnsureOpen();  // the other failures recorded, not shown
   bool opened();       // this thread has the engine file open
+  // Whether the file exists in the store (some station created it), asked
+  // of the engine without creating it. When the store cannot be asked the
+  // answer is true, so that the open that follows reports why instead of the
+  // file passing for one not made yet.
+  bool Exists();
+  int TryExists(bool& there);  // the engine's code; `there` is set when 0
   int useCount();      // how many procedures of this thread opened the file
   void SetOpenMode(OpenMode mode);
   void SetSkipHeld(bool skip);

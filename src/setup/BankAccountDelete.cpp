@@ -1,7 +1,6 @@
 #include "setup/BankAccountDelete.h"
 
 #include <cstdint>
-#include <filesystem>
 
 #include "common/Text.h"
 #include "dictionary/Dictionary.h"
@@ -26,8 +25,7 @@ bool sameBank(std::string_view a, std::string_view b) {
 bool bankAccountMayBeDeleted(DataFiles& files, Ui& ui, std::string_view accountName) {
   FileManager& ledger = files.fm<rec::VelTra>();
   // A data folder without a ledger yet has no transactions to name the bank.
-  std::error_code ec;
-  if (!std::filesystem::exists(ledger.path(), ec)) return true;
+  if (!ledger.Exists()) return true;
 
   FileUse use(ledger);
   auto progress = ui.progress("Please Wait.........",

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -33,10 +32,7 @@ bool readFirst(FileManager& f) {
   return f.TryReadNext() == kDone;
 }
 
-bool fileExists(const FileManager& f) {
-  std::error_code ec;
-  return std::filesystem::exists(f.path(), ec);
-}
+bool fileExists(FileManager& f) { return f.Exists(); }
 
 void call(const std::function<void()>& hook) {
   if (hook) hook();
