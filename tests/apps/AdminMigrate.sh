@@ -64,6 +64,8 @@ fi
 
 # PostgreSQL: the office goes into the database while a twin stays in record
 # files; both run the same day's work and must give the same results.
+# The test cluster's connection string, when the test is run by ctest.
+if [ -z "${VEL_TEST_PG:-}" ] && [ -r "${VEL_TEST_PG_FILE:-}" ]; then VEL_TEST_PG=$(cat "$VEL_TEST_PG_FILE"); fi
 [ -n "${VEL_TEST_PG:-}" ] || fail "VEL_TEST_PG names no PostgreSQL server (tests/pg/pgcluster.sh start)"
 schema="adm_$$_$RANDOM"
 trap 'psql "$VEL_TEST_PG" -qc "DROP SCHEMA IF EXISTS $schema CASCADE" >/dev/null 2>&1' EXIT

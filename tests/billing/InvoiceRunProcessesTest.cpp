@@ -18,12 +18,11 @@
 #include "shell/ShellUi.h"
 #include "shell/Startup.h"
 #include "support/Records.h"
+#include "support/Engines.h"
 #include "support/TempDir.h"
 
 namespace vel::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kClients = 5000;
 constexpr int kHamper = 300;
@@ -73,8 +72,9 @@ struct SignallingUi : QuietShellUi {
 };
 
 struct Station {
-  explicit Station(const std::string& folder, Ui& ui) : errors(ui), files(folder, *engine, errors) {}
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  explicit Station(const std::string& folder, Ui& ui)
+      : engine(makeEngineFor(folder)), errors(ui), files(folder, *engine, errors) {}
+  std::unique_ptr<Engine> engine;
   ErrorManager errors;
   DataFiles files;
 };
@@ -120,6 +120,7 @@ class InvoiceRunProcessesTest : public ::testing::Test {
       ASSERT_EQ(ecode::kNone, ham.engineFile()->add(ham.buffer()));
     }
     ASSERT_TRUE(tx.commit());
+    active_ = 0;  // each suite of this fixture builds the office afresh
     for (int n = 1; n <= kClients; ++n)
       if (n % 7 != 0) ++active_;
   }
@@ -129,11 +130,7 @@ class InvoiceRunProcessesTest : public ::testing::Test {
   }
 
   // A copy of the office in this test's own folder.
-  void copyOffice(const std::string& to) {
-    for (const auto& e : fs::directory_iterator(to)) fs::remove_all(e.path());
-    for (const auto& e : fs::directory_iterator(pristine_->path()))
-      fs::copy(e.path(), fs::path(to) / e.path().filename());
-  }
+  void copyOffice(const std::string& to) { ASSERT_EQ(0, test::copyOffice(pristine_->path(), to)); }
 
   static billing::InvoiceRunResult run(DataFiles& files, Ui& ui, int groupSize) {
     FixedClock clock(kToday, timeFromHms(8, 0, 0));
@@ -266,22 +263,26 @@ TEST_F(InvoiceRunProcessesTest, KilledRunLeavesWholeMembersAndAReRunGivesTheClea
   EXPECT_EQ(clean, totals(s.files));
 }
 
-TEST_F(InvoiceRunProcessesTest, TwoRunsAtOnceInvoiceEveryActiveMemberExactlyOnce) {
+// Stations starting the month's run at the same moment: every active
+// member is invoiced exactly once, whichever station reaches him first.
+class RunsAtOnce : public InvoiceRunProcessesTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RunsAtOnce, InvoiceEveryActiveMemberExactlyOnce) {
   copyOffice(dir.path());
-  Pipe go1, go2;
-  auto station = [&](Pipe& go) {
-    return [&] {
+  std::vector<std::unique_ptr<Pipe>> go;
+  std::vector<std::unique_ptr<Child>> stations;
+  for (int n = 0; n < GetParam(); ++n) {
+    go.push_back(std::make_unique<Pipe>());
+    Pipe& mine = *go.back();
+    stations.push_back(std::make_unique<Child>([&] {
       QuietShellUi ui;
       Station s(dir.path(), ui);
-      go.wait();
+      mine.wait();
       return run(s.files, ui, 50).ok ? 0 : 1;
-    };
-  };
-  Child first(station(go1)), second(station(go2));
-  go1.send();
-  go2.send();
-  EXPECT_EQ(0, first.exitCode());
-  EXPECT_EQ(0, second.exitCode());
+    }));
+  }
+  for (auto& g : go) g->send();
+  for (auto& c : stations) EXPECT_EQ(0, c->exitCode());
 
   QuietShellUi ui;
   Station s(dir.path(), ui);
@@ -291,6 +292,11 @@ TEST_F(InvoiceRunProcessesTest, TwoRunsAtOnceInvoiceEveryActiveMemberExactlyOnce
   EXPECT_EQ(static_cast<std::size_t>(kHamper), hamper.size());
   for (const auto& [id, n] : hamper) EXPECT_EQ(1, n) << id;
 }
+
+INSTANTIATE_TEST_SUITE_P(InvoiceRunProcesses, RunsAtOnce, ::testing::Values(2, 8),
+                         [](const ::testing::TestParamInfo<int>& p) {
+                           return std::to_string(p.param) + "Stations";
+                         });
 
 TEST_F(InvoiceRunProcessesTest, DailySequenceOfTwoStationsResetsAndBillsTheMonthOnce) {
   copyOffice(dir.path());

@@ -170,9 +170,7 @@ TEST_F(InvoiceRunTest, MemberWhoseWriteFailsIsLeftWholeAndTheRunCanBeFinished) {
   for (int n = 1; n <= 7; ++n) client("000" + std::to_string(n) + "/MAS", "Active", 10 * n);
   // The fifth client's transaction cannot be written (as a full disk would
   // refuse it): his invoice, ageing and marks, written before it, go too.
-  runSql("VelTra",
-         "CREATE TRIGGER refuse BEFORE INSERT ON rec WHEN NEW.CLIENT_ID = '0005/MAS' "
-         "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  refuseAddsWhere("VelTra", "CLIENT_ID", "'0005/MAS'");
   ui.expect("Generating Velmora Data", kOk);
 
   const auto stopped = run(3);
@@ -233,7 +231,7 @@ TEST_F(InvoiceRunTest, SmsSideIsToldOfACompleteRunOnly) {
   EXPECT_EQ(1, told);
   EXPECT_TRUE(automatic);
 
-  runSql("VelInv", refuseSql("INSERT"));
+  refuseAdds("VelInv");
   ASSERT_TRUE(Reset_Invoiced(files, ui));
   ui.expect("Generating Velmora Data", kOk);
   EXPECT_FALSE(run().ok);

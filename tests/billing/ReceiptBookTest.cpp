@@ -76,9 +76,7 @@ TEST_F(ReceiptBookTest, NumbersThatDoNotFitAreNamedAndNothingIsWritten) {
 
 TEST_F(ReceiptBookTest, BookIsIssuedWholeOrNotAtAll) {
   // The fourth number's record is refused as a full disk would refuse it.
-  runSql("AgeIss",
-         "CREATE TRIGGER refuse BEFORE INSERT ON rec WHEN NEW.NUMBER = 4 "
-         "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  refuseAddsWhere("AgeIss", "NUMBER", "4");
   ui.expect("Record Insert Error", kOk).expect("Changes will be lost!", kYes);
   bool closed = true;
   issue(Request::Insert, "AG02", 1, 6, &closed);

@@ -5,6 +5,7 @@
 #include "dictionary/SetupFiles.h"
 #include "forms/FormCycle.h"
 #include "forms/FormsFixture.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -154,7 +155,7 @@ TEST_F(FormCycleTest, SaveRecordYesRefusesTypedTextThatCannotBeReadAndSavesNothi
     {  // read as another station would: this thread's buffer is the form's
       ScriptedUi otherUi;
       ErrorManager otherErrors(otherUi);
-      auto otherEngine = makeSqliteEngine();
+      auto otherEngine = test::makeEngineFor(dir.path());
       DataFiles other(dir.path(), *otherEngine, otherErrors);
       EXPECT_EQ("Christmas", readAll<rec::Holiday>(other).at(0).DESCRIPTION.text());
     }
@@ -326,7 +327,7 @@ TEST_F(FormCycleTest, AnotherStationsChangeIsShownAndTheClerksEntriesCanBeRecall
   // Another station changes the town meanwhile.
   ScriptedUi otherUi;
   ErrorManager otherErrors(otherUi);
-  auto otherEngine = makeSqliteEngine();
+  auto otherEngine = test::makeEngineFor(dir.path());
   DataFiles other(dir.path(), *otherEngine, otherErrors);
   FileManager& o = other.fm<rec::Postal>();
   o.Open();

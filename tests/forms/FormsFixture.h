@@ -12,6 +12,7 @@
 #include "support/ScriptedUi.h"
 #include "support/Records.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -38,7 +39,7 @@ class FormsFixture : public ::testing::Test {
   }
 
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

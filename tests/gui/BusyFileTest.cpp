@@ -1,7 +1,6 @@
 // A file another station holds locked while a clerk opens its list: the
 // clerk is asked to retry or cancel; cancelling closes only that list, and
 // the frame and the other lists work on.
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "gui/FrameFixture.h"
 #include "gui/GuiScript.h"
 #include "setup/qt/SetupProcedures.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -25,10 +25,8 @@ class HeldFile {
     if (::pipe(locked) != 0 || ::pipe(release) != 0) std::abort();
     pid_ = ::fork();
     if (pid_ == 0) {
-      sqlite3* db = nullptr;
-      if (sqlite3_open(file.c_str(), &db) != SQLITE_OK ||
-          sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        ::_exit(1);
+      test::FileHold hold(file, test::FileHold::Exclusive);
+      if (!hold.take()) ::_exit(1);
       char c = 1;
       if (::write(locked[1], &c, 1) != 1 || ::read(release[0], &c, 1) != 1) ::_exit(2);
       ::_exit(0);  // the lock ends with the process

@@ -9,6 +9,7 @@
 
 #include "maintenance/ConversionFixture.h"
 #include "shell/qt/QtShellUi.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -21,6 +22,7 @@ QDialog* progressWindow(const char* title) {
 }
 
 TEST(ConversionWindowGui, ShowsTheFileAndItsBarWhileConverting) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   std::vector<rec::older::VelCliK> clients(600);
   for (int i = 0; i < 600; ++i) clients[static_cast<std::size_t>(i)].CLIENT_ID = std::to_string(i);

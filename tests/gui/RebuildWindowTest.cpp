@@ -15,6 +15,7 @@
 #include "maintenance/qt/RebuildWindow.h"
 #include "shell/Procedures.h"
 #include "support/FileDamage.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -50,6 +51,7 @@ TEST(RebuildWindowGui, MenuProcedureOpensTheWindowBesideTheFrame) {
 }
 
 TEST(RebuildWindowGui, RunOnItsThreadEndsCompleteAndListsADamagedFile) {
+  VEL_SQLITE_FILES_ONLY();
   BackupOffice o;
   ASSERT_TRUE(o.seed(300));
   qt::RebuildWindow w(*o.engine, o.dir.path(), std::string(kOwnerPassword));

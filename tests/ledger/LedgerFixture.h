@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
@@ -19,6 +18,7 @@
 #include "support/Records.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -26,19 +26,12 @@ namespace vel::test {
 // not committed yet): readers go on, other writers wait.
 class WriteLock {
  public:
-  explicit WriteLock(const std::string& path) {
-    EXPECT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &db_));
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+  explicit WriteLock(const std::string& path) : hold_(path, FileHold::Write) {
+    EXPECT_TRUE(hold_.take()) << path;
   }
-  ~WriteLock() {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db_);
-  }
-  WriteLock(const WriteLock&) = delete;
-  WriteLock& operator=(const WriteLock&) = delete;
 
  private:
-  sqlite3* db_ = nullptr;
+  FileHold hold_;
 };
 
 class LedgerFixture : public ::testing::Test {
@@ -59,33 +52,34 @@ class LedgerFixture : public ::testing::Test {
     return readAll<R>(files);
   }
 
-  // Makes every add to the file fail as a full disk would, until dropped.
-  void refuseAdds(const std::string& label) { runSql(label, refuseSql("INSERT")); }
-  void refuseChanges(const std::string& label) { runSql(label, refuseSql("UPDATE")); }
-  void acceptAgain(const std::string& label) { runSql(label, "DROP TRIGGER refuse"); }
+  // Makes every add (change) of the file fail as a full disk would, until
+  // acceptAgain; refuseAddsWhere only those of records with `field` =
+  // `literal` (an SQL literal).
+  void refuseAdds(const std::string& label) { refuse(label, "INSERT"); }
+  void refuseChanges(const std::string& label) { refuse(label, "UPDATE"); }
+  void refuseAddsWhere(const std::string& label, const std::string& field,
+                       const std::string& literal) {
+    refuse(label, "INSERT", field, literal);
+  }
+  void acceptAgain(const std::string& label) {
+    EXPECT_EQ("", refuseWrites(path(label), "INSERT", false));
+    EXPECT_EQ("", refuseWrites(path(label), "UPDATE", false));
+  }
 
   std::string path(const std::string& label) { return files.fm(label).path(); }
 
-  static std::string refuseSql(const std::string& what) {
-    return "CREATE TRIGGER refuse BEFORE " + what +
-           " ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END";
-  }
-  void runSql(const std::string& label, const std::string& sql) {
+  void refuse(const std::string& label, const std::string& statement,
+              const std::string& field = {}, const std::string& literal = {}) {
     {  // the file exists from its first use
       FileManager& f = files.fm(label);
       FileUse use(f);
       ASSERT_EQ(kDone, f.EnsureOpen());
     }
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(path(label).c_str(), &db));
-    char* err = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
-    sqlite3_close(db);
-    ASSERT_EQ(SQLITE_OK, rc) << (err ? err : "");
+    ASSERT_EQ("", refuseWrites(path(label), statement, true, field, literal));
   }
 
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

@@ -16,6 +16,7 @@
 #include "maintenance/Backup.h"
 #include "recordstore/Processes.h"
 #include "support/FileDamage.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
@@ -152,6 +153,7 @@ TEST(Backup, FileOfAnotherLayoutOrOwnerKeepsItsOldBackup) {
 // Another process holds VelPay locked beyond the wait: the backup says so,
 // keeps the old copy and goes on.
 TEST(Backup, FileAnotherStationHoldsLockedKeepsItsOldBackup) {
+  VEL_SQLITE_FILES_ONLY();
   test::BackupOffice o;
   ASSERT_TRUE(o.seed());
   ASSERT_TRUE(backupSucceeded(backup(o)));
@@ -186,6 +188,7 @@ TEST(Backup, FileAnotherStationHoldsLockedKeepsItsOldBackup) {
 // Records damaged in the middle of a file: the copy fails its check, the
 // clerk is told, and yesterday's sound backup is not replaced by rubbish.
 TEST(Backup, DamagedFileNeverReplacesASoundBackup) {
+  VEL_SQLITE_FILES_ONLY();
   test::BackupOffice o;
   ASSERT_TRUE(o.seed());
   addTransactions(o.files, 3000, "D");

@@ -18,6 +18,7 @@
 #include "recordstore/DataFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -68,7 +69,7 @@ class RecordingUi : public ScriptedUi {
 
 struct OldFolder {
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   RecordingUi ui;
   FixedClock clock{kConvertDay, 0};
 

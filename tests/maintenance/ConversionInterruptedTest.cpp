@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "maintenance/ConversionFixture.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
@@ -32,7 +33,7 @@ int convertInChild(const std::string& dir, int groupSize,
                    const std::function<void(pid_t)>& whileRunning = {}) {
   pid_t pid = ::fork();
   if (pid == 0) {
-    auto engine = makeSqliteEngine();
+    auto engine = test::makeEngineFor(dir);
     SilentUi ui;
     FixedClock clock{test::kConvertDay, 0};
     Conversion c(dir, *engine, ui, clock);
@@ -70,6 +71,7 @@ void expectTransactionsOnce(OldFolder& f, int n) {
 }
 
 TEST(ConversionInterrupted, AtEachStepTheNextStartEndsWithEveryRecordOnce) {
+  VEL_SQLITE_FILES_ONLY();
   const ConversionStep steps[] = {ConversionStep::Copying, ConversionStep::Copied,
                                   ConversionStep::OldRemoved, ConversionStep::OldKept,
                                   ConversionStep::Swapped};
@@ -95,6 +97,7 @@ TEST(ConversionInterrupted, AtEachStepTheNextStartEndsWithEveryRecordOnce) {
 // between leaves no .Tps at all. The next start finishes that swap rather
 // than letting an empty file be made over the office's records.
 TEST(ConversionInterrupted, ASwapCutShortBetweenItsRenamesIsFinished) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   writeTransactions(f, 300);
   const std::string tps = f.path("VelTra.Tps");
@@ -117,6 +120,7 @@ TEST(ConversionInterrupted, ASwapCutShortBetweenItsRenamesIsFinished) {
 // name gone: the old records go back under their name and are converted
 // again.
 TEST(ConversionInterrupted, AnIncompleteNewFileIsThrownAwayAndTheConversionRedone) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   writeTransactions(f, 300);
   const std::string tps = f.path("VelTra.Tps"), old = f.path("VelTra.Old");
@@ -137,6 +141,7 @@ TEST(ConversionInterrupted, AnIncompleteNewFileIsThrownAwayAndTheConversionRedon
 // The old records removed by hand after a run was cut short: the new file is
 // all that is left of them, and it is put in place, never thrown away.
 TEST(ConversionInterrupted, ANewFileLeftAloneIsPutInPlace) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   writeTransactions(f, 300);
   ASSERT_EQ(convertInChild(
@@ -213,6 +218,7 @@ struct OldOffice {
 };
 
 TEST(ConversionInterrupted, TheClientSplitCutShortAtEachStepMakesEachChildOnce) {
+  VEL_SQLITE_FILES_ONLY();
   const ConversionStep steps[] = {ConversionStep::Copying, ConversionStep::Copied,
                                   ConversionStep::ExtendedRemoved, ConversionStep::OldKept};
   for (ConversionStep at : steps) {
@@ -236,6 +242,7 @@ TEST(ConversionInterrupted, TheClientSplitCutShortAtEachStepMakesEachChildOnce) 
 // office is whole. Where the kill lands depends on the machine; what is
 // checked does not.
 TEST(ConversionInterrupted, KilledAtRandomMomentsTheOfficeEndsWhole) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   OldOffice office(f);
   std::mt19937 random(std::random_device{}());
@@ -268,6 +275,7 @@ namespace {
 // the command-line test that kills `velmora-admin convert`
 // (tests/apps/ConvertInterrupted.sh).
 TEST(ConversionInterrupted, OldOfficeForTheCommandLine) {
+  VEL_SQLITE_FILES_ONLY();
   const char* target = std::getenv("VEL_OLD_OFFICE_DIR");
   if (!target || !*target) GTEST_SKIP() << "only made for the command-line test";
   OldFolder f;
@@ -290,11 +298,12 @@ namespace {
 // Two stations started on the folder at once both find the old files; one
 // converts while the other waits, and the office ends whole.
 TEST(ConversionInterrupted, TwoStationsStartingTogetherConvertOnce) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   OldOffice office(f);
   pid_t first = ::fork();
   if (first == 0) {
-    auto engine = makeSqliteEngine();
+    auto engine = test::makeEngineFor(f.dir.path());
     SilentUi ui;
     FixedClock clock{test::kConvertDay, 0};
     Conversion c(f.dir.path(), *engine, ui, clock);

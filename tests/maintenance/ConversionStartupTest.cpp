@@ -6,6 +6,7 @@
 #include "dictionary/OlderLayouts.h"
 #include "maintenance/Conversion.h"
 #include "shell/ShellFixture.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -13,6 +14,7 @@ namespace {
 class ConversionStartup : public ShellFixture {};
 
 TEST_F(ConversionStartup, OlderFilesAreConvertedBeforeTheSettingsAreRead) {
+  VEL_SQLITE_FILES_ONLY();
   installConfig(dateFromYmd(2026, 12, 8));
   // The branch detail and the users of an earlier version.
   {

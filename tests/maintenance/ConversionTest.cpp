@@ -8,6 +8,7 @@
 #include <map>
 
 #include "maintenance/ConversionFixture.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
@@ -36,6 +37,7 @@ Rec client(int number, const std::string& surname) {
 }
 
 TEST(Conversion, AFolderInTheCurrentLayoutsIsLeftAsItIs) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   f.writeNow(std::vector<rec::VelCli>{client<rec::VelCli>(1, "Mokoena")});
   rec::Agent agent;
@@ -54,6 +56,7 @@ TEST(Conversion, AFolderInTheCurrentLayoutsIsLeftAsItIs) {
 }
 
 TEST(Conversion, AgentGetsItsSentMarkCleared) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   older::AgentA a1, a2;
   a1.CODE = "A1";
@@ -79,6 +82,7 @@ TEST(Conversion, AgentGetsItsSentMarkCleared) {
 }
 
 TEST(Conversion, BranchDetailDropsTheOldRegistrationFieldsAndStartsTheGatewayBlank) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   older::BDetalA b;
   b.BUS_NAME = "Ubuntu Burial";
@@ -101,6 +105,7 @@ TEST(Conversion, BranchDetailDropsTheOldRegistrationFieldsAndStartsTheGatewayBla
 }
 
 TEST(Conversion, AuditEntriesAreNumberedInTheOrderTheyWereRead) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   std::vector<older::VelAudA> old;
   for (int i = 0; i < 3; ++i) {
@@ -123,6 +128,7 @@ TEST(Conversion, AuditEntriesAreNumberedInTheOrderTheyWereRead) {
 }
 
 TEST(Conversion, AgeingIsRebuiltFromTheClientsAndTheOldOneKept) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   rec::Config cfg;
   cfg.BRANCH_ID = "07";
@@ -153,6 +159,7 @@ TEST(Conversion, AgeingIsRebuiltFromTheClientsAndTheOldOneKept) {
 }
 
 TEST(Conversion, ExtendedFamilyOfEachOlderLayout) {
+  VEL_SQLITE_FILES_ONLY();
   {
     OldFolder f;
     older::VelExtA e;
@@ -212,6 +219,7 @@ TEST(Conversion, ExtendedFamilyOfEachOlderLayout) {
 }
 
 TEST(Conversion, ClientsOfLayoutJBecomeOnePlusNineWithTheNewBenefit) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   auto a = client<older::VelCliJ>(1, "Mokoena");
   a.OPTION = "Family 10";
@@ -239,6 +247,7 @@ TEST(Conversion, ClientsOfLayoutJBecomeOnePlusNineWithTheNewBenefit) {
 }
 
 TEST(Conversion, ClientsOfLayoutsHIAndKGetTheDefaultsOfEveryLayoutTheySkip) {
+  VEL_SQLITE_FILES_ONLY();
   rec::CommStr rates;
   rates.AGENT = 7.5;
   rates.COLL = 2.25;
@@ -298,6 +307,7 @@ TEST(Conversion, ClientsOfLayoutsHIAndKGetTheDefaultsOfEveryLayoutTheySkip) {
 }
 
 TEST(Conversion, ChildrenInvoicesPaymentsTransactionsAndUsersOfEachOlderLayout) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   older::VelChdA ch;
   ch.CLIENT_ID = "0001/Mok";
@@ -379,6 +389,7 @@ TEST(Conversion, ChildrenInvoicesPaymentsTransactionsAndUsersOfEachOlderLayout) 
 }
 
 TEST(Conversion, TheOtherOlderLayoutsOfPaymentsInvoicesTransactionsAndChildren) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   older::VelPayA pa;
   pa.CLIENT_ID = "0001/Mok";
@@ -440,6 +451,7 @@ TEST(Conversion, TheOtherOlderLayoutsOfPaymentsInvoicesTransactionsAndChildren) 
 // apart. Each client keeps its own fields; its children and extended family
 // become children numbered 1 to 5 and from 6 on; its town joins the towns.
 TEST(Conversion, FirstClientLayoutIsSplitIntoClientsChildrenAndTowns) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   auto a = client<older::VelCliG>(1, "Mokoena");
   a.BRANCH_ID = "01";
@@ -541,6 +553,7 @@ TEST(Conversion, FirstClientLayoutIsSplitIntoClientsChildrenAndTowns) {
 }
 
 TEST(Conversion, NoOlderLayoutFitsTheFileIsLeftAndTheOthersAreConverted) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   // A transaction file written in a layout no version had.
   f.writeWith(layoutOf<rec::VelAge>(), "VelTra", std::vector<rec::VelAge>{rec::VelAge{}});
@@ -557,6 +570,7 @@ TEST(Conversion, NoOlderLayoutFitsTheFileIsLeftAndTheOthersAreConverted) {
 }
 
 TEST(Conversion, ConvertingAgainReplacesTheEarlierOldFile) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   f.writeOld("VelInv", "A", std::vector<older::VelInvA>(3));
   f.convert();
@@ -570,6 +584,7 @@ TEST(Conversion, ConvertingAgainReplacesTheEarlierOldFile) {
 }
 
 TEST(Conversion, AnEmptyOldFileBecomesAnEmptyCurrentFile) {
+  VEL_SQLITE_FILES_ONLY();
   OldFolder f;
   f.writeOld("VelPay", "A", std::vector<older::VelPayA>{});
   ConversionReport r = f.convert();

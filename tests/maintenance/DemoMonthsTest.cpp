@@ -19,6 +19,7 @@
 #include "recordstore/DataFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
@@ -28,7 +29,7 @@ std::int64_t cents(double r) { return static_cast<std::int64_t>(std::llround(r *
 struct MonthsOffice {
   explicit MonthsOffice(std::int32_t today) : clock(today, 0) {}
   test::TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = test::makeEngineFor(dir.path());
   test::ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

@@ -21,6 +21,7 @@
 #include "recordstore/DataFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
@@ -36,7 +37,7 @@ std::string hostName() {
 // One data folder with its managers; fails the test on any message box.
 struct Office {
   test::TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = test::makeEngineFor(dir.path());
   test::ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};
@@ -56,7 +57,7 @@ struct Office {
   std::vector<R> all() {
     std::vector<R> out;
     FileManager& f = files.fm<R>();
-    if (!std::filesystem::exists(f.path())) return out;
+    if (!test::fileExists(*engine, f.path())) return out;
     FileUse use(f);
     f.SetOrder(kPhysicalOrder);
     while (f.ReadNext() == kDone) out.push_back(f.rec<R>());
@@ -65,7 +66,7 @@ struct Office {
 
   std::int64_t count(std::string_view label) {
     FileManager& f = files.fm(label);
-    if (!std::filesystem::exists(f.path())) return 0;
+    if (!test::fileExists(*engine, f.path())) return 0;
     FileUse use(f);
     return f.Records();
   }
@@ -75,7 +76,7 @@ struct Office {
     std::string out;
     for (std::size_t i = 0; i < files.size(); ++i) {
       FileManager& f = files.fm(i);
-      if (!std::filesystem::exists(f.path())) continue;
+      if (!test::fileExists(*engine, f.path())) continue;
       FileUse use(f);
       f.SetOrder(kPhysicalOrder);
       while (f.ReadNext() == kDone) {
@@ -539,7 +540,7 @@ TEST(DemoOffice, ClientsLockedByAnotherStationLeaveNoClientHalfWritten) {
   // Another station holds the write lock on the client file.
   test::ScriptedUi ui2;
   ErrorManager errors2(ui2);
-  auto engine2 = makeSqliteEngine();
+  auto engine2 = test::makeEngineFor(office.dir.path());
   DataFiles station(office.dir.path(), *engine2, errors2);
   FileManager& theirs = station.fm<rec::VelCli>();
   FileUse use(theirs);

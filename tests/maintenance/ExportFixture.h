@@ -22,13 +22,14 @@
 #include "recordstore/DataFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
 class ExportFixture : public ::testing::Test {
  protected:
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

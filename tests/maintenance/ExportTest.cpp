@@ -12,6 +12,7 @@
 #include "maintenance/ExportFixture.h"
 #include "shell/MenuTable.h"
 #include "support/FileDamage.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -274,6 +275,7 @@ class ExportFailure : public ExportFixture {
 // A damaged page part-way through the file: the export names the file, and
 // the earlier export stays as it was with no half file or leftover beside it.
 TEST_F(ExportFailure, AFailedReadWritesNothing) {
+  VEL_SQLITE_FILES_ONLY();
   ASSERT_TRUE(write("VelTra").ok);
   const std::string earlier = text("VelTra.csv");
   ASSERT_EQ(401u, lines("VelTra.csv").size());
@@ -290,6 +292,7 @@ TEST_F(ExportFailure, AFailedReadWritesNothing) {
 // From the menu: the "Please Note" box names the real data folder, then a
 // failure is told in a box naming the file.
 TEST_F(ExportFailure, TheMenuProcedureNotesTheFolderAndTellsAFailure) {
+  VEL_SQLITE_FILES_ONLY();
   ASSERT_GT(damagePages(files.fm<rec::VelTra>().path()), 0);
   const std::string folder = fs::absolute(dir.path()).lexically_normal().string();
   ui.expect("Please Note", kOk, "This process will create VelTra.CSV file in your " + folder +

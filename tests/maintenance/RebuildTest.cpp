@@ -9,6 +9,7 @@
 #include "maintenance/Rebuild.h"
 #include "recordstore/Processes.h"
 #include "support/FileDamage.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
@@ -32,6 +33,7 @@ bool shows(const RebuildRun& r, std::string_view line) {
 // The eleven files in order with their texts, the rebuild of each file
 // present, and the not-yet-made ones named but not counted against the run.
 TEST(Rebuild, RebuildsEveryPresentFileInOrderAndEndsComplete) {
+  VEL_SQLITE_FILES_ONLY();
   test::BackupOffice o;
   ASSERT_TRUE(o.seed());
   std::vector<std::string> labels;
@@ -73,6 +75,7 @@ TEST(Rebuild, RebuildsEveryPresentFileInOrderAndEndsComplete) {
 // reason on the status line, in the closing list, and every other file
 // rebuilt.
 TEST(Rebuild, FileAnotherStationHoldsIsNamedAndTheOthersAreRebuilt) {
+  VEL_SQLITE_FILES_ONLY();
   test::BackupOffice o;
   ASSERT_TRUE(o.seed());
   test::Pipe locked, release;
@@ -109,6 +112,7 @@ TEST(Rebuild, FileAnotherStationHoldsIsNamedAndTheOthersAreRebuilt) {
 // Records overwritten in the middle of VelTra: the file is named as damaged,
 // never counted as rebuilt.
 TEST(Rebuild, DamagedFileIsNamedNeverPassed) {
+  VEL_SQLITE_FILES_ONLY();
   test::BackupOffice o;
   ASSERT_TRUE(o.seed(300));
   ASSERT_GT(test::damagePages(o.tps("VelTra"), 0.5), 0);
@@ -138,7 +142,7 @@ TEST(Rebuild, ExclusiveOpenKeepsOtherStationsOutUntilClosed) {
   const std::string folder = o.dir.path();
   auto otherReads = [&] {
     test::Child other([&] {
-      auto engine = makeSqliteEngine();
+      auto engine = test::makeEngineFor(folder);
       std::unique_ptr<EngineFile> f;
       int code = engine->open(*findFile("VelCli")->layout, folder + "/VelCli.Tps",
                               OpenMode{}, kOwnerPassword, f);

@@ -12,13 +12,14 @@
 #include "support/FileDamage.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel {
 namespace {
 
 struct Check4IDTest : ::testing::Test {
   test::TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = test::makeEngineFor(dir.path());
   test::ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};
@@ -111,7 +112,7 @@ TEST_F(Check4IDTest, ADependantWhosePolicyIsGoneStillShows) {
 
 TEST_F(Check4IDTest, AnEmptyDataFolderHoldsNoOneAndCreatesNoFile) {
   EXPECT_EQ(Check4ID(files, ui, "8001015009087").found, 0);
-  EXPECT_FALSE(std::filesystem::exists(files.fm<rec::VelCli>().path()));
+  EXPECT_FALSE(test::fileExists(*engine, files.fm<rec::VelCli>().path()));
 }
 
 // A file another station holds locked is not passed off as holding no one:

@@ -3,7 +3,6 @@
 // made on acceptance, the plan pick with the hamper add-on and the dependant
 // buttons, the status choice with Set Active's correction and audit trail,
 // and Accept and Cancel.
-#include <sqlite3.h>
 
 #include <optional>
 
@@ -15,6 +14,7 @@
 #include "members/PlanFixture.h"
 #include "platform/Clock.h"
 #include "shell/Globals.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -451,19 +451,15 @@ TEST_F(ClientFormTest, ActiveOnAChangeKeepsPolicyCorrectionAndTrailTogether) {
             ledger::postFirstCharge<ledger::BurialCover>(files, ledger::firstChargeOf(stored),
                                                          {"01", "clerk"}, clock.moment()));
   current();
-  auto refuseAudit = [&](const char* sql) {
+  auto refuseAudit = [&](bool on) {
     {
       FileManager& f = files.fm<rec::VelAud>();
       FileUse use(f);
       ASSERT_EQ(kDone, f.EnsureOpen());
     }
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAud>().path().c_str(), &db));
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
-    sqlite3_close(db);
+    EXPECT_EQ("", refuseWrites(files.fm<rec::VelAud>().path(), "INSERT", on));
   };
-  refuseAudit(
-      "CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  refuseAudit(true);
   {
     ClientForm form(files, ui, clock, Request::Change);
     ASSERT_TRUE(form.open());
@@ -471,15 +467,13 @@ TEST_F(ClientFormTest, ActiveOnAChangeKeepsPolicyCorrectionAndTrailTogether) {
     {
       // Another station in the middle of a write on the ageing file: the
       // group cannot begin, and nothing is written.
-      sqlite3* other = nullptr;
-      ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAge>().path().c_str(), &other));
-      ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+      FileHold other(files.fm<rec::VelAge>().path(), FileHold::Write);
+      ASSERT_TRUE(other.take());
       files.context().transactionTimeout = 0;
       ui.expect("Transaction cancelled", kOk);
       form.statusChosen("Active");
       ui.verifyDone();
-      sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-      sqlite3_close(other);
+      other.release();
       EXPECT_EQ("Non Active", all<rec::VelCli>().at(0).ACTIVE.text());
       EXPECT_EQ(1u, all<rec::VelTra>().size());
     }
@@ -494,7 +488,7 @@ TEST_F(ClientFormTest, ActiveOnAChangeKeepsPolicyCorrectionAndTrailTogether) {
     EXPECT_DOUBLE_EQ(100, all<rec::VelInv>().at(0).DEBIT);
     EXPECT_TRUE(all<rec::VelAud>().empty());
 
-    refuseAudit("DROP TRIGGER refuse");
+    refuseAudit(false);
     form.statusChosen("Active");
     EXPECT_EQ("Active", all<rec::VelCli>().at(0).ACTIVE.text());
     EXPECT_DOUBLE_EQ(120, all<rec::VelCli>().at(0).PREMIUM);

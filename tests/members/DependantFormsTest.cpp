@@ -3,7 +3,6 @@
 // children, identity numbers, status dates, the audit trail and the option
 // rules in front of every action.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "forms/ListPager.h"
 #include "members/DependantForms.h"
 #include "platform/Clock.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -209,18 +209,15 @@ TEST_F(DependantFormsTest, DependantChangeAndItsTrailAreKeptOrLostTogether) {
   kid.NUMBER = 1;
   kid.ACTIVE = "Active";
   std::string pos = insert(kid);
-  auto sql = [&](const char* text) {
+  auto refuseAudit = [&](bool on) {
     {
       FileManager& f = files.fm<rec::VelAud>();
       FileUse use(f);
       ASSERT_EQ(kDone, f.EnsureOpen());
     }
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelAud>().path().c_str(), &db));
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, text, nullptr, nullptr, nullptr));
-    sqlite3_close(db);
+    EXPECT_EQ("", refuseWrites(files.fm<rec::VelAud>().path(), "INSERT", on));
   };
-  sql("CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  refuseAudit(true);
   run<rec::VelChd>(childForm(session), Request::Change, pos, [&](FormCycle& c) {
     type(c, "C1_SURNAME", "Molefe-Dube");
     ui.expect("Record Insert Error", kOk);
@@ -232,7 +229,7 @@ TEST_F(DependantFormsTest, DependantChangeAndItsTrailAreKeptOrLostTogether) {
     EXPECT_EQ("Molefe", all<rec::VelChd>()[0].C1_SURNAME.str());
     f.PopState(h);
     EXPECT_TRUE(all<rec::VelAud>().empty());
-    sql("DROP TRIGGER refuse");
+    refuseAudit(false);
     EXPECT_EQ(FormCycle::Outcome::Close, c.ok().action);
   });
   EXPECT_EQ("Molefe-Dube", all<rec::VelChd>()[0].C1_SURNAME.str());

@@ -13,6 +13,7 @@
 #include "support/Records.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -48,7 +49,7 @@ class MembersFixture : public ::testing::Test {
   }
 
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

@@ -1,4 +1,4 @@
-// The SQLite record engine against the capabilities the program relies on.
+// Each record engine against the capabilities the program relies on.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -7,12 +7,13 @@
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
+#include "support/Engines.h"
 #include "support/TempDir.h"
 
 namespace vel {
 namespace {
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::TestWithParam<test::EngineKind> {
  protected:
   std::unique_ptr<EngineFile> openNew(const Layout& l, const std::string& name,
                                       std::string_view owner = "MapleCourt") {
@@ -29,7 +30,8 @@ class EngineTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  test::OnEngine onEngine{GetParam()};
+  std::unique_ptr<Engine> engine = test::makeEngineFor(dir.path(), GetParam());
 };
 
 // Reads the whole file forward in `key` order, returning one field per record.
@@ -44,7 +46,7 @@ std::vector<std::string> walk(EngineFile& f, int key, const char* field, bool fo
   return out;
 }
 
-TEST_F(EngineTest, OpenRefusesMissingForeignAndOlderFiles) {
+TEST_P(EngineTest, OpenRefusesMissingForeignAndOtherLayoutFiles) {
   const Layout& town = layoutOf<rec::Town>();
   std::unique_ptr<EngineFile> f;
   EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f),
@@ -56,15 +58,19 @@ TEST_F(EngineTest, OpenRefusesMissingForeignAndOlderFiles) {
   // A file laid out for another record declaration answers 47.
   EXPECT_EQ(engine->open(layoutOf<rec::Route>(), dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f),
             ecode::kInvalidLayout);
+}
 
-  // A file that is no record file at all.
+TEST_P(EngineTest, FileThatIsNoRecordFileIsRefused) {
+  VEL_SQLITE_FILES_ONLY();
+  const Layout& town = layoutOf<rec::Town>();
+  std::unique_ptr<EngineFile> f;
   FILE* junk = std::fopen(dir.file("Junk.Tps").c_str(), "w");
   std::fputs("not a record file, just text that is long enough to be read as a header", junk);
   std::fclose(junk);
   EXPECT_EQ(engine->open(town, dir.file("Junk.Tps"), OpenMode{}, "MapleCourt", f), ecode::kInvalidFile);
 }
 
-TEST_F(EngineTest, ReadOnlyOpenReadsButNeverWrites) {
+TEST_P(EngineTest, ReadOnlyOpenReadsButNeverWrites) {
   const Layout& town = layoutOf<rec::Town>();
   auto rw = openNew(town, "Town.Tps");
   rec::Town t;
@@ -87,7 +93,7 @@ TEST_F(EngineTest, ReadOnlyOpenReadsButNeverWrites) {
             ecode::kNotSupported);
 }
 
-TEST_F(EngineTest, CreateKeepsAFileAnotherStationMadeFirst) {
+TEST_P(EngineTest, CreateKeepsAFileAnotherStationMadeFirst) {
   const Layout& town = layoutOf<rec::Town>();
   auto f = openNew(town, "Town.Tps");
   rec::Town t;
@@ -99,7 +105,8 @@ TEST_F(EngineTest, CreateKeepsAFileAnotherStationMadeFirst) {
   EXPECT_EQ(n, 1);
 }
 
-TEST_F(EngineTest, MissingKeyIsReportedAndRebuilt) {
+TEST_P(EngineTest, MissingKeyIsReportedAndRebuilt) {
+  VEL_SQLITE_FILES_ONLY();
   const Layout& l = layoutOf<rec::Agent>();
   { openNew(l, "Agent.Tps"); }
   sqlite3* db;
@@ -116,7 +123,7 @@ TEST_F(EngineTest, MissingKeyIsReportedAndRebuilt) {
   EXPECT_EQ(f->option("Colour=blue"), ecode::kNotSupported);
 }
 
-TEST_F(EngineTest, KeysIgnoreCaseAndTrailingBlanksAndKeepDuplicatesInArrivalOrder) {
+TEST_P(EngineTest, KeysIgnoreCaseAndTrailingBlanksAndKeepDuplicatesInArrivalOrder) {
   auto f = openNew(layoutOf<rec::Agent>(), "Agent.Tps");
   const char* rows[][2] = {{"A3", "mokoena"}, {"a1", "Dlamini  "}, {"A2", "MOKOENA"}, {"A4", "ndlovu"}};
   for (auto& r : rows) {
@@ -145,7 +152,7 @@ TEST_F(EngineTest, KeysIgnoreCaseAndTrailingBlanksAndKeepDuplicatesInArrivalOrde
   EXPECT_TRUE(clash);
 }
 
-TEST_F(EngineTest, KeysThatExcludeEmptyValuesLeaveBlankRecordsOut) {
+TEST_P(EngineTest, KeysThatExcludeEmptyValuesLeaveBlankRecordsOut) {
   const Layout& l = layoutOf<rec::VelCli>();
   auto f = openNew(l, "VelCli.Tps");
   for (const char* id : {"", "0002/ABC", "", "0001/XYZ"}) {
@@ -163,7 +170,7 @@ TEST_F(EngineTest, KeysThatExcludeEmptyValuesLeaveBlankRecordsOut) {
   EXPECT_EQ(walk(*f, l.keyIndex("By_Street"), "CLIENT_ID").size(), 4u);
 }
 
-TEST_F(EngineTest, ReadsOnFromAnyPositionInBothDirections) {
+TEST_P(EngineTest, ReadsOnFromAnyPositionInBothDirections) {
   const Layout& l = layoutOf<rec::Holiday>();
   auto f = openNew(l, "Holiday.Tps");
   for (int d = 1; d <= 200; ++d) {  // a page boundary or two inside
@@ -205,7 +212,7 @@ TEST_F(EngineTest, ReadsOnFromAnyPositionInBothDirections) {
   EXPECT_EQ(h.DATE, 50199);
 }
 
-TEST_F(EngineTest, DeletingTheCurrentRecordKeepsTheWalkGoing) {
+TEST_P(EngineTest, DeletingTheCurrentRecordKeepsTheWalkGoing) {
   const Layout& l = layoutOf<rec::Town>();
   auto f = openNew(l, "Town.Tps");
   for (const char* t : {"A", "B", "C", "D"}) {
@@ -226,7 +233,7 @@ TEST_F(EngineTest, DeletingTheCurrentRecordKeepsTheWalkGoing) {
   EXPECT_EQ(walk(*f, 0, "TOWN"), (std::vector<std::string>{"A", "D"}));
 }
 
-TEST_F(EngineTest, WatchedRecordChangedByAnotherStationIsNotOverwritten) {
+TEST_P(EngineTest, WatchedRecordChangedByAnotherStationIsNotOverwritten) {
   const Layout& l = layoutOf<rec::Route>();
   auto mine = openNew(l, "Route.Tps");
   rec::Route r;
@@ -259,7 +266,7 @@ TEST_F(EngineTest, WatchedRecordChangedByAnotherStationIsNotOverwritten) {
   EXPECT_EQ(b.DESCRIPTION, "mine");
 }
 
-TEST_F(EngineTest, ValuesThatDoNotFitAreRefusedAndTheFileKeepsItsRecord) {
+TEST_P(EngineTest, ValuesThatDoNotFitAreRefusedAndTheFileKeepsItsRecord) {
   const Layout& l = layoutOf<rec::Cashbox>();
   auto f = openNew(l, "Cashbox.Tps");
   rec::Cashbox c;
@@ -299,7 +306,7 @@ TEST_F(EngineTest, ValuesThatDoNotFitAreRefusedAndTheFileKeepsItsRecord) {
   ASSERT_EQ(f->put(&c), 0);
 }
 
-TEST_F(EngineTest, CalendarDatesRoundTripAsDayNumbers) {
+TEST_P(EngineTest, CalendarDatesRoundTripAsDayNumbers) {
   const Layout& l = layoutOf<rec::VelInv>();
   auto f = openNew(l, "VelInv.Tps");
   rec::VelInv inv;
@@ -318,7 +325,7 @@ TEST_F(EngineTest, CalendarDatesRoundTripAsDayNumbers) {
   EXPECT_EQ(back.DATE, 0);
 }
 
-TEST_F(EngineTest, TransactionOverSeveralFilesCommitsAllOrNothing) {
+TEST_P(EngineTest, TransactionOverSeveralFilesCommitsAllOrNothing) {
   auto towns = openNew(layoutOf<rec::Town>(), "Town.Tps");
   auto routes = openNew(layoutOf<rec::Route>(), "Route.Tps");
   auto count = [](EngineFile& f) {
@@ -356,7 +363,7 @@ TEST_F(EngineTest, TransactionOverSeveralFilesCommitsAllOrNothing) {
   EXPECT_EQ(walk(*towns, 0, "TOWN"), (std::vector<std::string>{"Tzaneen"}));
 }
 
-TEST_F(EngineTest, TransactionGivesUpWhenAnotherHoldsTheLock) {
+TEST_P(EngineTest, TransactionGivesUpWhenAnotherHoldsTheLock) {
   auto mine = openNew(layoutOf<rec::Town>(), "Town.Tps");
   auto theirs = reopen(layoutOf<rec::Town>(), "Town.Tps");
   std::unique_ptr<Transaction> held, waiting;
@@ -367,7 +374,7 @@ TEST_F(EngineTest, TransactionGivesUpWhenAnotherHoldsTheLock) {
   EXPECT_EQ(engine->begin({mine.get()}, 0, waiting), 0);
 }
 
-TEST_F(EngineTest, SavedCursorComesBackAfterAnInnerWalk) {
+TEST_P(EngineTest, SavedCursorComesBackAfterAnInnerWalk) {
   const Layout& l = layoutOf<rec::Town>();
   auto f = openNew(l, "Town.Tps");
   for (const char* t : {"A", "B", "C"}) {
@@ -384,6 +391,8 @@ TEST_F(EngineTest, SavedCursorComesBackAfterAnInnerWalk) {
   ASSERT_EQ(f->next(&r), 0);
   EXPECT_EQ(r.TOWN, "B");
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, EngineTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

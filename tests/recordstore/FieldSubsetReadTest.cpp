@@ -8,7 +8,7 @@
 namespace vel {
 namespace {
 
-class FieldSubsetReadTest : public test::StoreFixture {
+class FieldSubsetReadTest : public test::EngineStoreFixture {
  protected:
   void SetUp() override {
     FileManager& cli = files.fm<rec::VelCli>();
@@ -26,7 +26,7 @@ class FieldSubsetReadTest : public test::StoreFixture {
   }
 };
 
-TEST_F(FieldSubsetReadTest, ReadsFillOnlyTheNamedFieldsAndRefuseAPut) {
+TEST_P(FieldSubsetReadTest, ReadsFillOnlyTheNamedFieldsAndRefuseAPut) {
   FileManager& cli = files.fm<rec::VelCli>();
   FileUse use(cli);
   auto& c = cli.rec<rec::VelCli>();
@@ -85,12 +85,14 @@ TEST_F(FieldSubsetReadTest, ReadsFillOnlyTheNamedFieldsAndRefuseAPut) {
   EXPECT_EQ(c.REMARKS.str(), "remarks of 7");
 }
 
-TEST_F(FieldSubsetReadTest, AnUnknownFieldIsRefused) {
+TEST_P(FieldSubsetReadTest, AnUnknownFieldIsRefused) {
   FileManager& cli = files.fm<rec::VelCli>();
   FileUse use(cli);
   EXPECT_EQ(cli.SetReadFields({"ROUTE", "NO_SUCH"}), kFailed);
   EXPECT_FALSE(cli.ReadsFieldSubset());
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, FieldSubsetReadTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

@@ -11,17 +11,23 @@
 namespace vel {
 namespace {
 
-using test::StoreFixture;
+class FileManagerTest : public test::EngineStoreFixture {
+ protected:
+  // Whether the engine holds the record file `name` of the folder.
+  bool fileThere(const std::string& name) {
+    bool there = false;
+    EXPECT_EQ(engine->exists(dir.file(name), there), 0);
+    return there;
+  }
+};
 
-class FileManagerTest : public StoreFixture {};
-
-TEST_F(FileManagerTest, FirstUseCreatesTheFileEmptyAndOnlyWhenNeeded) {
+TEST_P(FileManagerTest, FirstUseCreatesTheFileEmptyAndOnlyWhenNeeded) {
   FileManager& town = files.fm<rec::Town>();
   ASSERT_EQ(town.Open(), kDone);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("Town.Tps")));  // lazy: nothing yet
+  EXPECT_FALSE(fileThere("Town.Tps"));  // lazy: nothing yet
   EXPECT_EQ(town.Records(), 0);
-  EXPECT_TRUE(std::filesystem::exists(dir.file("Town.Tps")));
-  EXPECT_TRUE(std::filesystem::exists(dir.file("BankBran.Tps")) == false);
+  EXPECT_TRUE(fileThere("Town.Tps"));
+  EXPECT_FALSE(fileThere("BankBran.Tps"));
   // Opening again from another procedure of this thread is not an error.
   errors.SetProcedureName("Browse_Town");
   EXPECT_EQ(town.Open(), kDone);
@@ -34,14 +40,14 @@ TEST_F(FileManagerTest, FirstUseCreatesTheFileEmptyAndOnlyWhenNeeded) {
   EXPECT_EQ(files.fm<rec::BankBranch>().path(), dir.file("BankBran.Tps"));
 }
 
-TEST_F(FileManagerTest, UsingAFileNoProcedureOpenedIsAFatalUsageError) {
+TEST_P(FileManagerTest, UsingAFileNoProcedureOpenedIsAFatalUsageError) {
   ui.expect("File Usage Error", kOk,
             "Attempt to use file (Town) before it was opened  Press OK to end this application");
   EXPECT_EQ(files.fm<rec::Town>().EnsureOpen(), kNotUsable);
   EXPECT_TRUE(ui.halted());
 }
 
-TEST_F(FileManagerTest, FileOfAnotherOwnerIsRefusedWithTheEnginesReason) {
+TEST_P(FileManagerTest, FileOfAnotherOwnerIsRefusedWithTheEnginesReason) {
   ASSERT_EQ(engine->create(layoutOf<rec::Town>(), dir.file("Town.Tps"), "Stranger"), 0);
   FileManager& town = files.fm<rec::Town>();
   town.Open();
@@ -53,7 +59,8 @@ TEST_F(FileManagerTest, FileOfAnotherOwnerIsRefusedWithTheEnginesReason) {
       << ui.shown()[0].text;
 }
 
-TEST_F(FileManagerTest, FileWhoseKeysNeedRebuildingIsRepairedOnOpen) {
+TEST_P(FileManagerTest, FileWhoseKeysNeedRebuildingIsRepairedOnOpen) {
+  VEL_SQLITE_FILES_ONLY();
   {
     FileManager& agent = files.fm<rec::Agent>();
     FileUse use(agent);
@@ -79,7 +86,7 @@ TEST_F(FileManagerTest, FileWhoseKeysNeedRebuildingIsRepairedOnOpen) {
   ui2.verifyDone();
 }
 
-TEST_F(FileManagerTest, ChangingARecordOntoAnotherOnesKeyNamesTheKey) {
+TEST_P(FileManagerTest, ChangingARecordOntoAnotherOnesKeyNamesTheKey) {
   FileManager& users = files.fm<rec::Users>();
   FileUse use(users);
   auto& u = users.rec<rec::Users>();
@@ -102,7 +109,7 @@ TEST_F(FileManagerTest, ChangingARecordOntoAnotherOnesKeyNamesTheKey) {
   EXPECT_EQ(users.GetByKey(users.keyIndex("KeyUserName")), kDone);
 }
 
-TEST_F(FileManagerTest, AutoNumberingStartsAtOneAndGivesAnAbandonedNumberBack) {
+TEST_P(FileManagerTest, AutoNumberingStartsAtOneAndGivesAnAbandonedNumberBack) {
   FileManager& cli = files.fm<rec::VelCli>();
   FileUse use(cli);
   auto& c = cli.rec<rec::VelCli>();
@@ -129,7 +136,7 @@ TEST_F(FileManagerTest, AutoNumberingStartsAtOneAndGivesAnAbandonedNumberBack) {
   EXPECT_EQ(cli.Records(), 4);
 }
 
-TEST_F(FileManagerTest, DuplicateKeyNamesTheClashingKey) {
+TEST_P(FileManagerTest, DuplicateKeyNamesTheClashingKey) {
   FileManager& users = files.fm<rec::Users>();
   FileUse use(users);
   auto& u = users.rec<rec::Users>();
@@ -163,7 +170,7 @@ TEST_F(FileManagerTest, DuplicateKeyNamesTheClashingKey) {
   EXPECT_EQ(users.Records(), 2);
 }
 
-TEST_F(FileManagerTest, TooLargeANumberIsRefusedWithAClearMessage) {
+TEST_P(FileManagerTest, TooLargeANumberIsRefusedWithAClearMessage) {
   FileManager& cash = files.fm<rec::Cashbox>();
   FileUse use(cash);
   auto& c = cash.rec<rec::Cashbox>();
@@ -178,7 +185,7 @@ TEST_F(FileManagerTest, TooLargeANumberIsRefusedWithAClearMessage) {
   EXPECT_EQ(cash.Records(), 0);
 }
 
-TEST_F(FileManagerTest, ReadingPastTheEndSaysNothingAndMarksEndOfData) {
+TEST_P(FileManagerTest, ReadingPastTheEndSaysNothingAndMarksEndOfData) {
   FileManager& town = files.fm<rec::Town>();
   FileUse use(town);
   auto& t = town.rec<rec::Town>();
@@ -197,7 +204,7 @@ TEST_F(FileManagerTest, ReadingPastTheEndSaysNothingAndMarksEndOfData) {
   EXPECT_TRUE(ui.shown().empty());
 }
 
-TEST_F(FileManagerTest, DeleteAsksFirstAndNoKeepsTheRecord) {
+TEST_P(FileManagerTest, DeleteAsksFirstAndNoKeepsTheRecord) {
   FileManager& town = files.fm<rec::Town>();
   FileUse use(town);
   town.ClearBuffer();
@@ -212,7 +219,7 @@ TEST_F(FileManagerTest, DeleteAsksFirstAndNoKeepsTheRecord) {
   EXPECT_EQ(town.Records(), 0);
 }
 
-TEST_F(FileManagerTest, SecondStationToSaveIsToldAndSeesTheFirstStationsVersion) {
+TEST_P(FileManagerTest, SecondStationToSaveIsToldAndSeesTheFirstStationsVersion) {
   FileManager& route = files.fm<rec::Route>();
   FileUse use(route);
   auto& r = route.rec<rec::Route>();
@@ -250,7 +257,7 @@ TEST_F(FileManagerTest, SecondStationToSaveIsToldAndSeesTheFirstStationsVersion)
   EXPECT_EQ(route2.rec<rec::Route>().DESCRIPTION, "second station");
 }
 
-TEST_F(FileManagerTest, PopStateRestoresBufferAndPosition) {
+TEST_P(FileManagerTest, PopStateRestoresBufferAndPosition) {
   FileManager& town = files.fm<rec::Town>();
   FileUse use(town);
   auto& t = town.rec<rec::Town>();
@@ -273,7 +280,7 @@ TEST_F(FileManagerTest, PopStateRestoresBufferAndPosition) {
   EXPECT_EQ(t.TOWN, "B");
 }
 
-TEST_F(FileManagerTest, EachThreadHasItsOwnBufferAndPosition) {
+TEST_P(FileManagerTest, EachThreadHasItsOwnBufferAndPosition) {
   FileManager& town = files.fm<rec::Town>();
   {
     FileUse use(town);
@@ -302,7 +309,7 @@ TEST_F(FileManagerTest, EachThreadHasItsOwnBufferAndPosition) {
   town.Close();
 }
 
-TEST_F(FileManagerTest, ThreadsOfOneStationNumberTheirClientsWithoutClash) {
+TEST_P(FileManagerTest, ThreadsOfOneStationNumberTheirClientsWithoutClash) {
   constexpr int kThreads = 4, kEach = 60;
   std::vector<std::thread> workers;
   std::atomic<int> failures{0};
@@ -352,7 +359,7 @@ class DenyingEngine : public Engine {
   Engine& real_;
 };
 
-TEST_F(FileManagerTest, WriteAccessDeniedFallsBackToReadOnlyOnce) {
+TEST_P(FileManagerTest, WriteAccessDeniedFallsBackToReadOnlyOnce) {
   ASSERT_EQ(engine->create(layoutOf<rec::Town>(), dir.file("Town.Tps"), kOwnerPassword), 0);
   DenyingEngine denying(*engine);
   DataFiles denied(dir.path(), denying, errors);
@@ -367,6 +374,8 @@ TEST_F(FileManagerTest, WriteAccessDeniedFallsBackToReadOnlyOnce) {
   EXPECT_EQ(town.Insert(), kFailed);
   EXPECT_EQ(town.LastEngineCode(), ecode::kAccessDenied);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, FileManagerTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

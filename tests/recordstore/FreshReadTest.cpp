@@ -27,7 +27,7 @@ std::string clientId(int number) {
   return buf;
 }
 
-class FreshReadTest : public test::StoreFixture {
+class FreshReadTest : public test::EngineStoreFixture {
  protected:
   // Thousands of single-record commits: on a memory-backed folder when the
   // machine has one, so the test measures sharing, not the disk's syncs.
@@ -105,7 +105,7 @@ int walkAndMark(const std::string& folder, test::Pipe& atStop, test::Pipe& goOn)
   return walked == kClients ? 0 : 5;
 }
 
-TEST_F(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
+TEST_P(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
   addClients();
   std::map<int, std::string> expected;  // client number -> the phone saved last
   const std::string randomLog = dir.file("random-changes.txt");
@@ -178,7 +178,7 @@ TEST_F(FreshReadTest, WalkPuttingEveryClientBackLosesNoChangeOfOtherStations) {
 
 // A walk that only reads sees what another station committed to records it
 // had already read ahead: a change, and a record deleted.
-TEST_F(FreshReadTest, RecordsReadAheadAreHandedOutAsTheOtherStationLeftThem) {
+TEST_P(FreshReadTest, RecordsReadAheadAreHandedOutAsTheOtherStationLeftThem) {
   addClients();
   FileManager& cli = files.fm<rec::VelCli>();
   FileUse use(cli);
@@ -212,7 +212,7 @@ TEST_F(FreshReadTest, RecordsReadAheadAreHandedOutAsTheOtherStationLeftThem) {
 
 // A put of a record another station changed after it was read (without a
 // watch) is refused, and the buffer then holds the other station's version.
-TEST_F(FreshReadTest, PutOfARecordChangedSinceItWasReadIsRefused) {
+TEST_P(FreshReadTest, PutOfARecordChangedSinceItWasReadIsRefused) {
   FileManager& town = files.fm<rec::Town>();
   FileUse use(town);
   town.ClearBuffer();
@@ -240,6 +240,8 @@ TEST_F(FreshReadTest, PutOfARecordChangedSinceItWasReadIsRefused) {
   town.rec<rec::Town>().TOWN = "Polokwane City";
   EXPECT_EQ(town.TryUpdate(), kDone);  // the version it holds now is current
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, FreshReadTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

@@ -9,12 +9,13 @@
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
+#include "support/Engines.h"
 #include "support/TempDir.h"
 
 namespace vel {
 namespace {
 
-class KeysetPagingTest : public ::testing::Test {
+class KeysetPagingTest : public ::testing::TestWithParam<test::EngineKind> {
  protected:
   std::unique_ptr<EngineFile> openNew(const Layout& l) {
     std::string p = dir.file(l.label() + ".Tps");
@@ -24,10 +25,12 @@ class KeysetPagingTest : public ::testing::Test {
     return f;
   }
   test::TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  test::OnEngine onEngine{GetParam()};
+  std::unique_ptr<Engine> engine = test::makeEngineFor(dir.path(), GetParam());
 };
 
-TEST_F(KeysetPagingTest, EveryPageOfEveryKeyIsASeekInTheKeysIndex) {
+TEST_P(KeysetPagingTest, EveryPageOfEveryKeyIsASeekInTheKeysIndex) {
+  VEL_SQLITE_FILES_ONLY();
   for (const Layout* l : {&layoutOf<rec::VelCli>(), &layoutOf<rec::VelPay>(),
                           &layoutOf<rec::VelTra>(), &layoutOf<rec::Agent>()}) {
     auto f = openNew(*l);
@@ -87,7 +90,7 @@ std::pair<std::int64_t, std::int64_t> seen(const rec::VelPay& r) {
   return {r.DATE, static_cast<std::int64_t>(r.CREDIT)};
 }
 
-TEST_F(KeysetPagingTest, WalksThroughRunsOfEqualDatesGiveEveryRecordOnceInOrder) {
+TEST_P(KeysetPagingTest, WalksThroughRunsOfEqualDatesGiveEveryRecordOnceInOrder) {
   auto f = openNew(layoutOf<rec::VelPay>());
   Payments p = addPayments(*engine, *f);
   const int byDate = layoutOf<rec::VelPay>().keyIndex("By_Date");
@@ -135,7 +138,7 @@ TEST_F(KeysetPagingTest, WalksThroughRunsOfEqualDatesGiveEveryRecordOnceInOrder)
   EXPECT_EQ(seen(r), p.byDate[1498]);
 }
 
-TEST_F(KeysetPagingTest, RunsOfEqualSurnamesOfTwoPartKeyIgnoreCaseAndAreWalkedWhole) {
+TEST_P(KeysetPagingTest, RunsOfEqualSurnamesOfTwoPartKeyIgnoreCaseAndAreWalkedWhole) {
   const Layout& l = layoutOf<rec::VelCli>();
   auto f = openNew(l);
   const int byName = l.keyIndex("By_Name");
@@ -169,6 +172,8 @@ TEST_F(KeysetPagingTest, RunsOfEqualSurnamesOfTwoPartKeyIgnoreCaseAndAreWalkedWh
   std::reverse(got.begin(), got.end());
   EXPECT_EQ(got, want);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, KeysetPagingTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

@@ -17,6 +17,7 @@ namespace {
 class OpeningTest : public test::StoreFixture {};
 
 TEST_F(OpeningTest, WriteProtectedFileSaysAccessDeniedWhenOpenedAndWorksReadOnly) {
+  VEL_SQLITE_FILES_ONLY();
   {
     FileManager& town = files.fm<rec::Town>();
     FileUse use(town);
@@ -63,6 +64,7 @@ void touch(const std::string& path, std::chrono::hours age = std::chrono::hours(
 }
 
 TEST_F(OpeningTest, HalfBuiltFilesOfDeadStationsGoAndThoseBeingBuiltStay) {
+  VEL_SQLITE_FILES_ONLY();
   const std::string dead = std::to_string(deadProcess());
   const std::string alive = std::to_string(::getppid());  // our parent lives while we run
   const std::string self = std::to_string(::getpid());
@@ -91,6 +93,7 @@ TEST_F(OpeningTest, HalfBuiltFilesOfDeadStationsGoAndThoseBeingBuiltStay) {
 }
 
 TEST_F(OpeningTest, CreatingAFileClearsWhatADeadCreatorOfItLeft) {
+  VEL_SQLITE_FILES_ONLY();
   const std::string leftover = dir.file("Holiday.Tps.new" + std::to_string(deadProcess()) + "-1@" +
                                         hostName());
   touch(leftover);

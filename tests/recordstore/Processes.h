@@ -14,6 +14,7 @@
 #include "errors/ErrorManager.h"
 #include "platform/Ui.h"
 #include "recordstore/DataFiles.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -94,10 +95,11 @@ class Child {
   int code_ = -1;
 };
 
-// A station of its own in a child process: engine, error manager, managers,
+// A station of its own in a child process: the run's engine, error manager, managers,
 // and a Ui that counts the boxes it would have shown.
 struct OtherStation {
-  explicit OtherStation(const std::string& folder) : files(folder, *engine, errors) {}
+  explicit OtherStation(const std::string& folder)
+      : engine(makeEngineFor(folder)), files(folder, *engine, errors) {}
   struct CountingUi : SilentUi {
     unsigned message(std::string_view text, std::string_view title, Icon i, unsigned b,
                      unsigned d) override {
@@ -109,7 +111,7 @@ struct OtherStation {
     int shown = 0;
     std::string lastTitle, lastText;
   } ui;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine;
   ErrorManager errors{ui};
   DataFiles files;
 };

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kPayments = 3000;
 
-class ReadFailureTest : public test::StoreFixture {
+class ReadFailureTest : public test::EngineStoreFixture {
  protected:
   void addPayments() {
     FileManager& pay = files.fm<rec::VelPay>();
@@ -36,7 +36,8 @@ class ReadFailureTest : public test::StoreFixture {
   std::string payFile() { return dir.file(files.fm<rec::VelPay>().decl().diskName()); }
 };
 
-TEST_F(ReadFailureTest, LockHeldBeyondTheWaitStopsTheWalkAsAFailureNotAsTheEnd) {
+TEST_P(ReadFailureTest, LockHeldBeyondTheWaitStopsTheWalkAsAFailureNotAsTheEnd) {
+  VEL_SQLITE_FILES_ONLY();
   addPayments();
   test::Pipe lockNow, locked, release;
   const std::string path = payFile();
@@ -133,7 +134,8 @@ void damageTwoPages(const std::string& path) {
   std::fclose(f);
 }
 
-TEST_F(ReadFailureTest, DamagedPageStopsEveryReadAsAFailureNotAsTheEnd) {
+TEST_P(ReadFailureTest, DamagedPageStopsEveryReadAsAFailureNotAsTheEnd) {
+  VEL_SQLITE_FILES_ONLY();
   addPayments();
   std::vector<std::string> positions;
   {
@@ -175,7 +177,7 @@ TEST_F(ReadFailureTest, DamagedPageStopsEveryReadAsAFailureNotAsTheEnd) {
   EXPECT_FALSE(pay.EndOfData());
 }
 
-TEST_F(ReadFailureTest, RecordGoneIsNotFoundNotAFailure) {
+TEST_P(ReadFailureTest, RecordGoneIsNotFoundNotAFailure) {
   addPayments();
   FileManager& pay = files.fm<rec::VelPay>();
   FileUse use(pay);
@@ -189,6 +191,8 @@ TEST_F(ReadFailureTest, RecordGoneIsNotFoundNotAFailure) {
   EXPECT_EQ(pay.TryGetByKey(pay.keyIndex("By_Client")), kFailed);
   EXPECT_EQ(pay.LastEngineCode(), ecode::kRecordNotFound);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, ReadFailureTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

@@ -5,9 +5,7 @@
 namespace vel {
 namespace {
 
-using test::StoreFixture;
-
-class RelationTest : public StoreFixture {
+class RelationTest : public test::EngineStoreFixture {
  protected:
   void SetUp() override {
     files.rm<rec::BankName>().Open();
@@ -20,7 +18,7 @@ class RelationTest : public StoreFixture {
   }
   void TearDown() override {
     files.rm<rec::BankName>().Close();
-    StoreFixture::TearDown();
+    EngineStoreFixture::TearDown();
   }
 
   void addBank(const char* name) {
@@ -58,7 +56,7 @@ class RelationTest : public StoreFixture {
   }
 };
 
-TEST_F(RelationTest, OpeningTheParentOpensItsChildren) {
+TEST_P(RelationTest, OpeningTheParentOpensItsChildren) {
   EXPECT_EQ(files.fm<rec::BankList>().useCount(), 1);
   EXPECT_EQ(files.fm<rec::BankBranch>().useCount(), 1);
   files.rm<rec::BankList>().Open();  // a child opens its parent too
@@ -66,7 +64,7 @@ TEST_F(RelationTest, OpeningTheParentOpensItsChildren) {
   files.rm<rec::BankList>().Close();
 }
 
-TEST_F(RelationTest, RenamingABankRenamesItInBothBranchFiles) {
+TEST_P(RelationTest, RenamingABankRenamesItInBothBranchFiles) {
   fetchBank("ABSA");
   files.fm<rec::BankName>().rec<rec::BankName>().NAME = "Absa Bank";
   ASSERT_EQ(files.rm<rec::BankName>().Update(), kDone);
@@ -76,7 +74,7 @@ TEST_F(RelationTest, RenamingABankRenamesItInBothBranchFiles) {
             (std::vector<std::string>{"Absa Bank/Polokwane", "Capitec/Polokwane"}));
 }
 
-TEST_F(RelationTest, DeletingABankDeletesItsBranchesInOneGo) {
+TEST_P(RelationTest, DeletingABankDeletesItsBranchesInOneGo) {
   fetchBank("ABSA");
   ui.expect("Confirm Delete", kYes);
   ASSERT_EQ(files.rm<rec::BankName>().Delete(true), kDone);
@@ -85,7 +83,7 @@ TEST_F(RelationTest, DeletingABankDeletesItsBranchesInOneGo) {
   EXPECT_EQ(files.fm<rec::BankName>().Records(), 1);
 }
 
-TEST_F(RelationTest, ACascadeThatFailsPartWayLeavesEveryFileAsItWas) {
+TEST_P(RelationTest, ACascadeThatFailsPartWayLeavesEveryFileAsItWas) {
   // The new name is free in BankName, but BankBranch already holds a
   // Polokwane branch with ABSA's code under it: the cascade clashes there,
   // after BankList has been renamed.
@@ -102,7 +100,7 @@ TEST_F(RelationTest, ACascadeThatFailsPartWayLeavesEveryFileAsItWas) {
   EXPECT_EQ(names.GetByKey(0), kDone);
 }
 
-TEST_F(RelationTest, DeletingAClientLeavesItsLedgerAndDependants) {
+TEST_P(RelationTest, DeletingAClientLeavesItsLedgerAndDependants) {
   RelationManager& cli = files.rm<rec::VelCli>();
   cli.Open();
   FileManager& c = files.fm<rec::VelCli>();
@@ -123,6 +121,8 @@ TEST_F(RelationTest, DeletingAClientLeavesItsLedgerAndDependants) {
     EXPECT_EQ(files.fm(label).Records(), 1) << label;
   cli.Close();
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, RelationTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <set>
+#include <tuple>
 
 #include "StoreFixture.h"
 #include "errors/EngineStatus.h"
@@ -53,7 +54,8 @@ int exitCode(pid_t pid) {
 // A station in a child process: its own engine, managers and a Ui that
 // counts every box it is shown.
 struct Station {
-  explicit Station(const std::string& folder) : files(folder, *engine, errors) {}
+  explicit Station(const std::string& folder)
+      : engine(test::makeEngineFor(folder)), files(folder, *engine, errors) {}
   struct CountingUi : SilentUi {
     unsigned message(std::string_view text, std::string_view title, Icon i, unsigned b,
                      unsigned d) override {
@@ -65,22 +67,25 @@ struct Station {
     int shown = 0;
     std::string lastTitle, lastText;
   } ui;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine;
   ErrorManager errors{ui};
   DataFiles files;
 };
 
-class SharingTest : public test::StoreFixture {};
+class SharingTest : public test::EngineStoreFixture {};
 
 // Stations adding clients at the same moment, each through the reporting
 // Insert: every one of them succeeds without a box, and the numbers run from
 // 1 without a gap or a repeat. Nothing here depends on how fast the machine
 // is: a station waits out the others' locks however long they last.
-class StationsAddingClientsAtOnce : public test::StoreFixture,
-                                    public ::testing::WithParamInterface<int> {};
+class StationsAddingClientsAtOnce
+    : public test::StoreFixtureOn<::testing::TestWithParam<std::tuple<test::EngineKind, int>>> {
+ protected:
+  StationsAddingClientsAtOnce() : StoreFixtureOn(std::get<0>(GetParam())) {}
+};
 
 TEST_P(StationsAddingClientsAtOnce, NumberThemWithoutGapOrRepeat) {
-  const int stations = GetParam();
+  const int stations = std::get<1>(GetParam());
   const int each = 600 / stations;
   Signal ready, go;
   std::vector<pid_t> children;
@@ -132,8 +137,14 @@ TEST_P(StationsAddingClientsAtOnce, NumberThemWithoutGapOrRepeat) {
   EXPECT_EQ(seen.size(), static_cast<std::size_t>(stations));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sharing, StationsAddingClientsAtOnce, ::testing::Values(2, 4, 8),
-                         [](const ::testing::TestParamInfo<int>& p) { return std::to_string(p.param) + "Stations"; });
+INSTANTIATE_TEST_SUITE_P(
+    Sharing, StationsAddingClientsAtOnce,
+    ::testing::Combine(::testing::Values(test::EngineKind::SQLite, test::EngineKind::PostgreSQL),
+                       ::testing::Values(2, 4, 8)),
+    [](const ::testing::TestParamInfo<std::tuple<test::EngineKind, int>>& p) {
+      return std::to_string(std::get<1>(p.param)) + "Stations" +
+             test::engineName(std::get<0>(p.param));
+    });
 
 // A station that holds a file locked (as a long commit on a slow share does)
 // while this one opens it. The holder keeps the lock until told to let go.
@@ -182,7 +193,8 @@ struct RetryAfterRelease : SilentUi {
   int holderRc = -1;
 };
 
-TEST_F(SharingTest, OpeningAFileAnotherStationHoldsOffersToTryAgain) {
+TEST_P(SharingTest, OpeningAFileAnotherStationHoldsOffersToTryAgain) {
+  VEL_SQLITE_FILES_ONLY();
   {
     FileManager& town = files.fm<rec::Town>();
     FileUse use(town);
@@ -208,7 +220,8 @@ TEST_F(SharingTest, OpeningAFileAnotherStationHoldsOffersToTryAgain) {
   EXPECT_EQ(town.Records(), 1);
 }
 
-TEST_F(SharingTest, GivingUpOnAHeldFileLeavesOnlyThatFileUnusedAndTheProgramRunning) {
+TEST_P(SharingTest, GivingUpOnAHeldFileLeavesOnlyThatFileUnusedAndTheProgramRunning) {
+  VEL_SQLITE_FILES_ONLY();
   {
     FileUse use(files.fm<rec::Town>());
     ASSERT_EQ(files.fm<rec::Town>().EnsureOpen(), kDone);  // creates it
@@ -228,7 +241,7 @@ TEST_F(SharingTest, GivingUpOnAHeldFileLeavesOnlyThatFileUnusedAndTheProgramRunn
   EXPECT_EQ(holder.release(), 0);
 }
 
-TEST_F(SharingTest, SecondProcessToSaveTheSameRecordGetsTheFirstOnesVersion) {
+TEST_P(SharingTest, SecondProcessToSaveTheSameRecordGetsTheFirstOnesVersion) {
   {
     FileManager& agent = files.fm<rec::Agent>();
     FileUse use(agent);
@@ -267,7 +280,7 @@ TEST_F(SharingTest, SecondProcessToSaveTheSameRecordGetsTheFirstOnesVersion) {
   ASSERT_EQ(exitCode(first), 0);
 }
 
-TEST_F(SharingTest, TransactionWaitingTooLongOnAnotherProcessesLockIsCancelled) {
+TEST_P(SharingTest, TransactionWaitingTooLongOnAnotherProcessesLockIsCancelled) {
   files.rm<rec::BankName>().Open();
   FileManager& names = files.fm<rec::BankName>();
   names.ClearBuffer();
@@ -301,7 +314,7 @@ TEST_F(SharingTest, TransactionWaitingTooLongOnAnotherProcessesLockIsCancelled) 
   files.rm<rec::BankName>().Close();
 }
 
-TEST_F(SharingTest, StationDyingInsideATransactionLeavesNoneOfItsChanges) {
+TEST_P(SharingTest, StationDyingInsideATransactionLeavesNoneOfItsChanges) {
   Signal written;
   pid_t dying = spawn([&] {
     Station s(dir.path());
@@ -333,7 +346,7 @@ TEST_F(SharingTest, StationDyingInsideATransactionLeavesNoneOfItsChanges) {
   EXPECT_EQ(town.Insert(), kDone);  // and the files work on
 }
 
-TEST_F(SharingTest, AReaderPausedInAWalkHoldsNoLockOnTheFile) {
+TEST_P(SharingTest, AReaderPausedInAWalkHoldsNoLockOnTheFile) {
   constexpr int kRecords = 3000;
   {
     FileManager& pay = files.fm<rec::VelPay>();
@@ -377,6 +390,8 @@ TEST_F(SharingTest, AReaderPausedInAWalkHoldsNoLockOnTheFile) {
   resume.send();
   EXPECT_EQ(exitCode(reader), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, SharingTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace
 }  // namespace vel

@@ -8,6 +8,7 @@
 #include "reports/ReportCatalog.h"
 #include "reports/ReportFixture.h"
 #include "support/FileDamage.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -114,6 +115,7 @@ class DamagedDrivingFile : public ReadFailure,
                            public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(DamagedDrivingFile, StopsWithTheFileAndReasonAndShowsNoReport) {
+  VEL_SQLITE_FILES_ONLY();
   config("Ubuntu Family Burial Society", "14 Church Street", "Polokwane", "0699", "01");
   const std::string label = fillDrivingFile(GetParam());
   files.fm(label).Close();  // nothing of ours holds the file while it is damaged
@@ -147,6 +149,7 @@ INSTANTIATE_TEST_SUITE_P(EveryReport, DamagedDrivingFile,
 // Premiums paid looks each paying client up by number. A client file that
 // cannot be read there is a failure, not a payment of a client gone.
 TEST_F(ReadFailure, ADamagedClientLookupStopsPremiumsPaidInsteadOfCountingTheClientAsGone) {
+  VEL_SQLITE_FILES_ONLY();
   config("Ubuntu Family Burial Society", "14 Church Street", "Polokwane", "0699", "01");
   addMany<rec::VelCli>(kRecords, [&](rec::VelCli& c, int i) { member(c, i); });
   fillDrivingFile("premiums-paid");

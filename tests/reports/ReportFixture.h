@@ -22,6 +22,7 @@
 #include "shell/ShellUi.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -123,7 +124,7 @@ class ReportFixture : public ::testing::Test {
   }
 
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ReportUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

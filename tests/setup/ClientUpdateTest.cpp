@@ -6,6 +6,7 @@
 #include "setup/SetupFixture.h"
 #include "setup/UpdateAgents.h"
 #include "support/FileDamage.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -104,6 +105,7 @@ TEST_F(CommissionUpdateTest, AStructureHeldByAnotherStationIsNotTakenForAMissing
 }
 
 TEST_F(CommissionUpdateTest, ADamagedClientFileStopsTheUpdateNamingTheFile) {
+  VEL_SQLITE_FILES_ONLY();
   addClients(std::vector<Client>(600));
   setStructure(10, 5);  // what the clients have: the walk only reads
   files.fm<rec::VelCli>().Close();
@@ -122,6 +124,7 @@ TEST_F(CommissionUpdateTest, ADamagedClientFileStopsTheUpdateNamingTheFile) {
 class UpdateAgentsTest : public SetupFixture {};
 
 TEST_F(UpdateAgentsTest, ADamagedAgentFileChangesNoClient) {
+  VEL_SQLITE_FILES_ONLY();
   // Matching clients against part of the agents would give some clients the
   // wrong code; the update stops before any client is touched.
   addClients({{"Agent", "Zanele", "OLD1"}});

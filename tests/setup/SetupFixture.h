@@ -14,6 +14,7 @@
 #include "support/ScriptedUi.h"
 #include "support/Records.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -103,7 +104,7 @@ class SetupFixture : public ::testing::Test {
   }
 
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   RecordingUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

@@ -23,6 +23,7 @@
 #include "support/ScriptedUi.h"
 #include "support/Records.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -129,7 +130,7 @@ class ShellFixture : public ::testing::Test {
   }
 
   TempDir dir;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ScriptedShellUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

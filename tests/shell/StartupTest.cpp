@@ -9,6 +9,7 @@
 
 #include "shell/FrameText.h"
 #include "shell/ShellFixture.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -45,7 +46,7 @@ TEST_F(StartupTest, EmptyFolderIsSeededWithoutLogIn) {
   EXPECT_EQ(10, comm[0].AGENT.value);
   EXPECT_EQ(5, comm[0].COLL.value);
   for (const char* name : {"Config.Tps", "Users.Tps", "VelData.Tps"})
-    EXPECT_TRUE(std::filesystem::exists(dir.file(name))) << name;
+    EXPECT_TRUE(fileExists(*engine, dir.file(name))) << name;
   // No configuration record to date: nothing daily has run; the backup is
   // taken at every start.
   EXPECT_EQ((std::vector<std::string>{"convert", "backup"}), ran);
@@ -200,7 +201,7 @@ TEST_F(StartupTest, SecondCopyOnTheMachineIsRefusedAfterLogIn) {
 
   // A second process on the same machine (its own store and managers).
   ErrorManager em2(ui);
-  auto engine2 = makeSqliteEngine();
+  auto engine2 = test::makeEngineFor(dir.path());
   DataFiles files2(dir.path(), *engine2, em2);
   ui.boxes.expect("Execution Error!", kOk, "Velmora Administration Already Running!");
   Startup second(files2, ui, clock, {}, dir.file("instance.lock"));
@@ -254,6 +255,7 @@ void damageRecordPage(const std::string& file) {
 // A configuration that cannot be opened or read stops the program: going on
 // with a cleared record would skip the log-in the configuration asks for.
 TEST_F(StartupTest, ConfigurationThatCannotBeUsedStopsBeforeAnyLogInDecision) {
+  VEL_SQLITE_FILES_ONLY();
   enum Damage { OtherOwner, DamagedRecordPage, NotARecordFile };
   for (Damage damage : {OtherOwner, DamagedRecordPage, NotARecordFile}) {
     SCOPED_TRACE(damage);

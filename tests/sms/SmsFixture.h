@@ -23,6 +23,7 @@
 #include "support/Records.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 
@@ -103,7 +104,7 @@ class SmsFixture : public ::testing::Test {
 
   TempDir dir;
   TempDir ftpRoot;
-  std::unique_ptr<Engine> engine = makeSqliteEngine();
+  std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
   ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};

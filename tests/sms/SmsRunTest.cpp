@@ -1,9 +1,9 @@
 // The reminder runs, the thank-you and the free message against a real FTP
 // server: what the gateway receives, byte for byte, and what stays behind
 // when it does not take the files.
-#include <sqlite3.h>
 
 #include "sms/SmsFixture.h"
+#include "support/Engines.h"
 
 namespace vel::test {
 namespace {
@@ -25,13 +25,7 @@ class SmsRun : public SmsFixture {
   }
 
   void refuseClientChanges(bool on) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(files.fm<rec::VelCli>().path().c_str(), &db));
-    const char* sql = on ? "CREATE TRIGGER refuse BEFORE UPDATE ON rec BEGIN "
-                           "SELECT RAISE(ABORT, 'disk full'); END"
-                         : "DROP TRIGGER refuse";
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
-    sqlite3_close(db);
+    EXPECT_EQ("", refuseWrites(files.fm<rec::VelCli>().path(), "UPDATE", on));
   }
 };
 

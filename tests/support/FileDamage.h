@@ -1,11 +1,9 @@
 // What another station or a failing disk does to a record file, for tests
 // that check a walk tells such a failure from the end of the data.
 //
-// Header only: it speaks SQLite directly, and only the test programs that
-// link the record store include it.
+// Header only. The lock is taken on either engine; damaging pages works on
+// SQLite files on disk only.
 #pragma once
-
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -13,43 +11,23 @@
 #include <string>
 #include <vector>
 
+#include "support/Engines.h"
+
 namespace vel::test {
 
 // Another station's exclusive lock on a record file, held from take() until
 // the object goes: no other connection can read the file meanwhile.
 class ExclusiveLock {
  public:
-  explicit ExclusiveLock(std::string path) : path_(std::move(path)) {}
-  ~ExclusiveLock() { release(); }
-  ExclusiveLock(const ExclusiveLock&) = delete;
-  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
+  explicit ExclusiveLock(std::string path) : hold_(std::move(path), FileHold::Exclusive) {}
   // True when the lock is held. Waits at most a few seconds for readers of
   // the moment to finish their page.
-  bool take() {
-    if (db_) return true;
-    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-      release();
-      return false;
-    }
-    sqlite3_busy_timeout(db_, 3000);
-    if (sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      release();
-      return false;
-    }
-    return true;
-  }
-  bool held() const { return db_ != nullptr; }
-  void release() {
-    if (!db_) return;
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db_);
-    db_ = nullptr;
-  }
+  bool take() { return hold_.take(); }
+  bool held() const { return hold_.held(); }
+  void release() { hold_.release(); }
 
  private:
-  std::string path_;
-  sqlite3* db_ = nullptr;
+  FileHold hold_;
 };
 
 // Overwrites every page of a record file from `fromShare` of its length to

@@ -11,7 +11,10 @@ TempDir::TempDir() {
   path_ = base;
 }
 
+void (*TempDir::onRemove)(const std::string&) = nullptr;
+
 TempDir::~TempDir() {
+  if (onRemove) onRemove(path_);
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
 }
