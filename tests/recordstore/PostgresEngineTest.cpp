@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <thread>
 
 #include "common/Dates.h"
 #include "dictionary/Dictionary.h"
@@ -177,6 +178,30 @@ TEST_F(PostgresEngineTest, OpenTellsMissingForeignAndOtherLayoutTables) {
   EXPECT_EQ(engine->remove(dir.file("Town.Tps")), 0);
   EXPECT_EQ(engine->remove(dir.file("Town.Tps")), ecode::kFileNotFound);
   EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), ecode::kFileNotFound);
+}
+
+// Stations of a new office starting together all create the same files:
+// each is made once, and every station opens what was made.
+TEST_F(PostgresEngineTest, StationsCreatingTheSameFilesAtOnceMakeEachOnce) {
+  constexpr int kStations = 6;
+  std::vector<std::unique_ptr<Engine>> stations;
+  for (int i = 0; i < kStations; ++i) stations.push_back(makePostgresEngine({conninfo, schema}));
+  std::vector<int> created(kStations, -1), opened(kStations, -1);
+  {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kStations; ++i)
+      threads.emplace_back([&, i] {
+        created[static_cast<std::size_t>(i)] =
+            stations[static_cast<std::size_t>(i)]->create(layoutOf<rec::Town>(), dir.file("Town.Tps"), "MapleCourt");
+        std::unique_ptr<EngineFile> f;
+        opened[static_cast<std::size_t>(i)] = stations[static_cast<std::size_t>(i)]->open(
+            layoutOf<rec::Town>(), dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f);
+      });
+    for (auto& t : threads) t.join();
+  }
+  EXPECT_EQ(created, std::vector<int>(kStations, 0));
+  EXPECT_EQ(opened, std::vector<int>(kStations, 0));
+  EXPECT_EQ(sql("SELECT count(*) FROM \"" + schema + "\"._velmora_files"), "1");
 }
 
 // Another connection holding a table: readers go on past a writer's lock,
