@@ -40,4 +40,69 @@ std::atomic<std::uint64_t>* localChanges(const std::string& key) {
   return p.get();
 }
 
+namespace {
+
+// Lets the pools a thread used forget it when the thread ends.
+struct ThreadEnd {
+  std::vector<std::weak_ptr<ConnPool>> pools;
+  ~ThreadEnd() {
+    for (auto& w : pools)
+      if (auto p = w.lock()) p->forget(std::this_thread::get_id());
+  }
+};
+
+}  // namespace
+
+ConnPool::PerThread& ConnPool::mine() {
+  auto [it, isNew] = threads.try_emplace(std::this_thread::get_id());
+  if (isNew) {
+    thread_local ThreadEnd end;
+    end.pools.push_back(weak_from_this());
+  }
+  return it->second;
+}
+
+int ConnPool::plain(std::shared_ptr<PgConn>& out) {
+  {
+    std::lock_guard lock(mu);
+    auto& t = mine();
+    if (!t.plain) t.plain = std::make_shared<PgConn>(conninfo);
+    out = t.plain;
+  }
+  return out->ensure();
+}
+
+int ConnPool::take(std::shared_ptr<PgConn>& out) {
+  {
+    std::lock_guard lock(mu);
+    auto& t = mine();
+    if (!t.idle.empty()) {
+      out = std::move(t.idle.back());
+      t.idle.pop_back();
+    } else {
+      out = std::make_shared<PgConn>(conninfo);
+    }
+  }
+  return out->ensure();
+}
+
+void ConnPool::giveBack(std::shared_ptr<PgConn> c) {
+  if (!c || !c->c || PQstatus(c->c) != CONNECTION_OK || PQtransactionStatus(c->c) != PQTRANS_IDLE)
+    return;  // a connection in doubt is closed, never used again
+  std::lock_guard lock(mu);
+  mine().idle.push_back(std::move(c));
+}
+
+void ConnPool::forget(std::thread::id thread) {
+  PerThread gone;
+  {
+    std::lock_guard lock(mu);
+    auto it = threads.find(thread);
+    if (it == threads.end()) return;
+    gone = std::move(it->second);
+    threads.erase(it);
+  }
+  // The connections close here, outside the lock.
+}
+
 }  // namespace vel::pg

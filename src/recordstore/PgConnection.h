@@ -178,8 +178,11 @@ struct PgConn {
 };
 
 // The connections of one engine (one station): per thread, the autocommit
-// connection and the transaction connections not in use.
-struct ConnPool {
+// connection and the transaction connections not in use. A thread's
+// connections are let go when the thread ends (files it still has open keep
+// theirs), so a station running work on passing threads does not gather
+// connections on the server.
+struct ConnPool : std::enable_shared_from_this<ConnPool> {
   std::string conninfo;
   std::mutex mu;
   struct PerThread {
@@ -188,35 +191,13 @@ struct ConnPool {
   };
   std::unordered_map<std::thread::id, PerThread> threads;
 
-  int plain(std::shared_ptr<PgConn>& out) {
-    {
-      std::lock_guard lock(mu);
-      auto& t = threads[std::this_thread::get_id()];
-      if (!t.plain) t.plain = std::make_shared<PgConn>(conninfo);
-      out = t.plain;
-    }
-    return out->ensure();
-  }
-  int take(std::shared_ptr<PgConn>& out) {
-    {
-      std::lock_guard lock(mu);
-      auto& t = threads[std::this_thread::get_id()];
-      if (!t.idle.empty()) {
-        out = std::move(t.idle.back());
-        t.idle.pop_back();
-      } else {
-        out = std::make_shared<PgConn>(conninfo);
-      }
-    }
-    return out->ensure();
-  }
-  void giveBack(std::shared_ptr<PgConn> c) {
-    if (!c || !c->c || PQstatus(c->c) != CONNECTION_OK ||
-        PQtransactionStatus(c->c) != PQTRANS_IDLE)
-      return;  // a connection in doubt is closed, never used again
-    std::lock_guard lock(mu);
-    threads[std::this_thread::get_id()].idle.push_back(std::move(c));
-  }
+  int plain(std::shared_ptr<PgConn>& out);
+  int take(std::shared_ptr<PgConn>& out);
+  void giveBack(std::shared_ptr<PgConn> c);
+  void forget(std::thread::id thread);
+
+ private:
+  PerThread& mine();  // under `mu`
 };
 
 }  // namespace vel::pg
