@@ -180,6 +180,47 @@ TEST_F(PostgresEngineTest, OpenTellsMissingForeignAndOtherLayoutTables) {
   EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), ecode::kFileNotFound);
 }
 
+// A login the server lets read the office's tables but not change them:
+// opening for writing is refused with "access denied", reading works, and a
+// write the server refuses is "access denied" too.
+TEST_F(PostgresEngineTest, LoginWithoutWritePrivilegeReadsButIsDeniedWriting) {
+  const Layout& town = layoutOf<rec::Town>();
+  auto f = openNew(town, "Town.Tps");
+  rec::Town t;
+  t.TOWN = "Musina";
+  ASSERT_EQ(f->add(&t), 0);
+  const std::string reader = schema + "_reader";
+  sql("CREATE ROLE \"" + reader + "\" LOGIN");
+  sql("GRANT USAGE ON SCHEMA \"" + schema + "\" TO \"" + reader + "\"");
+  sql("GRANT SELECT ON ALL TABLES IN SCHEMA \"" + schema + "\" TO \"" + reader + "\"");
+  {
+    auto station = makePostgresEngine({conninfo + " user=" + reader, schema});
+    std::unique_ptr<EngineFile> g;
+    EXPECT_EQ(station->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", g), ecode::kAccessDenied);
+    ASSERT_EQ(station->open(town, dir.file("Town.Tps"), OpenMode{Access::ReadOnly, Share::DenyNone},
+                            "MapleCourt", g),
+              0)
+        << engineStatus().text;
+    ASSERT_EQ(g->setOrder(0), 0);
+    ASSERT_EQ(g->next(&t), 0);
+    EXPECT_EQ(t.TOWN.str(), "Musina");
+    EXPECT_EQ(g->put(&t), ecode::kAccessDenied);
+    std::unique_ptr<Transaction> tx;
+    EXPECT_EQ(station->begin({g.get()}, 1, tx), ecode::kAccessDenied);
+
+    // Writing granted, then taken away while the file is open: the server's
+    // own refusal is "access denied" as well.
+    sql("GRANT INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA \"" + schema + "\" TO \"" + reader + "\"");
+    ASSERT_EQ(station->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", g), 0);
+    sql("REVOKE INSERT ON ALL TABLES IN SCHEMA \"" + schema + "\" FROM \"" + reader + "\"");
+    t.TOWN = "Louis Trichardt";
+    EXPECT_EQ(g->add(&t), ecode::kAccessDenied);
+    EXPECT_EQ(engineStatus().driverCode, "42501");
+  }
+  sql("DROP SCHEMA \"" + schema + "\" CASCADE");
+  sql("DROP ROLE \"" + reader + "\"");
+}
+
 // Stations of a new office starting together all create the same files:
 // each is made once, and every station opens what was made.
 TEST_F(PostgresEngineTest, StationsCreatingTheSameFilesAtOnceMakeEachOnce) {
