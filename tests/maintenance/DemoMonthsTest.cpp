@@ -48,7 +48,7 @@ struct MonthsOffice {
   std::vector<R> all() {
     std::vector<R> out;
     FileManager& f = files.fm<R>();
-    if (!std::filesystem::exists(f.path())) return out;
+    if (!test::fileExists(*engine, f.path())) return out;
     FileUse use(f);
     f.SetOrder(kPhysicalOrder);
     while (f.ReadNext() == kDone) out.push_back(f.rec<R>());

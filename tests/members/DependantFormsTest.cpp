@@ -244,7 +244,7 @@ TEST_F(DependantFormsTest, DependantChangeAndItsTrailAreKeptOrLostTogether) {
   gran.NUMBER = 1;
   gran.ACTIVE = "Active";
   pos = insert(gran);
-  sql("CREATE TRIGGER refuse BEFORE INSERT ON rec BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+  refuseAudit(true);
   run<rec::VelExt>(extendedForm(session), Request::Change, pos, [&](FormCycle& c) {
     type(c, "SURNAME", "Ndlovu");
     ui.expect("Record Insert Error", kOk);
@@ -253,7 +253,7 @@ TEST_F(DependantFormsTest, DependantChangeAndItsTrailAreKeptOrLostTogether) {
   });
   EXPECT_EQ("Molefe", all<rec::VelExt>()[0].SURNAME.str());
   EXPECT_EQ(1u, all<rec::VelAud>().size());
-  sql("DROP TRIGGER refuse");
+  refuseAudit(false);
 }
 
 TEST_F(DependantFormsTest, NumberOnFileIsToldOnceOnANewChild) {

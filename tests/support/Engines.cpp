@@ -60,6 +60,7 @@ std::string quoteIdent(const std::string& name) {
 // Runs `sql` on a fresh connection; the server's message when it fails.
 std::string execOnce(const std::string& connection, const std::string& sql) {
   PGconn* c = PQconnectdb(connection.c_str());
+  PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);  // "drop cascades to ..."
   std::string err;
   if (PQstatus(c) != CONNECTION_OK) {
     err = PQerrorMessage(c);
@@ -321,6 +322,7 @@ PgSession::PgSession() {
     throw std::runtime_error("the PostgreSQL test cluster (" + connection +
                              ") does not answer: " + err);
   }
+  PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
   conn_ = c;
 }
 
