@@ -166,7 +166,8 @@ TEST_F(SmsRun, FailedUploadsWaitInTheOutboxAndGoOnceWithTheNextRun) {
     TempDir root, folder;
     ScriptedUi quiet;
     ErrorManager errs{quiet};
-    DataFiles office(folder.path(), *engine, errs);
+    auto folderEngine = makeEngineFor(folder.path());  // an office of its own
+    DataFiles office(folder.path(), *folderEngine, errs);
     {
       FileManager& f = office.fm<rec::VelCli>();
       FileUse use(f);
