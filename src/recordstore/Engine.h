@@ -210,5 +210,9 @@ std::unique_ptr<Engine> makePostgresEngine(PgSettings settings);
 // The SQLite engine's query plan of each read it makes in order `key` of
 // `file` ("name: plan" lines), to check that every page is a straight seek.
 std::vector<std::string> sqliteReadPlans(EngineFile& file, int key);
+// The PostgreSQL engine's plan of each read it makes in order `key` of `file`
+// ("name: plan" lines, for the current record's key values); `generic`: the
+// plan the server keeps for the statement whatever the values.
+std::vector<std::string> postgresReadPlans(EngineFile& file, int key, bool generic = false);
 
 }  // namespace vel

@@ -45,6 +45,8 @@
 #include "common/Dates.h"
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
+#include "recordstore/EngineValues.h"
+#include "recordstore/PagedFile.h"
 
 namespace vel {
 
@@ -81,21 +83,20 @@ int engineNotSupported(std::string_view what) {
 
 namespace {
 
+using store::Cell;
+using store::checkFits;
+using store::fail;
+using store::fromCell;
+using store::isReal;
+using store::isText;
+using store::ok;
+using store::ownerHash;
+using store::quoteId;
+using store::toCell;
+
 constexpr int kDefaultWaitMs = 5000;  // how long a plain read or write waits for a lock
 constexpr int kFirstPage = 16;        // rows in the first page of a walk
 constexpr int kMaxPage = 1024;        // pages grow to this many rows
-
-int ok() {
-  clearEngineStatus();
-  return ecode::kNone;
-}
-
-int fail(int code, std::string_view detail = {}) {
-  std::string text = engineCodeText(code);
-  if (!detail.empty()) text += ": " + std::string(detail);
-  setEngineStatus(code, text);
-  return code;
-}
 
 // Maps an SQLite result to an engine code, keeping SQLite's own words as the
 // driver's error text. `writing` tells a lock time-out on a write from a
@@ -126,71 +127,6 @@ int sqlFail(sqlite3* db, int rc, bool writing) {
   return code;
 }
 
-std::string quoteId(std::string_view name) {
-  std::string s = "\"";
-  for (char c : name) {
-    if (c == '"') s += '"';
-    s += c;
-  }
-  return s + "\"";
-}
-
-std::uint64_t fnv1a(std::string_view s) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : s) {
-    h ^= c;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
-
-std::string ownerHash(std::string_view owner) {
-  // Kept as a hash: the owner password itself never stands in the file.
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%016llx",
-                static_cast<unsigned long long>(fnv1a(std::string("velmora-owner:") +
-                                                      std::string(owner))));
-  return buf;
-}
-
-// A stored value: what a column holds (dates as yyyymmdd, text right-trimmed).
-struct Cell {
-  std::int64_t i = 0;
-  double d = 0;
-  std::string s;
-};
-
-bool isText(FieldType t) { return t == FieldType::String; }
-bool isReal(FieldType t) { return t == FieldType::Real; }
-
-// Record field -> stored cell.
-void toCell(const FieldDesc& f, void* rec, Cell& c) {
-  FieldRef r(f, rec);
-  if (isText(f.type)) {
-    c.s.assign(rtrim(r.text()));
-  } else if (isReal(f.type)) {
-    c.d = r.real();
-  } else if (f.type == FieldType::Date) {
-    c.i = dateToYyyymmdd(static_cast<std::int32_t>(r.whole()));
-  } else {
-    c.i = r.whole();
-  }
-}
-
-// Stored cell -> record field.
-void fromCell(const FieldDesc& f, void* rec, const Cell& c) {
-  FieldRef r(f, rec);
-  if (isText(f.type)) {
-    r.text().assign(c.s);
-  } else if (isReal(f.type)) {
-    r.real() = c.d;
-  } else if (f.type == FieldType::Date) {
-    r.whole() = yyyymmddToDate(static_cast<std::int32_t>(c.i));
-  } else {
-    r.whole() = c.i;
-  }
-}
-
 void bindCell(sqlite3_stmt* st, int idx, FieldType t, const Cell& c) {
   if (isText(t)) {
     sqlite3_bind_text(st, idx, c.s.data(), static_cast<int>(c.s.size()), SQLITE_TRANSIENT);
@@ -211,34 +147,6 @@ void readCell(sqlite3_stmt* st, int col, FieldType t, Cell& c) {
   } else {
     c.i = sqlite3_column_int64(st, col);
   }
-}
-
-// Refuses a value the stored field cannot hold, naming the field.
-int checkFits(const Layout& l, void* rec) {
-  for (std::size_t i = 0; i < l.fields().size(); ++i) {
-    const FieldDesc& f = l.fields()[i];
-    FieldRef r(f, rec);
-    if (isText(f.type)) {
-      std::size_t n = rtrim(r.text()).size();
-      if (n > static_cast<std::size_t>(f.width))
-        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " holds " + std::to_string(n) +
-                                                 " characters, at most " +
-                                                 std::to_string(f.width) + " fit");
-    } else if (isReal(f.type)) {
-      if (!std::isfinite(r.real()))
-        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " is not a number");
-    } else {
-      std::int64_t v = r.whole();
-      bool fits = v >= r.minWhole() && v <= r.maxWhole();
-      if (fits && f.type == FieldType::Date && v != 0)
-        fits = dateToYyyymmdd(static_cast<std::int32_t>(v)) != 0;
-      if (!fits)
-        return fail(ecode::kValueDoesNotFit, std::string(f.name) + " = " + std::to_string(v) +
-                                                 " is outside " + std::to_string(r.minWhole()) +
-                                                 " to " + std::to_string(r.maxWhole()));
-    }
-  }
-  return ecode::kNone;
 }
 
 // The SQL of one layout, built once.
@@ -399,10 +307,10 @@ class SqliteTransaction : public Transaction {
   bool active_ = false;
 };
 
-class SqliteFile : public EngineFile {
+class SqliteFile : public store::PagedFile {
  public:
   SqliteFile(const Layout& l, sqlite3* db, OpenMode m)
-      : layout_(l), sql_(LayoutSql::of(l)), mode_(m) {
+      : PagedFile(l), sql_(LayoutSql::of(l)), mode_(m) {
     own_.db = db;
     route_ = &own_;
   }
@@ -412,7 +320,6 @@ class SqliteFile : public EngineFile {
     sqlite3_close_v2(own_.db);
   }
 
-  const Layout& layout() const override { return layout_; }
   OpenMode mode() const override { return mode_; }
   sqlite3* ownDb() const { return own_.db; }
   bool inTransaction() const { return tx_; }
@@ -433,24 +340,6 @@ class SqliteFile : public EngineFile {
     dropPage();
   }
   void finalizeTxStatements() { txRoute_.finalizeAll(); }
-
-  int setOrder(int key) override {
-    if (key < kPhysicalOrder || key >= static_cast<int>(layout_.keys().size()))
-      return fail(ecode::kNotSupported, "no such key");
-    cur_.order = key;
-    cur_.anchor = Anchor::Start;
-    cur_.vals.clear();
-    dropPage();
-    return ok();
-  }
-
-  int setOrderAt(int key, const void* rec) override {
-    if (key == kPhysicalOrder) return setOrder(key);
-    if (int rc = setOrder(key)) return rc;
-    cur_.anchor = Anchor::At;
-    keyCells(key, const_cast<void*>(rec), cur_.vals);
-    return ok();
-  }
 
   int next(void* rec) override { return step(rec, true); }
   int previous(void* rec) override { return step(rec, false); }
@@ -476,30 +365,6 @@ class SqliteFile : public EngineFile {
     return sqlFail(route_->db, rc, false);
   }
 
-  std::string position() const override {
-    if (curId_ == 0) return {};
-    std::string p = "R" + std::to_string(cur_.order) + ";" + std::to_string(curId_) + ";";
-    if (cur_.order >= 0) {
-      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(cur_.order)];
-      for (std::size_t j = 0; j < k.components.size(); ++j) {
-        FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
-        const Cell& c = cur_.vals[j];
-        std::string v;
-        if (isText(t)) {
-          v = c.s;
-        } else if (isReal(t)) {
-          char buf[40];
-          std::snprintf(buf, sizeof buf, "%.17g", c.d);
-          v = buf;
-        } else {
-          v = std::to_string(c.i);
-        }
-        p += std::to_string(v.size()) + ":" + v;
-      }
-    }
-    return p;
-  }
-
   int reget(std::string_view pos, void* rec) override {
     int order;
     std::int64_t id;
@@ -521,42 +386,11 @@ class SqliteFile : public EngineFile {
     return sqlFail(route_->db, rc, false);
   }
 
-  int resetTo(std::string_view pos) override {
-    int order;
-    std::int64_t id;
-    std::vector<Cell> vals;
-    if (!parsePosition(pos, order, id, vals)) return fail(ecode::kRecordNotFound, "bad position");
-    cur_.order = order;
-    cur_.anchor = Anchor::On;
-    cur_.id = id;
-    cur_.vals = std::move(vals);
-    curId_ = 0;
-    watched_ = false;
-    dropPage();
-    return ok();
-  }
-
   int setReadFields(const std::vector<int>& fields) override {
     const auto& fs = layout_.fields();
     std::vector<int> selected;
-    std::vector<bool> fill(fs.size(), false);
-    if (!fields.empty()) {
-      std::vector<bool> in(fs.size(), false);
-      for (int f : fields) {
-        if (f < 0 || static_cast<std::size_t>(f) >= fs.size())
-          return fail(ecode::kNotSupported, "no such field");
-        in[static_cast<std::size_t>(f)] = fill[static_cast<std::size_t>(f)] = true;
-      }
-      // Key fields are always read: a walk in any order finds its place by them.
-      for (const auto& k : layout_.keys())
-        for (int c : k.components) in[static_cast<std::size_t>(c)] = true;
-      for (std::size_t i = 0; i < fs.size(); ++i)
-        if (in[i]) selected.push_back(static_cast<int>(i));
-      if (selected.size() == fs.size() &&
-          std::find(fill.begin(), fill.end(), false) == fill.end())
-        selected.clear();  // every field: an ordinary read
-    }
-    if (selected.empty()) fill.clear();
+    std::vector<bool> fill;
+    if (int rc = store::chooseReadFields(layout_, fields, selected, fill)) return rc;
     if (selected == selected_ && fill == fill_) return ok();
     dropNarrowStatements(own_);
     dropNarrowStatements(txRoute_);
@@ -593,12 +427,6 @@ class SqliteFile : public EngineFile {
       out.push_back(std::string(name) + ": " + plan);
     }
     return out;
-  }
-
-  int watch() override {
-    if (curId_ == 0) return fail(ecode::kNoRecord);
-    watched_ = true;
-    return ok();
   }
 
   int add(void* rec) override {
@@ -755,52 +583,10 @@ class SqliteFile : public EngineFile {
     return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
   }
 
-  struct SavedCursor {
-    int order;
-    int anchor;
-    std::vector<Cell> vals;
-    std::int64_t id, curId, curVer;
-    bool watched;
-  };
-
-  std::shared_ptr<void> saveCursor() const override {
-    auto s = std::make_shared<SavedCursor>();
-    s->order = cur_.order;
-    s->anchor = static_cast<int>(cur_.anchor);
-    s->vals = cur_.vals;
-    s->id = cur_.id;
-    s->curId = curId_;
-    s->curVer = curVer_;
-    s->watched = watched_;
-    return s;
-  }
-
-  void restoreCursor(const std::shared_ptr<void>& state) override {
-    auto* s = static_cast<SavedCursor*>(state.get());
-    if (!s) return;
-    cur_.order = s->order;
-    cur_.anchor = static_cast<Anchor>(s->anchor);
-    cur_.vals = s->vals;
-    cur_.id = s->id;
-    curId_ = s->curId;
-    curVer_ = s->curVer;
-    watched_ = s->watched;
-    dropPage();
-  }
-
   int backupTo(const std::string& target) override;
   int checkIntegrity(std::string& verdict) override;
 
  private:
-  enum class Anchor { Start, At, On };
-
-  struct Cursor {
-    int order = kPhysicalOrder;
-    Anchor anchor = Anchor::Start;
-    std::vector<Cell> vals;  // key values of the anchor (At, On)
-    std::int64_t id = 0;     // the anchor record (On)
-  };
-
   // One page of rows read ahead, in stored form.
   struct Page {
     bool valid = false;
@@ -825,27 +611,17 @@ class SqliteFile : public EngineFile {
     }
   }
 
-  void dropPage() {
+  void dropPage() override {
     page_.valid = false;
     page_.size = kFirstPage;
   }
 
   bool allEmpty(int key, const std::vector<Cell>& vals) const {
-    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
-    for (std::size_t j = 0; j < k.components.size(); ++j) {
-      FieldType t = layout_.fields()[static_cast<std::size_t>(k.components[j])].type;
-      if (isText(t) ? !vals[j].s.empty() : isReal(t) ? vals[j].d != 0 : vals[j].i != 0)
-        return false;
-    }
-    return true;
+    return store::allEmpty(layout_, key, vals);
   }
 
   void keyCells(int key, const void* rec, std::vector<Cell>& out) const {
-    const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(key)];
-    out.resize(k.components.size());
-    for (std::size_t j = 0; j < k.components.size(); ++j)
-      toCell(layout_.fields()[static_cast<std::size_t>(k.components[j])], const_cast<void*>(rec),
-             out[j]);
+    store::keyCells(layout_, key, rec, out);
   }
 
   // Binds the key's values from parameter `first` on; returns the next free one.
@@ -909,48 +685,9 @@ class SqliteFile : public EngineFile {
     return -1;
   }
 
-  // The record just read or written becomes the anchor of the walk.
-  void placeOn(void* rec) {
-    placeOnCurrent(rec);
-    dropPage();
-  }
-  void placeOnCurrent(void* rec) {
-    cur_.anchor = Anchor::On;
-    cur_.id = curId_;
-    if (cur_.order >= 0) keyCells(cur_.order, rec, cur_.vals);
-    else cur_.vals.clear();
-  }
-
   bool parsePosition(std::string_view pos, int& order, std::int64_t& id,
                      std::vector<Cell>& vals) const {
-    if (pos.size() < 2 || pos[0] != 'R') return false;
-    std::size_t a = pos.find(';', 1);
-    if (a == std::string_view::npos) return false;
-    std::size_t b = pos.find(';', a + 1);
-    if (b == std::string_view::npos) return false;
-    order = std::atoi(std::string(pos.substr(1, a - 1)).c_str());
-    id = std::atoll(std::string(pos.substr(a + 1, b - a - 1)).c_str());
-    if (order < kPhysicalOrder || order >= static_cast<int>(layout_.keys().size())) return false;
-    vals.clear();
-    std::size_t p = b + 1;
-    if (order >= 0) {
-      const KeyDesc& k = layout_.keys()[static_cast<std::size_t>(order)];
-      for (int comp : k.components) {
-        std::size_t colon = pos.find(':', p);
-        if (colon == std::string_view::npos) return false;
-        std::size_t len = static_cast<std::size_t>(std::atoll(std::string(pos.substr(p, colon - p)).c_str()));
-        if (colon + 1 + len > pos.size()) return false;
-        std::string v(pos.substr(colon + 1, len));
-        Cell c;
-        FieldType t = layout_.fields()[static_cast<std::size_t>(comp)].type;
-        if (isText(t)) c.s = v;
-        else if (isReal(t)) c.d = std::strtod(v.c_str(), nullptr);
-        else c.i = std::atoll(v.c_str());
-        vals.push_back(std::move(c));
-        p = colon + 1 + len;
-      }
-    }
-    return true;
+    return store::decodePosition(layout_, pos, order, id, vals);
   }
 
   std::string tableName() const { return quoteId(route_->schema) + ".rec"; }
@@ -1234,17 +971,13 @@ class SqliteFile : public EngineFile {
 
   bool narrow() const { return !selected_.empty(); }
 
-  const Layout& layout_;
   const LayoutSql& sql_;
   OpenMode mode_;
   Route own_, txRoute_;
   Route* route_;
   bool tx_ = false;
   bool fullBuild_ = false;
-  Cursor cur_;
   Page page_;
-  std::int64_t curId_ = 0, curVer_ = 0;
-  bool watched_ = false;
   int lastPrepareError_ = ecode::kDriverError;
   // A field subset being read (empty: every field): the fields selected,
   // which of them reach the record, and the column list that selects them.

@@ -1,0 +1,325 @@
+// What only the PostgreSQL engine has: its tables and indexes on the server,
+// its lock waits against other connections, a connection the server drops,
+// transactions that go on after a refused write, and copies of a table made
+// as record files of the embedded engine.
+//
+// The tests need a server: VEL_TEST_PG holds its libpq connection string.
+// Each test works in a schema of its own and drops it at the end.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "dictionary/Dictionary.h"
+#include "errors/EngineStatus.h"
+#include "recordstore/Engine.h"
+#include "support/TempDir.h"
+
+namespace vel {
+namespace {
+
+class PostgresEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* c = std::getenv("VEL_TEST_PG");
+    ASSERT_TRUE(c && *c) << "VEL_TEST_PG is not set: these tests need a PostgreSQL server "
+                            "(tests/pg/pgcluster.sh start DIR prints its connection string)";
+    conninfo = c;
+    schema = "t_" + std::to_string(std::random_device{}()) + std::to_string(::getpid());
+    raw = PQconnectdb(conninfo.c_str());
+    ASSERT_EQ(PQstatus(raw), CONNECTION_OK) << PQerrorMessage(raw);
+    PQsetNoticeProcessor(raw, [](void*, const char*) {}, nullptr);
+    engine = makePostgresEngine({conninfo, schema});
+  }
+  void TearDown() override {
+    engine.reset();
+    if (raw && PQstatus(raw) == CONNECTION_OK) sql("DROP SCHEMA IF EXISTS \"" + schema + "\" CASCADE");
+    if (raw) PQfinish(raw);
+  }
+
+  // Runs `q` on the test's own connection (another station, as far as the
+  // engine can tell); the first value of the answer.
+  std::string sql(const std::string& q) {
+    PGresult* r = PQexec(raw, q.c_str());
+    std::string out;
+    ExecStatusType st = PQresultStatus(r);
+    EXPECT_TRUE(st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) << q << ": " << PQresultErrorMessage(r);
+    if (st == PGRES_TUPLES_OK && PQntuples(r) > 0) out = PQgetvalue(r, 0, 0);
+    PQclear(r);
+    return out;
+  }
+  std::string table(const std::string& name) const { return "\"" + schema + "\".\"" + name + "\""; }
+
+  std::unique_ptr<EngineFile> openNew(const Layout& l, const std::string& name,
+                                      OpenMode mode = OpenMode{}) {
+    EXPECT_EQ(engine->create(l, dir.file(name), "MapleCourt"), 0) << engineStatus().text;
+    std::unique_ptr<EngineFile> f;
+    EXPECT_EQ(engine->open(l, dir.file(name), mode, "MapleCourt", f), 0) << engineStatus().text;
+    return f;
+  }
+
+  void addClients(Engine& e, EngineFile& f, int n) {
+    std::unique_ptr<Transaction> tx;
+    ASSERT_EQ(e.begin({&f}, 2, tx), 0) << engineStatus().text;
+    rec::VelCli c;
+    for (int i = 1; i <= n; ++i) {
+      c = rec::VelCli{};
+      c.NUMBER = i;
+      c.CLIENT_ID = "C" + std::to_string(100000 + i);
+      // Values that vary as an office's do, so the server plans as it would there.
+      c.SURNAME = (i % 3 ? "Mokoena" : "Dlamini") + std::to_string(i % 40);
+      c.INITIALS = std::string(1, static_cast<char>('A' + i % 26));
+      c.ID_NUMBER = std::to_string(7000000000000 + i);
+      c.H_ADDR1 = "Street " + std::to_string(i % 50);
+      c.STRNO = std::to_string(i % 97);
+      c.BANK_NAME = "Bank " + std::to_string(i % 7);
+      c.BRANCH_NAME = "Branch " + std::to_string(i % 13);
+      ASSERT_EQ(f.add(&c), 0) << engineStatus().text;
+    }
+    ASSERT_EQ(tx->commit(), 0);
+  }
+
+  test::TempDir dir;
+  std::string conninfo, schema;
+  PGconn* raw = nullptr;
+  std::unique_ptr<Engine> engine;
+};
+
+TEST_F(PostgresEngineTest, EveryPageOfEveryKeyIsAnIndexScanOfThatKeyWithoutASort) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  addClients(*engine, *f, 3000);
+  sql("ANALYZE " + table("VelCli.Tps"));
+  rec::VelCli c;
+  for (int k = 0; k < static_cast<int>(cli.keys().size()); ++k) {
+    // Plans are asked for a record half-way into the file.
+    c.CLIENT_ID = "C101500";
+    ASSERT_EQ(f->get(cli.keyIndex("By_Client"), &c), 0);
+    ASSERT_EQ(f->get(k, &c), 0);
+    const std::string index = "k_VelCli.Tps_" + cli.keys()[static_cast<std::size_t>(k)].name;
+    std::vector<std::string> plans = postgresReadPlans(*f, k);
+    for (const std::string& plan : postgresReadPlans(*f, k, true)) plans.push_back("generic " + plan);
+    for (const std::string& plan : plans) {
+      SCOPED_TRACE(plan);
+      std::size_t at = plan.find("using \"" + index + "\"");
+      ASSERT_NE(at, std::string::npos);  // this key's own index, not a longer name's
+      EXPECT_EQ(plan.find("Seq Scan"), std::string::npos);
+      EXPECT_EQ(plan.find("Sort"), std::string::npos);
+      std::string_view name(plan);
+      if (name.starts_with("generic ")) name.remove_prefix(8);
+      bool fromAnEnd = name.starts_with("first") || name.starts_with("last");
+      if (!fromAnEnd) EXPECT_NE(plan.find("Index Cond"), std::string::npos);
+      // Within a run the seek goes to the record's own place in it.
+      if (name.starts_with("run") && !cli.keys()[static_cast<std::size_t>(k)].unique())
+        EXPECT_NE(plan.find("_id) "), std::string::npos);
+    }
+  }
+  ASSERT_EQ(f->setOrder(kPhysicalOrder), 0);
+  ASSERT_EQ(f->next(&c), 0);
+  for (const std::string& plan : postgresReadPlans(*f, kPhysicalOrder)) {
+    EXPECT_EQ(plan.find("Sort"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("Seq Scan"), std::string::npos) << plan;
+  }
+}
+
+TEST_F(PostgresEngineTest, OpenTellsMissingForeignAndOtherLayoutTables) {
+  const Layout& town = layoutOf<rec::Town>();
+  std::unique_ptr<EngineFile> f;
+  EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), ecode::kFileNotFound);
+  bool there = true;
+  EXPECT_EQ(engine->exists(dir.file("Town.Tps"), there), 0);
+  EXPECT_FALSE(there);
+
+  openNew(town, "Town.Tps");
+  EXPECT_EQ(engine->exists("/another/folder/Town.Tps", there), 0);  // the table, wherever the folder
+  EXPECT_TRUE(there);
+  EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "SomeoneElse", f), ecode::kBadOwner);
+  EXPECT_EQ(engine->open(layoutOf<rec::Route>(), dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f),
+            ecode::kInvalidLayout);
+  // A table somebody made by hand in the office's schema is no record file.
+  sql("CREATE TABLE " + table("Junk.Tps") + "(a int)");
+  EXPECT_EQ(engine->open(town, dir.file("Junk.Tps"), OpenMode{}, "MapleCourt", f), ecode::kInvalidFile);
+
+  // A key whose index went missing is reported, and the repair makes it again.
+  sql("DROP INDEX \"" + schema + "\".\"k_Town.Tps_" + town.keys()[0].name + "\"");
+  EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), ecode::kInvalidKeys);
+  EXPECT_EQ(engine->repairKeys(town, dir.file("Town.Tps"), "MapleCourt"), 0) << engineStatus().text;
+  EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), 0);
+
+  EXPECT_EQ(engine->remove(dir.file("Town.Tps")), 0);
+  EXPECT_EQ(engine->remove(dir.file("Town.Tps")), ecode::kFileNotFound);
+  EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), ecode::kFileNotFound);
+}
+
+// Another connection holding a table: readers go on past a writer's lock,
+// writers and transactions give up with the lock time-out, and an exclusive
+// holder keeps readers out too.
+TEST_F(PostgresEngineTest, LocksOfAnotherConnectionOutlastingTheWaitAreLockTimeouts) {
+  const Layout& town = layoutOf<rec::Town>();
+  auto f = openNew(town, "Town.Tps");
+  ASSERT_EQ(f->option("Recover=1"), 0);  // a short wait keeps the test short
+  auto patient = openNew(town, "Town.Tps");  // the same connection, the usual wait
+  rec::Town t;
+  t.TOWN = "Modimolle";
+  ASSERT_EQ(f->add(&t), 0);
+
+  sql("BEGIN");
+  sql("LOCK TABLE " + table("Town.Tps") + " IN EXCLUSIVE MODE");
+  ASSERT_EQ(f->setOrder(0), 0);
+  EXPECT_EQ(f->next(&t), 0);  // reading goes on
+  std::unique_ptr<Transaction> tx;
+  EXPECT_EQ(engine->begin({f.get()}, 1, tx), ecode::kLockTimeout);
+  EXPECT_FALSE(tx);
+  t.TOWN = "Bela-Bela";
+  EXPECT_EQ(f->add(&t), ecode::kLockTimeout);
+  EXPECT_EQ(engineStatus().driverCode, "55P03");
+  sql("ROLLBACK");
+
+  // Once the other connection lets go, the same file writes again.
+  EXPECT_EQ(f->add(&t), 0) << engineStatus().text;
+  ASSERT_EQ(engine->begin({f.get()}, 1, tx), 0);
+  EXPECT_EQ(tx->commit(), 0);
+
+  sql("BEGIN");
+  sql("LOCK TABLE " + table("Town.Tps") + " IN ACCESS EXCLUSIVE MODE");
+  ASSERT_EQ(f->setOrder(0), 0);
+  EXPECT_EQ(f->next(&t), ecode::kRecordHeld);  // a failure, never the end of the file
+  std::int64_t n = 0;
+  EXPECT_EQ(patient->records(n), ecode::kRecordHeld);
+  EXPECT_EQ(f->records(n), ecode::kRecordHeld);
+  sql("ROLLBACK");
+  EXPECT_EQ(patient->records(n), 0);
+  EXPECT_EQ(n, 2);
+}
+
+TEST_F(PostgresEngineTest, ExclusiveOpenKeepsOtherStationsOutUntilClosed) {
+  const Layout& town = layoutOf<rec::Town>();
+  openNew(town, "Town.Tps");
+  std::unique_ptr<EngineFile> mine;
+  ASSERT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{Access::ReadWrite, Share::DenyAll},
+                         "MapleCourt", mine),
+            0);
+  rec::Town t;
+  t.TOWN = "Thabazimbi";
+  ASSERT_EQ(mine->add(&t), 0);
+  EXPECT_EQ(mine->buildKeys(true), 0) << engineStatus().text;
+
+  auto other = makePostgresEngine({conninfo, schema});
+  std::unique_ptr<EngineFile> theirs;
+  EXPECT_EQ(other->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", theirs),
+            ecode::kLockTimeout);
+  mine.reset();  // closing keeps what was written and lets the others in
+  ASSERT_EQ(other->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", theirs), 0);
+  std::int64_t n = 0;
+  EXPECT_EQ(theirs->records(n), 0);
+  EXPECT_EQ(n, 1);
+}
+
+// A refused write inside a transaction (a duplicate key) leaves the
+// transaction usable: the rest of it commits.
+TEST_F(PostgresEngineTest, DuplicateInsideATransactionIsRefusedAndTheTransactionGoesOn) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  addClients(*engine, *f, 2);
+  std::unique_ptr<Transaction> tx;
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0);
+  rec::VelCli c;
+  c.NUMBER = 3;
+  c.CLIENT_ID = "c100001";  // client 1's id in other letters: the key ignores case
+  EXPECT_EQ(f->add(&c), ecode::kDuplicateKey);
+  c.CLIENT_ID = "C100003";
+  ASSERT_EQ(f->add(&c), 0) << engineStatus().text;
+  c.CLIENT_ID = "C100002";  // rewriting it onto client 2's id
+  EXPECT_EQ(f->put(&c), ecode::kDuplicateKey);
+  c.CLIENT_ID = "C100004";
+  EXPECT_EQ(f->put(&c), 0) << engineStatus().text;
+  ASSERT_EQ(tx->commit(), 0) << engineStatus().text;
+  EXPECT_EQ(sql("SELECT string_agg(\"CLIENT_ID\", ',' ORDER BY \"_id\") FROM " + table("VelCli.Tps")),
+            "C100001,C100002,C100004");
+}
+
+// A member's savepoint inside a batch: what is taken back goes, the rest of
+// the batch stays, also when a refused write made its own savepoint inside.
+TEST_F(PostgresEngineTest, SavepointsTakeBackOneMemberAndKeepTheBatch) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  addClients(*engine, *f, 1);
+  std::unique_ptr<Transaction> tx;
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0);
+  rec::VelCli c;
+  for (int member = 2; member <= 4; ++member) {
+    ASSERT_EQ(tx->savepoint(), 0) << engineStatus().text;
+    c = rec::VelCli{};
+    c.NUMBER = member;
+    c.CLIENT_ID = "C10000" + std::to_string(member);
+    ASSERT_EQ(f->add(&c), 0) << engineStatus().text;
+    c.CLIENT_ID = "C100001";
+    EXPECT_EQ(f->put(&c), ecode::kDuplicateKey);
+    if (member == 3) {
+      ASSERT_EQ(tx->rollbackToSavepoint(), 0) << engineStatus().text;
+    } else {
+      ASSERT_EQ(tx->releaseSavepoint(), 0) << engineStatus().text;
+    }
+  }
+  ASSERT_EQ(tx->commit(), 0) << engineStatus().text;
+  EXPECT_EQ(sql("SELECT string_agg(\"CLIENT_ID\", ',' ORDER BY \"_id\") FROM " + table("VelCli.Tps")),
+            "C100001,C100002,C100004");
+}
+
+// The server ending the connection in the middle of a walk is a failure,
+// never the end of the file; the next read connects again.
+TEST_F(PostgresEngineTest, ConnectionLostInAWalkIsAFailureNotTheEnd) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  addClients(*engine, *f, 200);
+  rec::VelCli c;
+  ASSERT_EQ(f->setOrder(cli.keyIndex("By_Number")), 0);
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(f->next(&c), 0);
+  const std::string pos = f->position();
+  ASSERT_EQ(sql("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE pid <> "
+                "pg_backend_pid() AND query LIKE '%" + schema + "%'"),
+            "1");
+  int rc = 0, read = 20;
+  while ((rc = f->next(&c)) == 0) ++read;
+  EXPECT_EQ(rc, ecode::kDriverError);
+  EXPECT_LT(read, 200);
+  EXPECT_NE(engineStatus().text.find("PostgreSQL"), std::string::npos) << engineStatus().text;
+  ASSERT_EQ(f->resetTo(pos), 0);
+  read = 20;
+  while ((rc = f->next(&c)) == 0) ++read;
+  EXPECT_EQ(rc, ecode::kNoRecord) << engineStatus().text;
+  EXPECT_EQ(read, 200);
+}
+
+TEST_F(PostgresEngineTest, BackupIsARecordFileOfTheEmbeddedEngineWithEveryRecord) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  addClients(*engine, *f, 1500);
+  const std::string target = dir.file("VelCli.Bak");
+  ASSERT_EQ(f->backupTo(target), 0) << engineStatus().text;
+
+  auto sqlite = makeSqliteEngine();
+  std::unique_ptr<EngineFile> copy;
+  ASSERT_EQ(sqlite->open(cli, target, OpenMode{Access::ReadOnly, Share::DenyNone}, "MapleCourt", copy), 0)
+      << engineStatus().text;
+  std::int64_t n = 0;
+  ASSERT_EQ(copy->records(n), 0);
+  EXPECT_EQ(n, 1500);
+  rec::VelCli a, b;
+  ASSERT_EQ(f->setOrder(cli.keyIndex("By_Number")), 0);
+  ASSERT_EQ(copy->setOrder(cli.keyIndex("By_Number")), 0);
+  int same = 0;
+  while (f->next(&a) == 0 && copy->next(&b) == 0) {
+    if (a.NUMBER == b.NUMBER && a.CLIENT_ID.str() == b.CLIENT_ID.str() &&
+        a.SURNAME.str() == b.SURNAME.str() && a.ID_NUMBER.str() == b.ID_NUMBER.str())
+      ++same;
+  }
+  EXPECT_EQ(same, 1500);
+  std::string verdict;
+  EXPECT_EQ(f->checkIntegrity(verdict), 0) << engineStatus().text;
+  EXPECT_EQ(verdict, "ok");
+}
+
+}  // namespace
+}  // namespace vel
