@@ -1,12 +1,16 @@
-// The record store on PostgreSQL against bare libpq doing the same
-// statements, on data sets of the same size and values as the SQLite pairs
-// (InvoiceRunBench.cpp, ListBench.cpp, RecordStoreBench.cpp), so that one
-// velbench run compares both engines and each with its bare loop.
+// The record store on PostgreSQL against bare libpq, on data sets of the same
+// size and values as the SQLite pairs (InvoiceRunBench.cpp, ListBench.cpp,
+// RecordStoreBench.cpp), so that one velbench run compares both engines and
+// each with its bare loop. A bare loop does the work of the matching bare
+// SQLite loop with the statements in the engine's forms (keys through
+// lower() with the partial index's condition, its add and version-checked
+// rewrite, its group transaction and table locks), prepared, on one
+// connection.
 //
 //   BM_InvoiceRun_Postgres       Generate_Invoices over 100,000 clients (six in
 //                                seven active, one in three with an ageing
 //                                record), 500 members a commit
-//   BM_InvoiceRun_BareLibpq      the engine's statements for the same run
+//   BM_InvoiceRun_BareLibpq      the same run bare
 //   BM_ListFirstPage_Postgres    the client list over 1,000,000 clients: open
 //   BM_ListLocate_Postgres       the file and read the first page; the page at
 //   BM_ListLastPage_Postgres     the locator "Zs"; the last page
