@@ -53,6 +53,7 @@
 #include "recordstore/Engine.h"
 #include "recordstore/EngineValues.h"
 #include "recordstore/PagedFile.h"
+#include "recordstore/PgConnection.h"
 
 namespace vel {
 
@@ -66,237 +67,13 @@ using store::isText;
 using store::ok;
 using store::ownerHash;
 using store::quoteId;
+using namespace pg;
 
-constexpr int kDefaultWaitSeconds = 5;  // how long a plain read or write waits for a lock
 constexpr int kFirstPage = 16;
 constexpr int kMaxPage = 1024;
 constexpr auto kPollEvery = std::chrono::milliseconds(1);
 constexpr Oid kInt8Oid = 20, kTextOid = 25, kFloat8Oid = 701;
 constexpr const char* kMetaTable = "_velmora_files";
-
-std::string trimmed(const char* msg) {
-  std::string s = msg ? msg : "";
-  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-  return s;
-}
-
-// Maps a failed statement to an engine code, keeping PostgreSQL's own words
-// as the driver's text. `writing` tells a lock time-out on a write from a
-// record held while reading.
-int pgFail(PGconn* c, const PGresult* r, bool writing) {
-  const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
-  std::string msg = r ? trimmed(PQresultErrorMessage(r)) : std::string();
-  if (msg.empty()) msg = trimmed(c ? PQerrorMessage(c) : "no connection");
-  if (msg.empty()) msg = "the server gave no answer";
-  int code = ecode::kDriverError;
-  std::string st = state ? state : "";
-  if (!st.empty() && (!c || PQstatus(c) == CONNECTION_OK)) {
-    if (st == "42501") code = ecode::kAccessDenied;
-    else if (st == "23505") code = ecode::kDuplicateKey;
-    else if (st == "55P03" || st == "40P01") code = writing ? ecode::kLockTimeout : ecode::kRecordHeld;
-    else if (st == "42P01") code = ecode::kFileNotFound;
-    else if (st == "22021" || st == "22001" || st == "22003") code = ecode::kValueDoesNotFit;
-  }
-  if (st.empty()) st = "connection";
-  if (code == ecode::kDriverError) setEngineStatus(code, "PostgreSQL: " + msg, st, msg);
-  else setEngineStatus(code, engineCodeText(code), st, msg);
-  return code;
-}
-
-// Frees a result when it goes out of scope.
-struct Result {
-  PGresult* r = nullptr;
-  Result() = default;
-  explicit Result(PGresult* p) : r(p) {}
-  Result(const Result&) = delete;
-  Result& operator=(const Result&) = delete;
-  Result(Result&& o) noexcept : r(o.r) { o.r = nullptr; }
-  Result& operator=(Result&& o) noexcept {
-    if (this != &o) {
-      PQclear(r);
-      r = o.r;
-      o.r = nullptr;
-    }
-    return *this;
-  }
-  ~Result() { PQclear(r); }
-  ExecStatusType status() const { return r ? PQresultStatus(r) : PGRES_FATAL_ERROR; }
-  bool fine() const { return status() == PGRES_COMMAND_OK || status() == PGRES_TUPLES_OK; }
-  int rows() const { return r ? PQntuples(r) : 0; }
-  const char* at(int row, int col) const { return PQgetvalue(r, row, col); }
-};
-
-std::int64_t toInt(const char* p, int len) {
-  std::int64_t v = 0;
-  std::from_chars(p, p + len, v);
-  return v;
-}
-
-double toReal(const char* p, int len) {
-  double v = 0;
-  std::from_chars(p, p + len, v);
-  return v;
-}
-
-// The process's own count of committed changes per table, so that a walk
-// sees another station of this process at once (without waiting for the
-// server's notification).
-std::atomic<std::uint64_t>* localChanges(const std::string& key) {
-  static std::mutex mu;
-  static std::unordered_map<std::string, std::unique_ptr<std::atomic<std::uint64_t>>> counters;
-  std::lock_guard lock(mu);
-  auto& p = counters[key];
-  if (!p) p = std::make_unique<std::atomic<std::uint64_t>>(0);
-  return p.get();
-}
-
-// One libpq connection and what was set up on it.
-struct PgConn {
-  PGconn* c = nullptr;
-  std::string conninfo;
-  unsigned epoch = 0;  // moves on with each reconnection: prepared statements are gone then
-  int nextName = 0;
-  std::unordered_map<std::string, std::string> prepared;  // SQL -> statement name
-  std::unordered_map<std::string, std::uint64_t> notified;  // channel -> notifications seen
-  std::unordered_set<std::string> listening;
-  std::chrono::steady_clock::time_point lastPoll{};
-  int waitSeconds = kDefaultWaitSeconds;  // the connection's lock_timeout
-
-  explicit PgConn(std::string info) : conninfo(std::move(info)) {}
-  ~PgConn() {
-    if (c) PQfinish(c);
-  }
-  PgConn(const PgConn&) = delete;
-  PgConn& operator=(const PgConn&) = delete;
-
-  static void quiet(void*, const char*) {}
-
-  // Connects, or reconnects a connection the server lost.
-  int ensure() {
-    if (c && PQstatus(c) == CONNECTION_OK) return ecode::kNone;
-    if (!c) {
-      c = PQconnectdb(conninfo.c_str());
-    } else {
-      PQreset(c);
-    }
-    if (!c || PQstatus(c) != CONNECTION_OK) return pgFail(c, nullptr, false);
-    PQsetNoticeProcessor(c, &PgConn::quiet, nullptr);
-    ++epoch;
-    prepared.clear();
-    waitSeconds = kDefaultWaitSeconds;
-    // Notifications may have been missed while the connection was lost.
-    for (auto& [ch, n] : notified) ++n;
-    Result r(PQexec(c, ("SET lock_timeout = '" + std::to_string(kDefaultWaitSeconds) +
-                        "s'; SET client_encoding = 'UTF8'; SET application_name = 'velmora';"
-                        // Every read the engine makes is ordered as one of the
-                        // table's indexes: a page is read from it, never
-                        // gathered and sorted, whatever the table's statistics.
-                        "SET enable_sort = off; SET enable_bitmapscan = off")
-                           .c_str()));
-    if (!r.fine()) return pgFail(c, r.r, false);
-    std::unordered_set<std::string> again;
-    again.swap(listening);
-    for (const auto& ch : again)
-      if (int rc = listen(ch)) return rc;
-    return ecode::kNone;
-  }
-
-  void drain() {
-    while (PGnotify* n = PQnotifies(c)) {
-      auto it = notified.find(n->relname);
-      if (it != notified.end()) ++it->second;
-      PQfreemem(n);
-    }
-  }
-  void poll() {
-    if (PQconsumeInput(c)) drain();
-  }
-
-  Result exec(const std::string& sql) {
-    Result r(PQexec(c, sql.c_str()));
-    drain();
-    return r;
-  }
-  // Runs statements that return no rows; 0 or the mapped failure.
-  int run(const std::string& sql, bool writing) {
-    Result r = exec(sql);
-    if (!r.fine()) return pgFail(c, r.r, writing);
-    return ecode::kNone;
-  }
-  Result execParams(const std::string& sql, int n, const char* const* vals) {
-    Result r(PQexecParams(c, sql.c_str(), n, nullptr, vals, nullptr, nullptr, 0));
-    drain();
-    return r;
-  }
-
-  // The statement's name on this connection, preparing it the first time.
-  int prepare(const std::string& sql, const std::vector<Oid>& types, const std::string*& name) {
-    auto it = prepared.find(sql);
-    if (it == prepared.end()) {
-      std::string n = "v" + std::to_string(++nextName);
-      Result r(PQprepare(c, n.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()));
-      if (!r.fine()) return pgFail(c, r.r, false);
-      it = prepared.emplace(sql, std::move(n)).first;
-    }
-    name = &it->second;
-    return ecode::kNone;
-  }
-  Result execPrepared(const std::string& name, int n, const char* const* vals) {
-    Result r(PQexecPrepared(c, name.c_str(), n, vals, nullptr, nullptr, 0));
-    drain();
-    return r;
-  }
-
-  int listen(const std::string& channel) {
-    notified.try_emplace(channel, 0);
-    if (listening.count(channel)) return ecode::kNone;
-    if (int rc = run("LISTEN " + quoteId(channel), false)) return rc;
-    listening.insert(channel);
-    return ecode::kNone;
-  }
-};
-
-// The connections of one engine (one station): per thread, the autocommit
-// connection and the transaction connections not in use.
-struct ConnPool {
-  std::string conninfo;
-  std::mutex mu;
-  struct PerThread {
-    std::shared_ptr<PgConn> plain;
-    std::vector<std::shared_ptr<PgConn>> idle;
-  };
-  std::unordered_map<std::thread::id, PerThread> threads;
-
-  int plain(std::shared_ptr<PgConn>& out) {
-    {
-      std::lock_guard lock(mu);
-      auto& t = threads[std::this_thread::get_id()];
-      if (!t.plain) t.plain = std::make_shared<PgConn>(conninfo);
-      out = t.plain;
-    }
-    return out->ensure();
-  }
-  int take(std::shared_ptr<PgConn>& out) {
-    {
-      std::lock_guard lock(mu);
-      auto& t = threads[std::this_thread::get_id()];
-      if (!t.idle.empty()) {
-        out = std::move(t.idle.back());
-        t.idle.pop_back();
-      } else {
-        out = std::make_shared<PgConn>(conninfo);
-      }
-    }
-    return out->ensure();
-  }
-  void giveBack(std::shared_ptr<PgConn> c) {
-    if (!c || !c->c || PQstatus(c->c) != CONNECTION_OK ||
-        PQtransactionStatus(c->c) != PQTRANS_IDLE)
-      return;  // a connection in doubt is closed, never used again
-    std::lock_guard lock(mu);
-    threads[std::this_thread::get_id()].idle.push_back(std::move(c));
-  }
-};
 
 // Where a file lives: its schema and table, and the channel its changes are
 // told on.
@@ -1037,6 +814,14 @@ class PgFile : public store::PagedFile {
         r += (j ? " AND " : "") + sql_.keyParts[k][j] + "=" + v[j];
       return r;
     };
+    // A single value, or a row of them.
+    auto row = [&](const std::vector<std::string>& v) {
+      return v.size() == 1 ? v[0] : "ROW" + tuple(v);
+    };
+    // The key's values equal `v`, as a closed range the key's index seeks.
+    auto within = [&](const std::vector<std::string>& v) {
+      return row(sql_.keyParts[k]) + ">=" + row(v) + " AND " + row(sql_.keyParts[k]) + "<=" + row(v);
+    };
     std::vector<std::string> ps;
     std::string keyTuple = tuple(sql_.keyParts[k]);
     switch (kind) {
@@ -1060,25 +845,28 @@ class PgFile : public store::PagedFile {
       case kRunBack: {
         keyParams(ps);
         std::string idp = s.param(kInt8Oid);
-        const char* op = kind == kRunFwd ? ">" : "<";
-        // In a key that keeps arrival order the place in the run is one row
-        // value over the index's columns: the primary key, which orders a run
-        // by id as well, can never serve the page instead of the key's index.
-        std::string place = "\"_id\"" + std::string(op) + idp;
-        if (!kd.unique()) {
-          std::vector<std::string> cols = sql_.keyParts[k], vals = ps;
-          cols.push_back("\"_id\"");
+        bool fwd = kind == kRunFwd;
+        // The run is bounded by ranges over the index's columns, never by an
+        // equality: with the key's values fixed by "=", the primary key
+        // (ordered by id) would order the run as well, and the server could
+        // choose to read the whole table through it, filtering.
+        std::string place;
+        if (kd.unique()) {
+          place = within(ps) + " AND \"_id\"" + (fwd ? ">" : "<") + idp;
+        } else {
+          std::vector<std::string> runCols = sql_.keyParts[k], vals = ps;
+          runCols.push_back("\"_id\"");
           vals.push_back(idp);
-          place = "ROW" + tuple(cols) + op + "ROW" + tuple(vals);
+          place = "ROW" + tuple(runCols) + (fwd ? ">" : "<") + "ROW" + tuple(vals) + " AND " +
+                  row(sql_.keyParts[k]) + (fwd ? "<=" : ">=") + row(ps);
         }
-        s.sql = head + " WHERE " + andCond + equals(ps) + " AND " + place + " ORDER BY " +
-                (kind == kRunFwd ? sql_.orderAsc[k] : sql_.orderDesc[k]) + " LIMIT " +
-                s.param(kInt8Oid);
+        s.sql = head + " WHERE " + andCond + place + " ORDER BY " +
+                (fwd ? sql_.orderAsc[k] : sql_.orderDesc[k]) + " LIMIT " + s.param(kInt8Oid);
         break;
       }
       case kGet:
         keyParams(ps);
-        s.sql = head + " WHERE " + andCond + equals(ps) +
+        s.sql = head + " WHERE " + andCond + within(ps) +
                 (kd.unique() ? std::string() : " ORDER BY " + sql_.orderAsc[k]) + " LIMIT 1";
         break;
       case kDup: {

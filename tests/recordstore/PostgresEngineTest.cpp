@@ -10,7 +10,9 @@
 
 #include <cstdlib>
 #include <random>
+#include <thread>
 
+#include "common/Dates.h"
 #include "dictionary/Dictionary.h"
 #include "errors/EngineStatus.h"
 #include "recordstore/Engine.h"
@@ -109,10 +111,13 @@ TEST_F(PostgresEngineTest, EveryPageOfEveryKeyIsAnIndexScanOfThatKeyWithoutASort
       std::string_view name(plan);
       if (name.starts_with("generic ")) name.remove_prefix(8);
       bool fromAnEnd = name.starts_with("first") || name.starts_with("last");
-      if (!fromAnEnd) EXPECT_NE(plan.find("Index Cond"), std::string::npos);
+      if (!fromAnEnd) {
+        EXPECT_NE(plan.find("Index Cond"), std::string::npos);
+      }
       // Within a run the seek goes to the record's own place in it.
-      if (name.starts_with("run") && !cli.keys()[static_cast<std::size_t>(k)].unique())
+      if (name.starts_with("run") && !cli.keys()[static_cast<std::size_t>(k)].unique()) {
         EXPECT_NE(plan.find("_id) "), std::string::npos);
+      }
     }
   }
   ASSERT_EQ(f->setOrder(kPhysicalOrder), 0);
@@ -120,6 +125,29 @@ TEST_F(PostgresEngineTest, EveryPageOfEveryKeyIsAnIndexScanOfThatKeyWithoutASort
   for (const std::string& plan : postgresReadPlans(*f, kPhysicalOrder)) {
     EXPECT_EQ(plan.find("Sort"), std::string::npos) << plan;
     EXPECT_EQ(plan.find("Seq Scan"), std::string::npos) << plan;
+  }
+}
+
+// A month of transactions: long runs of equal dates whose records lie all
+// over the table. A page inside a run still seeks in the date key's index:
+// the primary key, which orders each run by id too, is never read instead.
+TEST_F(PostgresEngineTest, PagesInsideLongRunsOfEqualDatesSeekTheDateIndex) {
+  const Layout& tra = layoutOf<rec::VelTra>();
+  auto f = openNew(tra, "VelTra.Tps");
+  sql("INSERT INTO " + table("VelTra.Tps") +
+      "(\"CLIENT_ID\",\"DATE\",\"BRANCH_ID\",\"UNIQUE\",\"CREDIT\") SELECT 'C'||(g%5000), "
+      "20260101 + g%28, 'B1', g::text, g FROM generate_series(1,200000) g");
+  sql("ANALYZE " + table("VelTra.Tps"));
+  rec::VelTra t;
+  const int byDate = tra.keyIndex("By_Date");
+  t.DATE = yyyymmddToDate(20260115);
+  ASSERT_EQ(f->setOrderAt(byDate, &t), 0);
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(f->next(&t), 0);  // well into the run
+  std::vector<std::string> plans = postgresReadPlans(*f, byDate);
+  for (const std::string& plan : postgresReadPlans(*f, byDate, true)) plans.push_back(plan);
+  for (const std::string& plan : plans) {
+    EXPECT_NE(plan.find("using \"k_VelTra.Tps_By_Date\""), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("Filter"), std::string::npos) << plan;
   }
 }
 
@@ -150,6 +178,71 @@ TEST_F(PostgresEngineTest, OpenTellsMissingForeignAndOtherLayoutTables) {
   EXPECT_EQ(engine->remove(dir.file("Town.Tps")), 0);
   EXPECT_EQ(engine->remove(dir.file("Town.Tps")), ecode::kFileNotFound);
   EXPECT_EQ(engine->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f), ecode::kFileNotFound);
+}
+
+// A login the server lets read the office's tables but not change them:
+// opening for writing is refused with "access denied", reading works, and a
+// write the server refuses is "access denied" too.
+TEST_F(PostgresEngineTest, LoginWithoutWritePrivilegeReadsButIsDeniedWriting) {
+  const Layout& town = layoutOf<rec::Town>();
+  auto f = openNew(town, "Town.Tps");
+  rec::Town t;
+  t.TOWN = "Musina";
+  ASSERT_EQ(f->add(&t), 0);
+  const std::string reader = schema + "_reader";
+  sql("CREATE ROLE \"" + reader + "\" LOGIN");
+  sql("GRANT USAGE ON SCHEMA \"" + schema + "\" TO \"" + reader + "\"");
+  sql("GRANT SELECT ON ALL TABLES IN SCHEMA \"" + schema + "\" TO \"" + reader + "\"");
+  {
+    auto station = makePostgresEngine({conninfo + " user=" + reader, schema});
+    std::unique_ptr<EngineFile> g;
+    EXPECT_EQ(station->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", g), ecode::kAccessDenied);
+    ASSERT_EQ(station->open(town, dir.file("Town.Tps"), OpenMode{Access::ReadOnly, Share::DenyNone},
+                            "MapleCourt", g),
+              0)
+        << engineStatus().text;
+    ASSERT_EQ(g->setOrder(0), 0);
+    ASSERT_EQ(g->next(&t), 0);
+    EXPECT_EQ(t.TOWN.str(), "Musina");
+    EXPECT_EQ(g->put(&t), ecode::kAccessDenied);
+    std::unique_ptr<Transaction> tx;
+    EXPECT_EQ(station->begin({g.get()}, 1, tx), ecode::kAccessDenied);
+
+    // Writing granted, then taken away while the file is open: the server's
+    // own refusal is "access denied" as well.
+    sql("GRANT INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA \"" + schema + "\" TO \"" + reader + "\"");
+    ASSERT_EQ(station->open(town, dir.file("Town.Tps"), OpenMode{}, "MapleCourt", g), 0);
+    sql("REVOKE INSERT ON ALL TABLES IN SCHEMA \"" + schema + "\" FROM \"" + reader + "\"");
+    t.TOWN = "Louis Trichardt";
+    EXPECT_EQ(g->add(&t), ecode::kAccessDenied);
+    EXPECT_EQ(engineStatus().driverCode, "42501");
+  }
+  sql("DROP SCHEMA \"" + schema + "\" CASCADE");
+  sql("DROP ROLE \"" + reader + "\"");
+}
+
+// Stations of a new office starting together all create the same files:
+// each is made once, and every station opens what was made.
+TEST_F(PostgresEngineTest, StationsCreatingTheSameFilesAtOnceMakeEachOnce) {
+  constexpr int kStations = 6;
+  std::vector<std::unique_ptr<Engine>> stations;
+  for (int i = 0; i < kStations; ++i) stations.push_back(makePostgresEngine({conninfo, schema}));
+  std::vector<int> created(kStations, -1), opened(kStations, -1);
+  {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kStations; ++i)
+      threads.emplace_back([&, i] {
+        created[static_cast<std::size_t>(i)] =
+            stations[static_cast<std::size_t>(i)]->create(layoutOf<rec::Town>(), dir.file("Town.Tps"), "MapleCourt");
+        std::unique_ptr<EngineFile> f;
+        opened[static_cast<std::size_t>(i)] = stations[static_cast<std::size_t>(i)]->open(
+            layoutOf<rec::Town>(), dir.file("Town.Tps"), OpenMode{}, "MapleCourt", f);
+      });
+    for (auto& t : threads) t.join();
+  }
+  EXPECT_EQ(created, std::vector<int>(kStations, 0));
+  EXPECT_EQ(opened, std::vector<int>(kStations, 0));
+  EXPECT_EQ(sql("SELECT count(*) FROM \"" + schema + "\"._velmora_files"), "1");
 }
 
 // Another connection holding a table: readers go on past a writer's lock,
