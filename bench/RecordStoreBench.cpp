@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "LedgerEntries.h"
 #include "common/Dates.h"
 #include "dictionary/Dictionary.h"
 #include "errors/ErrorManager.h"
@@ -38,57 +39,15 @@ namespace fs = std::filesystem;
 constexpr int kAddEntries = 100'000;
 constexpr int kGroup = 1'000;  // entries per transaction
 constexpr int kReadEntries = 1'000'000;
-constexpr int kClients = 100'000;
 constexpr int kBuildGroup = 50'000;  // the shared ledger is built in larger transactions
 constexpr int kFirstPage = 16;
 constexpr int kMaxPage = 1024;
 
 // ---- the data --------------------------------------------------------------
 
-// One ledger entry as plain values, already in stored form (trimmed text).
-struct Entry {
-  std::string clientId, type, account, source, status, branchId, xId, bankName, bankAccount, unique;
-  std::int64_t date = 0, xDate = 0, xTime = 0, deleted = 0, sent = 0;
-  double credit = 0, debit = 0, payover = 0, collComm = 0, ageComm = 0;
-};
-
-std::uint64_t mix(std::uint64_t x) {
-  x += 0x9e3779b97f4a7c15ull;
-  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
-  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
-  return x ^ (x >> 31);
-}
-
-// Entry `i` of a ledger written day by day: about 400 entries a day, each for
-// a client drawn from kClients, two invoices to every payment.
-void makeEntry(std::int64_t i, Entry& e) {
-  static const std::int32_t firstDay = vel::dateFromYmd(2023, 1, 1);
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%07llu",
-                static_cast<unsigned long long>(mix(static_cast<std::uint64_t>(i)) % kClients + 1));
-  e.clientId = buf;
-  e.date = firstDay + i / 400;
-  bool payment = i % 3 == 2;
-  e.type = payment ? "Payment" : "Invoice";
-  e.account = payment ? "Debit Ord" : "Premium";
-  e.source = payment ? "Bank" : "Invoice run";
-  e.credit = payment ? 150.0 : 0.0;
-  e.debit = payment ? 0.0 : 150.0;
-  e.status = payment ? "" : "Pd";
-  e.branchId = "0001";
-  e.xDate = e.date;
-  e.xTime = (i * 37) % 8'640'000;
-  e.xId = "ADMIN";
-  e.bankName = payment ? "First National Bank" : "";
-  e.bankAccount = payment ? "62123456789" : "";
-  e.deleted = 0;
-  std::snprintf(buf, sizeof buf, "%014lld", static_cast<long long>(20230101000000LL + i));
-  e.unique = buf;
-  e.sent = i % 2;
-  e.payover = payment ? 142.5 : 0.0;
-  e.collComm = payment ? 4.5 : 0.0;
-  e.ageComm = payment ? 3.0 : 0.0;
-}
+using velbench::Entry;
+using velbench::fill;
+using velbench::makeEntry;
 
 std::vector<Entry> makeEntries(int n) {
   std::vector<Entry> v(static_cast<std::size_t>(n));
@@ -308,29 +267,6 @@ struct Store {
   vel::DataFiles files;
   vel::FileManager& tra;
 };
-
-void fill(vel::rec::VelTra& r, const Entry& e) {
-  r.CLIENT_ID = e.clientId;
-  r.DATE = e.date;
-  r.TYPE = e.type;
-  r.ACCOUNT = e.account;
-  r.SOURCE = e.source;
-  r.CREDIT = e.credit;
-  r.DEBIT = e.debit;
-  r.STATUS = e.status;
-  r.BRANCH_ID = e.branchId;
-  r.X_DATE = e.xDate;
-  r.X_TIME = e.xTime;
-  r.X_ID = e.xId;
-  r.BANK_NAME = e.bankName;
-  r.BANK_ACCOUNT = e.bankAccount;
-  r.DELETED = e.deleted;
-  r.UNIQUE = e.unique;
-  r.SENT = e.sent;
-  r.PAYOVER = e.payover;
-  r.COLL_COMM = e.collComm;
-  r.AGE_COMM = e.ageComm;
-}
 
 // ---- benchmarks ------------------------------------------------------------
 
