@@ -194,6 +194,11 @@ class Engine {
 
 // The SQLite engine: one database file per record file.
 std::unique_ptr<Engine> makeSqliteEngine();
+// Removes the private copies that copying a file to `target` left beside it
+// when its process died part-way; never one a live process is writing. Every
+// engine's backupTo writes such copies (a backup is always a record file of
+// the embedded engine).
+void removeDeadCopiesOf(const std::string& target);
 
 // Where a PostgreSQL office lives: a libpq connection string (never holding
 // the password: that comes from a .pgpass file or PGPASSWORD, as with

@@ -193,7 +193,22 @@ struct Params {
     if (static_cast<std::size_t>(n) >= buf.size()) buf.emplace_back();
     return buf[static_cast<std::size_t>(n++)];
   }
-  void addText(std::string_view s) { slot().assign(s); }
+  // A key filled with its highest value (every byte 0xFF, as a list's last
+  // page in a range asks) is no UTF-8 text and the server would refuse it:
+  // each such byte goes as the highest character there is, which sorts after
+  // every stored value just as 0xFF does among the bytes of record files.
+  void addText(std::string_view s) {
+    std::string& out = slot();
+    if (s.find('\xFF') == std::string_view::npos) {
+      out.assign(s);
+      return;
+    }
+    out.clear();
+    for (char c : s) {
+      if (c == '\xFF') out += "\xF4\x8F\xBF\xBF";
+      else out += c;
+    }
+  }
   void addInt(std::int64_t v) {
     char b[24];
     auto r = std::to_chars(b, b + sizeof b, v);
@@ -1151,6 +1166,7 @@ int PgFile::backupTo(const std::string& target) {
   const std::string tmp = target + ".new" + std::to_string(::getpid()) + "-" +
                           std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id())) +
                           "@" + hostName();
+  removeDeadCopiesOf(target);
   std::error_code ec;
   std::filesystem::remove(tmp, ec);
   auto copy = makeSqliteEngine();

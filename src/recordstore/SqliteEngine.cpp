@@ -1520,6 +1520,8 @@ class SqliteEngine : public Engine {
 
 std::unique_ptr<Engine> makeSqliteEngine() { return std::make_unique<SqliteEngine>(); }
 
+void removeDeadCopiesOf(const std::string& target) { removeCopyLeftovers(target); }
+
 std::vector<std::string> sqliteReadPlans(EngineFile& file, int key) {
   auto* f = dynamic_cast<SqliteFile*>(&file);
   return f ? f->readPlans(key) : std::vector<std::string>{};

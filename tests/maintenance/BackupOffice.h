@@ -24,6 +24,7 @@ namespace vel::test {
 struct BackupOffice {
   TempDir dir;
   std::unique_ptr<Engine> engine = makeEngineFor(dir.path());
+  std::unique_ptr<Engine> copies = makeSqliteEngine();
   ScriptedUi ui;
   ErrorManager errors{ui};
   DataFiles files{dir.path(), *engine, errors};
@@ -49,11 +50,23 @@ struct BackupOffice {
     return dir.file(n.replace(n.size() - 4, 4, ".Bak"));
   }
 
+  // Whether the office's file of `label` is there (on either engine).
+  bool exists(std::string_view label) {
+    bool there = false;
+    return engine->exists(tps(label), there) == 0 && there;
+  }
+  // The engine that reads the file at `path`: the office's own for its
+  // .Tps files; backups are always record files of the embedded engine,
+  // whichever engine holds the office.
+  Engine& engineOf(const std::string& path) {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".Tps") == 0 ? *engine : *copies;
+  }
+
   // Records in the file at `path` read as a file of `label`; -1 when it
   // does not open or count.
   std::int64_t count(std::string_view label, const std::string& path) {
     std::unique_ptr<EngineFile> f;
-    if (engine->open(layout(label), path, OpenMode{Access::ReadOnly, Share::DenyNone},
+    if (engineOf(path).open(layout(label), path, OpenMode{Access::ReadOnly, Share::DenyNone},
                      kOwnerPassword, f))
       return -1;
     std::int64_t n = -1;
@@ -62,7 +75,7 @@ struct BackupOffice {
   // The integrity verdict of the file at `path` ("ok" when sound).
   std::string verdict(std::string_view label, const std::string& path) {
     std::unique_ptr<EngineFile> f;
-    if (int code = engine->open(layout(label), path, OpenMode{Access::ReadOnly, Share::DenyNone},
+    if (int code = engineOf(path).open(layout(label), path, OpenMode{Access::ReadOnly, Share::DenyNone},
                                 kOwnerPassword, f))
       return "does not open: " + std::to_string(code);
     std::string v;
