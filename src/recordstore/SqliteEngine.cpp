@@ -1224,7 +1224,9 @@ int SqliteFile::backupTo(const std::string& target) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE) break;
     progress = std::chrono::steady_clock::now();
     long now = sqlite3_backup_pagecount(b) - sqlite3_backup_remaining(b);
-    if (now < copied) ++restarts;  // another station wrote: the copy began again
+    // A step that got no further than the last one began the copy again
+    // (another station wrote), even when it then copied a whole step anew.
+    if (now <= copied) ++restarts;
     copied = now;
     if (rc == SQLITE_DONE) break;
   }
