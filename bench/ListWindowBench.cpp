@@ -13,122 +13,26 @@
 // The client file is the one ListBench.cpp uses (see ListOffice.h).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QScrollBar>
-#include <QTableView>
-
 #include "ListOffice.h"
-#include "forms/Catalog.h"
-#include "forms/qt/ListWindow.h"
+#include "ListWindowDriver.h"
 
 namespace {
 
-QApplication& app() {
-  static QApplication* a = [] {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "velbench";
-    static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);  // lives to the end of the run
+using velbench::ListWindowDriver;
+
+ListWindowDriver& window() {
+  static ListWindowDriver* w = [] {
+    velbench::Office& o = velbench::office();
+    return new ListWindowDriver(o.files, o.ui, o.decl);
   }();
-  return *a;
-}
-
-struct Window {
-  velbench::Office& o = velbench::office();
-  vel::Catalog catalog;
-  std::unique_ptr<vel::FileUse> use;
-  std::unique_ptr<vel::qt::ListWindow> w;
-
-  Window() {
-    app();
-    catalog.add(o.decl);
-    use = std::make_unique<vel::FileUse>(o.files.fm<vel::rec::VelCli>());
-    open();
-  }
-  void open() {
-    w = std::make_unique<vel::qt::ListWindow>(o.files, o.ui, catalog, *catalog.list("Browse_Client"),
-                                              vel::ListMode::Select);
-    w->resize(900, 600);
-    w->show();
-    QApplication::processEvents();
-  }
-  vel::qt::ListPanel* panel() { return w->panel(); }
-  void key(Qt::Key k) {
-    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-    QApplication::sendEvent(panel()->table(), &press);
-  }
-  QScrollBar* bar() { return panel()->findChild<QScrollBar*>("Position"); }
-  // What the window shows: the highlighted row's surname.
-  std::string shown() {
-    const vel::ListRow* r = panel()->current();
-    return r ? r->cells[1] : std::string();
-  }
-};
-
-Window& window() {
-  static Window* w = new Window;
   return *w;
 }
 
-void BM_ListWindowOpen(benchmark::State& state) {
-  Window& w = window();
-  for (auto _ : state) {
-    w.open();
-    benchmark::DoNotOptimize(w.shown());
-  }
-}
-
-void BM_ListWindowEnd(benchmark::State& state) {
-  Window& w = window();
-  for (auto _ : state) {
-    state.PauseTiming();
-    w.key(Qt::Key_Home);
-    state.ResumeTiming();
-    w.key(Qt::Key_End);
-    benchmark::DoNotOptimize(w.shown());
-  }
-}
-
-void BM_ListWindowHome(benchmark::State& state) {
-  Window& w = window();
-  for (auto _ : state) {
-    state.PauseTiming();
-    w.key(Qt::Key_End);
-    state.ResumeTiming();
-    w.key(Qt::Key_Home);
-    benchmark::DoNotOptimize(w.shown());
-  }
-}
-
-void BM_ListWindowLocate(benchmark::State& state) {
-  Window& w = window();
-  QLineEdit* loc = w.panel()->locator();
-  bool late = false;
-  for (auto _ : state) {
-    late = !late;
-    // As typed: the window reads the locator on each edit.
-    loc->setText(late ? "Zs" : "Ab");
-    emit loc->textEdited(loc->text());
-    benchmark::DoNotOptimize(w.shown());
-  }
-}
-
-void BM_ListWindowDrag(benchmark::State& state) {
-  Window& w = window();
-  QScrollBar* b = w.bar();
-  bool late = false;
-  for (auto _ : state) {
-    late = !late;
-    b->setSliderDown(true);
-    b->setSliderPosition(static_cast<int>((late ? 0.7 : 0.3) * b->maximum()));
-    b->setSliderDown(false);
-    benchmark::DoNotOptimize(w.shown());
-  }
-  state.counters["bar_at"] = double(b->value()) / b->maximum();
-}
+void BM_ListWindowOpen(benchmark::State& state) { velbench::windowOpen(state, window()); }
+void BM_ListWindowEnd(benchmark::State& state) { velbench::windowEnd(state, window()); }
+void BM_ListWindowHome(benchmark::State& state) { velbench::windowHome(state, window()); }
+void BM_ListWindowLocate(benchmark::State& state) { velbench::windowLocate(state, window()); }
+void BM_ListWindowDrag(benchmark::State& state) { velbench::windowDrag(state, window()); }
 
 int repetitions() {
   const char* r = std::getenv("VEL_BENCH_REPETITIONS");

@@ -15,6 +15,9 @@
 //   BM_ListLocate_Postgres       the file and read the first page; the page at
 //   BM_ListLastPage_Postgres     the locator "Zs"; the last page
 //   BM_List*_BareLibpq           the same keyset queries, bare
+//   BM_ListWindow*_Postgres      the list window over those clients: open,
+//                                End, Home, locator, bar dragged (as
+//                                ListWindowBench.cpp times it on SQLite)
 //   BM_ReadKeyOrder_Postgres     1,000,000 ledger entries in By_Client order
 //   BM_ReadKeyOrder_BareLibpq    the same keyset pages, bare
 //
@@ -35,6 +38,7 @@
 
 #include "LedgerEntries.h"
 #include "ListOffice.h"
+#include "ListWindowDriver.h"
 #include "PgBench.h"
 #include "billing/InvoiceRun.h"
 #include "common/Dates.h"
@@ -459,6 +463,23 @@ void BM_ListLastPage_Postgres(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(pager.last(kPage));
 }
 
+// The list window itself over the same million clients, as the window
+// benchmarks time it on SQLite (ListWindowBench.cpp): the steps a clerk
+// waits for, each through the window, its model and the pager.
+velbench::ListWindowDriver& pgWindow() {
+  static velbench::ListWindowDriver* w = [] {
+    ListStation& l = listStation();
+    return new velbench::ListWindowDriver(l.s.files, l.s.ui, l.decl);
+  }();
+  return *w;
+}
+
+void BM_ListWindowOpen_Postgres(benchmark::State& state) { velbench::windowOpen(state, pgWindow()); }
+void BM_ListWindowEnd_Postgres(benchmark::State& state) { velbench::windowEnd(state, pgWindow()); }
+void BM_ListWindowHome_Postgres(benchmark::State& state) { velbench::windowHome(state, pgWindow()); }
+void BM_ListWindowLocate_Postgres(benchmark::State& state) { velbench::windowLocate(state, pgWindow()); }
+void BM_ListWindowDrag_Postgres(benchmark::State& state) { velbench::windowDrag(state, pgWindow()); }
+
 // The list's key By_Name in the engine's form: the "empty values excluded"
 // condition of its partial index, and its order (case ignored).
 const std::string kListWhere = " WHERE (\"SURNAME\"<>'' OR \"INITIALS\"<>'')";
@@ -688,6 +709,9 @@ void onePass(benchmark::internal::Benchmark* b) {
 void listStep(benchmark::internal::Benchmark* b) {
   b->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(repetitions());
 }
+void windowStep(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(repetitions());
+}
 
 BENCHMARK(BM_InvoiceRun_Postgres)->Apply(onePass);
 BENCHMARK(BM_InvoiceRun_BareLibpq)->Apply(onePass);
@@ -697,6 +721,11 @@ BENCHMARK(BM_ListLocate_Postgres)->Apply(listStep);
 BENCHMARK(BM_ListLocate_BareLibpq)->Apply(listStep);
 BENCHMARK(BM_ListLastPage_Postgres)->Apply(listStep);
 BENCHMARK(BM_ListLastPage_BareLibpq)->Apply(listStep);
+BENCHMARK(BM_ListWindowOpen_Postgres)->Apply(windowStep);
+BENCHMARK(BM_ListWindowEnd_Postgres)->Apply(windowStep);
+BENCHMARK(BM_ListWindowHome_Postgres)->Apply(windowStep);
+BENCHMARK(BM_ListWindowLocate_Postgres)->Apply(windowStep);
+BENCHMARK(BM_ListWindowDrag_Postgres)->Apply(windowStep);
 BENCHMARK(BM_ReadKeyOrder_Postgres)->Apply(onePass);
 BENCHMARK(BM_ReadKeyOrder_BareLibpq)->Apply(onePass);
 

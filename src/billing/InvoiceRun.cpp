@@ -1,5 +1,6 @@
 #include "billing/InvoiceRun.h"
 
+#include <memory>
 #include <vector>
 
 #include "common/Money.h"
@@ -7,6 +8,7 @@
 #include "errors/EngineStatus.h"
 #include "ledger/InvoicePosting.h"
 #include "ledger/MessageHooks.h"
+#include "recordstore/PageWanted.h"
 
 namespace vel::billing {
 
@@ -69,9 +71,17 @@ class InvoicePass {
     if (mem_.TryEnsureOpen() != kDone || mem_.TryRecords(records) != kDone)
       return stop(result, mem_.label(), mem_.LastEngineText(), {});
     PassBar bar(progress_, records);
+    // Each group's members come as one page of the group's size.
+    PageWanted page(mem_, options_.groupSize);
     const int byClient = mem_.keyIndex("By_Client");
     std::string position;
-    std::vector<std::string> due;
+    // A member due for its invoice as the group read it: the record and the
+    // file's cursor on it, so posting needs no second read of it.
+    struct Due {
+      typename L::Member member;
+      std::shared_ptr<void> cursor;
+    };
+    std::vector<Due> due;
     for (bool end = false; !end;) {
       ledger::LedgerTransaction tx(files_, {&mem_, &inv_, &age_, &tra_}, options_.lockWaitSeconds);
       if (!tx.begun()) return stop(result, tx.failedFiles(), tx.failureText(), {});
@@ -80,7 +90,8 @@ class InvoicePass {
       // The group's members are read first, then posted: rewriting a member
       // in the middle of the walk would make every next read start a page
       // afresh. Nobody else can write while the group holds the lock, so
-      // what was read stays as read.
+      // what was read stays as read, and each member is posted from the
+      // copy kept of it.
       due.clear();
       for (int read = 0; read < options_.groupSize; ++read) {
         if (mem_.TryReadNext() != kDone) {
@@ -90,12 +101,14 @@ class InvoicePass {
         }
         bar.advance();
         position = mem_.Position();
-        if (ledger::dueForInvoice(mem_.rec<typename L::Member>())) due.push_back(position);
+        if (ledger::dueForInvoice(mem_.rec<typename L::Member>()))
+          due.push_back({mem_.rec<typename L::Member>(), mem_.engineFile()->saveCursor()});
       }
       int groupMembers = 0;
       std::int64_t groupCents = 0;
-      for (const std::string& at : due) {
-        if (mem_.Reget(at) != kDone) return stop(result, mem_.label(), mem_.LastEngineText(), {});
+      for (const Due& d : due) {
+        mem_.rec<typename L::Member>() = d.member;
+        mem_.engineFile()->restoreCursor(d.cursor);
         const std::string clientId = mem_.rec<typename L::Member>().CLIENT_ID.text();
         if (!tx.savepoint()) return stop(result, labelsOf({&mem_}), engineStatus().text, clientId);
         std::string failedFile;

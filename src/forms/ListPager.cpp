@@ -7,6 +7,7 @@
 #include "errors/ErrorManager.h"
 #include "forms/EntryText.h"
 #include "recordstore/FileManager.h"
+#include "recordstore/PageWanted.h"
 
 namespace vel {
 
@@ -167,6 +168,7 @@ std::vector<std::string> ListPager::cellsOf(const void* rec) const {
 }
 
 std::vector<ListRow> ListPager::read(int n, bool forward, bool includeCurrent) {
+  PageWanted wanted(fm_, includeCurrent ? n - 1 : n);
   std::vector<ListRow> rows;
   auto take = [&] {
     if (!inRange()) return false;

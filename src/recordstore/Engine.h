@@ -115,8 +115,8 @@ class EngineFile {
   virtual int records(std::int64_t& count) = 0;
   // Rebuild every key; `full` drops and builds them from nothing.
   virtual int buildKeys(bool full) = 0;
-  // Driver options: "Recover=N" (seconds after which a dead station's lock
-  // is broken), "FULLBUILD=ON" (the next key build is a full one).
+  // Driver options: "Recover=N", "FULLBUILD=ON", "PAGE=N" (what each does:
+  // FileOptions in EngineValues.h); 80 for an option the engine lacks.
   virtual int option(std::string_view opt) = 0;
 
   // Save and restore the whole cursor state (order, position, current record).

@@ -1,7 +1,9 @@
 #include "recordstore/EngineValues.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -197,6 +199,45 @@ int chooseReadFields(const Layout& l, const std::vector<int>& fields, std::vecto
   }
   if (selected.empty()) fill.clear();
   return ecode::kNone;
+}
+
+namespace {
+
+// A whole number of at least 0 (-1 when `v` is none).
+int wholeNumber(std::string_view v) {
+  int n = 0;
+  const auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+  return r.ec == std::errc() && r.ptr == v.data() + v.size() && n >= 0 ? n : -1;
+}
+
+bool sameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+int takeOption(std::string_view opt, FileOptions& into) {
+  const auto eq = opt.find('=');
+  const std::string_view name = opt.substr(0, eq);
+  const std::string_view value = eq == std::string_view::npos ? std::string_view() : opt.substr(eq + 1);
+  if (sameLetters(name, "RECOVER")) {
+    // Seconds that are no number leave the wait as it was.
+    if (int secs = wholeNumber(value); secs > 0) into.waitSeconds = secs;
+    return ok();
+  }
+  if (sameLetters(name, "FULLBUILD")) {
+    into.fullBuild = sameLetters(value, "ON");
+    return ok();
+  }
+  if (sameLetters(name, "PAGE")) {
+    const int n = wholeNumber(value);
+    if (n < 0) return fail(ecode::kNotSupported, "PAGE takes a number of records");
+    into.wanted = n;
+    return ok();
+  }
+  return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
 }
 
 }  // namespace vel::store

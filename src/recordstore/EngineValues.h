@@ -58,4 +58,23 @@ bool decodePosition(const Layout& l, std::string_view pos, int& order, std::int6
 int chooseReadFields(const Layout& l, const std::vector<int>& fields, std::vector<int>& selected,
                      std::vector<bool>& fill);
 
+// What a file has been told by its driver options: "Recover=N" (the longest
+// wait in seconds for another station's lock), "FULLBUILD=ON" (the next key
+// build is a full one), "PAGE=N" (the reader wants N records: the next
+// walk's first page asks for that many; 0 goes back to the engine's own).
+struct FileOptions {
+  int waitSeconds = 0;  // 0: the engine's own wait
+  bool fullBuild = false;
+  int wanted = 0;
+};
+// Takes option `opt` (names in any case) into `into`: 0, or 80 with
+// nothing changed for an unknown option or a page size that is no number.
+int takeOption(std::string_view opt, FileOptions& into);
+
+// Rows in a walk's first page: what the reader said it wants (PAGE=N), or
+// `ownFirst`; never more than `largest`.
+inline int firstPageRows(int wanted, int ownFirst, int largest) {
+  return wanted > 0 ? (wanted < largest ? wanted : largest) : ownFirst;
+}
+
 }  // namespace vel::store

@@ -40,6 +40,48 @@ std::atomic<std::uint64_t>* localChanges(const std::string& key) {
   return p.get();
 }
 
+std::vector<Result> PgConn::pipeline(int count, const std::function<void(PGconn*)>& queue) {
+  std::vector<Result> out;
+  std::vector<std::string> before;
+  before.swap(owed);
+  if (!c || !PQenterPipelineMode(c)) return out;
+  for (const auto& o : before) PQsendQueryParams(c, o.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+  queue(c);
+  PQpipelineSync(c);
+  Result failedOwed;
+  const int all = static_cast<int>(before.size()) + count;
+  for (int i = 0; i < all; ++i) {
+    Result r(PQgetResult(c));
+    while (PGresult* extra = PQgetResult(c)) PQclear(extra);  // the NULL ending each statement
+    if (i < static_cast<int>(before.size())) {
+      if (!r.fine() && !failedOwed.r) failedOwed = std::move(r);
+    } else {
+      out.push_back(std::move(r));
+    }
+  }
+  // The pipeline's sync.
+  for (PGresult* r = PQgetResult(c); r; r = PQgetResult(c)) {
+    const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+    PQclear(r);
+    if (sync) break;
+  }
+  PQexitPipelineMode(c);
+  drain();
+  if (failedOwed.r) {
+    // The queued statements were skipped: the failure is the one answer.
+    out.clear();
+    out.push_back(std::move(failedOwed));
+  }
+  return out;
+}
+
+int PgConn::payOwed() {
+  if (owed.empty()) return ecode::kNone;
+  Result r(PQexec(c, withOwed("SELECT 1").c_str()));
+  drain();
+  return r.fine() ? ecode::kNone : pgFail(c, r.r, true);
+}
+
 namespace {
 
 // Lets the pools a thread used forget it when the thread ends.

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -82,6 +83,14 @@ struct PgConn {
   std::unordered_set<std::string> listening;
   std::chrono::steady_clock::time_point lastPoll{};
   int waitSeconds = kDefaultWaitSeconds;  // the connection's lock_timeout
+  // Statements owed before the next one is sent. Taking or letting go of a
+  // savepoint answers at once and travels with the next statement, so a
+  // batch's members do not each pay two round trips for their savepoints.
+  std::vector<std::string> owed;
+  // The connection holds a transaction (or an exclusive file's hold). Its
+  // work dies with it: when it is lost, every statement fails until the
+  // transaction ends, and none is run on a new connection outside it.
+  bool holdsTransaction = false;
 
   explicit PgConn(std::string info) : conninfo(std::move(info)) {}
   ~PgConn() {
@@ -92,14 +101,17 @@ struct PgConn {
 
   static void quiet(void*, const char*) {}
 
-  // Connects, or reconnects a connection the server lost.
+  // Connects, or reconnects a connection the server lost (never one that
+  // held a transaction: that one fails).
   int ensure() {
     if (c && PQstatus(c) == CONNECTION_OK) return ecode::kNone;
+    if (c && holdsTransaction) return pgFail(c, nullptr, true);
     if (!c) {
       c = PQconnectdb(conninfo.c_str());
     } else {
       PQreset(c);
     }
+    owed.clear();  // whatever they belonged to ended with the connection
     if (!c || PQstatus(c) != CONNECTION_OK) return pgFail(c, nullptr, false);
     PQsetNoticeProcessor(c, &PgConn::quiet, nullptr);
     ++epoch;
@@ -133,8 +145,10 @@ struct PgConn {
     if (PQconsumeInput(c)) drain();
   }
 
+  // Runs `sql` (one or more statements) after those owed, in one round
+  // trip; the result of the last statement, or of the first that failed.
   Result exec(const std::string& sql) {
-    Result r(PQexec(c, sql.c_str()));
+    Result r(PQexec(c, owed.empty() ? sql.c_str() : withOwed(sql).c_str()));
     drain();
     return r;
   }
@@ -145,6 +159,9 @@ struct PgConn {
     return ecode::kNone;
   }
   Result execParams(const std::string& sql, int n, const char* const* vals) {
+    if (!owed.empty()) return only(pipeline(1, [&](PGconn* pc) {
+      PQsendQueryParams(pc, sql.c_str(), n, nullptr, vals, nullptr, nullptr, 0);
+    }));
     Result r(PQexecParams(c, sql.c_str(), n, nullptr, vals, nullptr, nullptr, 0));
     drain();
     return r;
@@ -154,6 +171,7 @@ struct PgConn {
   int prepare(const std::string& sql, const std::vector<Oid>& types, const std::string*& name) {
     auto it = prepared.find(sql);
     if (it == prepared.end()) {
+      if (int rc = payOwed()) return rc;
       std::string n = "v" + std::to_string(++nextName);
       Result r(PQprepare(c, n.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()));
       if (!r.fine()) return pgFail(c, r.r, false);
@@ -163,9 +181,32 @@ struct PgConn {
     return ecode::kNone;
   }
   Result execPrepared(const std::string& name, int n, const char* const* vals) {
+    if (!owed.empty()) return only(pipeline(1, [&](PGconn* pc) {
+      PQsendQueryPrepared(pc, name.c_str(), n, vals, nullptr, nullptr, 0);
+    }));
     Result r(PQexecPrepared(c, name.c_str(), n, vals, nullptr, nullptr, 0));
     drain();
     return r;
+  }
+
+  // Sends the statements owed, then the `count` statements `queue` sends,
+  // in one round trip (one pipeline ended by one sync), and gives back the
+  // result of each queued statement in turn. When an owed statement failed,
+  // the queued ones were skipped and its failure is the one result. Empty
+  // when the connection cannot take a pipeline (it is down).
+  std::vector<Result> pipeline(int count, const std::function<void(PGconn*)>& queue);
+  // Sends the statements owed on their own, before a statement that cannot
+  // carry them; 0 or the mapped failure.
+  int payOwed();
+
+  static Result only(std::vector<Result> rs) {
+    return rs.empty() ? Result() : std::move(rs.front());
+  }
+  std::string withOwed(const std::string& sql) {
+    std::string all;
+    for (const auto& o : owed) all += o + "; ";
+    owed.clear();
+    return all + sql;
   }
 
   int listen(const std::string& channel) {

@@ -167,7 +167,9 @@ enum StmtKind : int {
   kExists,
   kKeyed = 100,
 };
-enum KeyedKind : int { kFirstFwd = 1, kFirstBack, kAfterFwd, kAfterBack, kGet, kDup, kRunFwd, kRunBack };
+enum KeyedKind : int {
+  kFirstFwd = 1, kFirstBack, kAfterFwd, kAfterBack, kGet, kDup, kRunFwd, kRunBack, kFromFwd, kFromBack
+};
 constexpr int kNarrow = 100000;
 
 // A statement's text and parameter types.
@@ -244,15 +246,18 @@ class PgTransaction : public Transaction {
   int commit() override;
   int rollback() override;
   bool active() const override { return active_; }
+  // Taking and letting go of a savepoint travel with the next statement
+  // (PgConn::owed): neither can fail on its own in a sound transaction, and
+  // a member of a batch then costs no round trip of its own for them.
   int savepoint() override {
     if (!active_) return fail(ecode::kNotSupported, "no transaction");
-    int rc = conn_->run("SAVEPOINT member", true);
-    return rc ? rc : ok();
+    conn_->owed.push_back("SAVEPOINT member");
+    return ok();
   }
   int releaseSavepoint() override {
     if (!active_) return fail(ecode::kNotSupported, "no transaction");
-    int rc = conn_->run("RELEASE SAVEPOINT member", true);
-    return rc ? rc : ok();
+    conn_->owed.push_back("RELEASE SAVEPOINT member");
+    return ok();
   }
   int rollbackToSavepoint() override {
     if (!active_) return fail(ecode::kNotSupported, "no transaction");
@@ -381,12 +386,15 @@ class PgFile : public store::PagedFile {
     static const std::pair<int, const char*> kinds[] = {
         {kFirstFwd, "first"}, {kFirstBack, "last"},  {kRunFwd, "run forward"},
         {kRunBack, "run backward"}, {kAfterFwd, "after"}, {kAfterBack, "before"},
-        {kGet, "get"}};
+        {kFromFwd, "from forward"}, {kFromBack, "from backward"}, {kGet, "get"}};
     std::vector<std::string> out;
+    if (route_->conn->payOwed()) return out;
     std::vector<Cell> vals = cur_.vals;
     if (key >= 0) vals.resize(layout_.keys()[static_cast<std::size_t>(key)].components.size());
     for (const auto& [kind, label] : kinds) {
-      if (key < 0 && (kind == kRunFwd || kind == kRunBack || kind == kGet)) continue;
+      if (key < 0 && (kind == kRunFwd || kind == kRunBack || kind == kGet || kind == kFromFwd ||
+                      kind == kFromBack))
+        continue;
       StmtSql s = buildSql(keyedId(kind, key));
       params_.clear();
       bool keyed = kind != kFirstFwd && kind != kFirstBack;
@@ -541,7 +549,7 @@ class PgFile : public store::PagedFile {
   }
 
   int buildKeys(bool full) override {
-    full = full || fullBuild_;
+    full = full || options_.fullBuild;
     if (int rc = route_->conn->ensure()) return rc;
     std::string sql = inBlock() ? "" : "BEGIN;";
     const auto& keys = layout_.keys();
@@ -562,30 +570,14 @@ class PgFile : public store::PagedFile {
       setEngineStatus(keep);
       return rc;
     }
-    fullBuild_ = false;
+    options_.fullBuild = false;
     return ok();
   }
 
-  int option(std::string_view opt) override {
-    auto eq = opt.find('=');
-    std::string name(opt.substr(0, eq));
-    std::string value(eq == std::string_view::npos ? "" : opt.substr(eq + 1));
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (name == "RECOVER") {
-      // A station that dies loses its locks with its connection, so there
-      // is nothing to recover; the seconds are kept as this file's longest
-      // wait for another station's lock.
-      int secs = std::atoi(value.c_str());
-      if (secs > 0) waitSeconds_ = secs;
-      return ok();
-    }
-    if (name == "FULLBUILD") {
-      fullBuild_ = value == "ON";
-      return ok();
-    }
-    return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
-  }
+  // A station that dies loses its locks with its connection, so there is
+  // nothing to recover: Recover's seconds are this file's longest wait for
+  // another station's lock.
+  int option(std::string_view opt) override { return store::takeOption(opt, options_); }
 
   int backupTo(const std::string& target) override;
   int checkIntegrity(std::string& verdict) override;
@@ -641,26 +633,16 @@ class PgFile : public store::PagedFile {
   // Runs the prepared statement inside a savepoint, in one round trip, so
   // that a refusal (a duplicate key) leaves the transaction usable.
   Result guarded(const std::string& name) {
-    PGconn* c = route_->conn->c;
+    PgConn& conn = *route_->conn;
+    PGconn* c = conn.c;
+    const int n = params_.n;
     const char* const* vals = params_.values();
-    if (!PQenterPipelineMode(c)) return route_->conn->execPrepared(name, params_.n, vals);
-    PQsendQueryParams(c, "SAVEPOINT _velmora_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
-    PQsendQueryPrepared(c, name.c_str(), params_.n, vals, nullptr, nullptr, 0);
-    PQsendQueryParams(c, "RELEASE SAVEPOINT _velmora_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
-    PQpipelineSync(c);
-    Result results[3];
-    for (int i = 0; i < 3; ++i) {
-      results[i] = Result(PQgetResult(c));
-      while (PGresult* extra = PQgetResult(c)) PQclear(extra);  // the NULL ending each query
-    }
-    // The pipeline's sync.
-    for (PGresult* r = PQgetResult(c); r; r = PQgetResult(c)) {
-      bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
-      PQclear(r);
-      if (sync) break;
-    }
-    PQexitPipelineMode(c);
-    route_->conn->drain();
+    std::vector<Result> results = conn.pipeline(3, [&](PGconn* pc) {
+      PQsendQueryParams(pc, "SAVEPOINT _velmora_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
+      PQsendQueryPrepared(pc, name.c_str(), n, vals, nullptr, nullptr, 0);
+      PQsendQueryParams(pc, "RELEASE SAVEPOINT _velmora_write", 0, nullptr, nullptr, nullptr, nullptr, 0);
+    });
+    if (results.size() != 3) return PgConn::only(std::move(results));  // down, or an owed savepoint failed
     if (results[1].status() != PGRES_TUPLES_OK && PQstatus(c) == CONNECTION_OK) {
       EngineStatus keep = engineStatus();
       Result back(PQexec(c, "ROLLBACK TO SAVEPOINT _velmora_write; RELEASE SAVEPOINT _velmora_write"));
@@ -856,6 +838,16 @@ class PgFile : public store::PagedFile {
         s.sql = head + " WHERE " + andCond + keyTuple + "<" + tuple(ps) + " ORDER BY " +
                 sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
         break;
+      case kFromFwd:
+        keyParams(ps);
+        s.sql = head + " WHERE " + andCond + keyTuple + ">=" + tuple(ps) + " ORDER BY " +
+                sql_.orderAsc[k] + " LIMIT " + s.param(kInt8Oid);
+        break;
+      case kFromBack:
+        keyParams(ps);
+        s.sql = head + " WHERE " + andCond + keyTuple + "<=" + tuple(ps) + " ORDER BY " +
+                sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
+        break;
       case kRunFwd:
       case kRunBack: {
         keyParams(ps);
@@ -910,11 +902,12 @@ class PgFile : public store::PagedFile {
       r.names.clear();
       r.epoch = r.conn->epoch;
     }
-    if (!inBlock() && r.conn->waitSeconds != waitSeconds_) {
+    const int waitSeconds = options_.waitSeconds > 0 ? options_.waitSeconds : kDefaultWaitSeconds;
+    if (!inBlock() && r.conn->waitSeconds != waitSeconds) {
       // Files sharing the connection may wait for locks differently.
-      if (int rc = r.conn->run("SET lock_timeout = '" + std::to_string(waitSeconds_) + "s'", false))
+      if (int rc = r.conn->run("SET lock_timeout = '" + std::to_string(waitSeconds) + "s'", false))
         return rc;
-      r.conn->waitSeconds = waitSeconds_;
+      r.conn->waitSeconds = waitSeconds;
     }
     int slot = narrow() && readsRecord(id) ? id + kNarrow : id;
     auto it = r.names.find(slot);
@@ -982,7 +975,8 @@ class PgFile : public store::PagedFile {
 
   int fetchPage(bool forward) {
     bool growing = page_.valid && page_.forward == forward;
-    int limit = growing ? std::min(page_.size * 4, kMaxPage) : kFirstPage;
+    int limit = growing ? std::min(page_.size * 4, kMaxPage)
+                        : store::firstPageRows(options_.wanted, kFirstPage, kMaxPage);
     dropPage();
     page_.rows = 0;
     page_.pos = 0;
@@ -1029,10 +1023,12 @@ class PgFile : public store::PagedFile {
       return readPart(keyedId(kind, key), 0);
     }
     bindKey(key, cur_.vals);
-    std::int64_t id = cur_.id;
-    if (cur_.anchor == Anchor::At)
-      id = forward ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
-    params_.addInt(id);
+    if (cur_.anchor == Anchor::At) {
+      // From given values: their run and what follows it, in one seek.
+      params_.addInt(limit);
+      return readPart(keyedId(forward ? kFromFwd : kFromBack, key), 0);
+    }
+    params_.addInt(cur_.id);
     params_.addInt(limit);
     if (int rc = readPart(keyedId(forward ? kRunFwd : kRunBack, key), 0)) return rc;
     if (page_.rows >= static_cast<std::size_t>(limit)) return ecode::kNone;
@@ -1052,9 +1048,8 @@ class PgFile : public store::PagedFile {
   Route own_, txRoute_;
   Route* route_;
   bool tx_ = false;
-  bool fullBuild_ = false;
   bool written_ = false;
-  int waitSeconds_ = kDefaultWaitSeconds;  // longest wait for another station's lock
+  store::FileOptions options_;
   Page page_;
   Params params_;
   std::uint64_t* remoteGen_ = nullptr;  // the connection's count of notifications for the table
@@ -1066,6 +1061,7 @@ class PgFile : public store::PagedFile {
 void PgTransaction::end() {
   for (auto* f : files_) f->routeBack();
   active_ = false;
+  conn_->holdsTransaction = false;
   pool_->giveBack(std::move(conn_));
 }
 
@@ -1089,6 +1085,7 @@ int PgTransaction::commit() {
 
 int PgTransaction::rollback() {
   if (!active_) return ok();
+  conn_->owed.clear();  // the rollback takes back whatever they were for
   int rc = conn_->c && PQstatus(conn_->c) == CONNECTION_OK ? conn_->run("ROLLBACK", true) : 0;
   end();
   return rc ? rc : ok();
@@ -1242,8 +1239,10 @@ class PostgresEngine : public Engine {
     std::shared_ptr<PgConn> conn;
     if (int rc = pool_->plain(conn)) return rc;
     const std::string table = tableOf(path);
-    if (int rc = checkTable(*conn, layout, table, owner, mode.writes())) return rc;
     bool exclusive = mode.share == Share::DenyAll;
+    if (int rc = exclusive ? checkTable(*conn, layout, table, owner, mode.writes())
+                           : checkAndRead(*conn, layout, table, owner, mode.writes()))
+      return rc;
     if (exclusive) {
       // A connection of its own holds the table until the file is closed.
       conn = std::make_shared<PgConn>(settings_.connection);
@@ -1252,14 +1251,9 @@ class PostgresEngine : public Engine {
                              " IN ACCESS EXCLUSIVE MODE",
                          true);
       if (rc) return rc;
-    } else {
-      // Reading the table waits out another station's exclusive hold: that
-      // is a lock time-out on opening.
-      int rc = conn->run("SELECT 1 FROM " + quoteId(settings_.schema) + "." + quoteId(table) +
-                             " LIMIT 0",
-                         true);
-      if (!rc) rc = conn->listen(TableRef(settings_.connection, settings_.schema, table).channel);
-      if (rc) return rc;
+      conn->holdsTransaction = true;
+    } else if (int rc = conn->listen(TableRef(settings_.connection, settings_.schema, table).channel)) {
+      return rc;
     }
     out = std::make_unique<PgFile>(layout, conn, settings_.connection, settings_.schema, table,
                                    mode, exclusive, owner);
@@ -1370,6 +1364,7 @@ class PostgresEngine : public Engine {
       setEngineStatus(keep);
       return rc;
     }
+    conn->holdsTransaction = true;
     for (auto* f : fs) f->routeTo(conn);
     out = std::make_unique<PgTransaction>(pool_, conn, fs);
     return ok();
@@ -1401,6 +1396,62 @@ class PostgresEngine : public Engine {
     if (r.status() != PGRES_TUPLES_OK) return pgFail(c.c, r.r, false);
     there = r.rows() > 0;
     return ecode::kNone;
+  }
+
+  // What opening a shared file asks, in one round trip: the table's
+  // privileges, layout, owner and key indexes, and a read of the table,
+  // which waits out another station's exclusive hold (a lock time-out on
+  // opening). A schema without the record files' meta table is told by
+  // the step-by-step checks.
+  int checkAndRead(PgConn& c, const Layout& layout, const std::string& table, std::string_view owner,
+                   bool writes) {
+    const std::string schema = quoteId(settings_.schema);
+    const std::string check =
+        "SELECT has_table_privilege(c.oid, 'INSERT') AND has_table_privilege(c.oid, 'UPDATE') "
+        "AND has_table_privilege(c.oid, 'DELETE'), has_table_privilege(c.oid, 'SELECT'), m.layout, "
+        "m.owner, (SELECT string_agg(i.relname::text, E'\\n') FROM pg_index x JOIN pg_class i ON "
+        "i.oid=x.indexrelid WHERE x.indrelid=c.oid) FROM pg_class c JOIN pg_namespace n ON "
+        "n.oid=c.relnamespace LEFT JOIN " + schema + "." + kMetaTable + " m ON m.name=$2 "
+        "WHERE n.nspname=$1 AND c.relname=$2 AND c.relkind IN ('r','p')";
+    const std::string read = "SELECT 1 FROM " + schema + "." + quoteId(table) + " LIMIT 0";
+    const char* v[2] = {settings_.schema.c_str(), table.c_str()};
+    // Both are kept prepared on the connection: a list opens its file each
+    // time it is shown, and planning the catalogue query costs more than
+    // running it. A statement that cannot be prepared (no meta table, no
+    // table) is told by the step-by-step checks.
+    const std::string *checkName = nullptr, *readName = nullptr;
+    std::vector<Result> rs;
+    if (c.prepare(check, {kTextOid, kTextOid}, checkName) == ecode::kNone &&
+        c.prepare(read, {}, readName) == ecode::kNone) {
+      rs = c.pipeline(2, [&](PGconn* pc) {
+        PQsendQueryPrepared(pc, checkName->c_str(), 2, v, nullptr, nullptr, 0);
+        PQsendQueryPrepared(pc, readName->c_str(), 0, nullptr, nullptr, nullptr, 0);
+      });
+      if (rs.size() != 2) return pgFail(c.c, rs.empty() ? nullptr : rs[0].r, false);
+    } else {
+      rs.resize(2);
+    }
+    const Result& r = rs[0];
+    if (r.status() != PGRES_TUPLES_OK) {
+      // No meta table, or another failure: the step-by-step checks tell which.
+      if (int rc = checkTable(c, layout, table, owner, writes)) return rc;
+      if (int rc = c.run(read, true)) return rc;
+      return ok();
+    }
+    if (r.rows() == 0) return fail(ecode::kFileNotFound, table);
+    if (r.at(0, 1)[0] != 't' || (writes && r.at(0, 0)[0] != 't'))
+      return fail(ecode::kAccessDenied, table);
+    if (PQgetisnull(r.r, 0, 2)) return fail(ecode::kInvalidFile, "not a record file");
+    if (ownerHash(owner) != r.at(0, 3)) return fail(ecode::kBadOwner);
+    if (layout.signature() != r.at(0, 2))
+      return fail(ecode::kInvalidLayout, "the file holds another record layout");
+    const std::string indexes = std::string("\n") + r.at(0, 4) + "\n";
+    TableRef t(settings_.connection, settings_.schema, table);
+    for (const auto& k : layout.keys())
+      if (indexes.find("\n" + t.indexName(k) + "\n") == std::string::npos)
+        return fail(ecode::kInvalidKeys, "key " + k.name + " is missing");
+    if (!rs[1].fine()) return pgFail(c.c, rs[1].r, true);
+    return ok();
   }
 
   // The table is there, of this owner and layout, with every key's index.

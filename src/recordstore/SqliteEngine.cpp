@@ -313,11 +313,13 @@ class SqliteFile : public store::PagedFile {
       : PagedFile(l), sql_(LayoutSql::of(l)), mode_(m) {
     own_.db = db;
     route_ = &own_;
+    page_.cells.swap(spareCells());
   }
   ~SqliteFile() override {
     if (route_ != &own_) route_->finalizeAll();
     own_.finalizeAll();
     sqlite3_close_v2(own_.db);
+    if (page_.cells.capacity() > spareCells().capacity()) page_.cells.swap(spareCells());
   }
 
   OpenMode mode() const override { return mode_; }
@@ -537,7 +539,7 @@ class SqliteFile : public store::PagedFile {
   }
 
   int buildKeys(bool full) override {
-    full = full || fullBuild_;
+    full = full || options_.fullBuild;
     std::string sql = "BEGIN IMMEDIATE;";
     const auto& keys = layout_.keys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -557,30 +559,20 @@ class SqliteFile : public store::PagedFile {
       execSql(route_->db, "ROLLBACK");
       setEngineStatus(keep);
     } else {
-      fullBuild_ = false;
+      options_.fullBuild = false;
     }
     dropPage();
     return rc ? rc : ok();
   }
 
+  // A station that dies loses its locks with its process, and the next
+  // reader rolls its unfinished change back: Recover's seconds are the
+  // longest wait for a lock.
   int option(std::string_view opt) override {
-    auto eq = opt.find('=');
-    std::string name(opt.substr(0, eq));
-    std::string value(eq == std::string_view::npos ? "" : opt.substr(eq + 1));
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (name == "RECOVER") {
-      // A station that dies loses its locks with its process, and the next
-      // reader rolls its unfinished change back; the seconds are kept as the
-      // longest wait for a lock.
-      int secs = std::atoi(value.c_str());
-      if (secs > 0) sqlite3_busy_timeout(own_.db, secs * 1000);
-      return ok();
-    }
-    if (name == "FULLBUILD") {
-      fullBuild_ = value == "ON" || value == "on" || value == "On";
-      return ok();
-    }
-    return fail(ecode::kNotSupported, "unknown option " + std::string(opt));
+    const int wait = options_.waitSeconds;
+    if (int rc = store::takeOption(opt, options_)) return rc;
+    if (options_.waitSeconds != wait) sqlite3_busy_timeout(own_.db, options_.waitSeconds * 1000);
+    return ok();
   }
 
   int backupTo(const std::string& target) override;
@@ -876,7 +868,9 @@ class SqliteFile : public store::PagedFile {
   // consistent picture of the file and the version tells when it goes stale.
   int fetchPage(bool forward) {
     bool growing = page_.valid && page_.forward == forward;
-    int limit = growing ? std::min(page_.size * 4, kMaxPage) : kFirstPage;
+    int limit = growing ? std::min(page_.size * 4, kMaxPage)
+                        : store::firstPageRows(options_.wanted, kFirstPage, kMaxPage);
+    page_.cells.reserve(static_cast<std::size_t>(limit) * layout_.fields().size());
     page_.valid = false;
     page_.rows = 0;
     page_.pos = 0;
@@ -941,6 +935,14 @@ class SqliteFile : public store::PagedFile {
     return readRows(after);
   }
 
+  // The page memory of the file this thread closed last. A list opens its
+  // file, reads a page and closes it again; reusing the memory spares each
+  // opening the cost of fresh pages from the system.
+  static std::vector<Cell>& spareCells() {
+    thread_local std::vector<Cell> spare;
+    return spare;
+  }
+
   // Appends the rows of `st` to the page and resets it.
   int readRows(sqlite3_stmt* st) {
     const auto& fs = layout_.fields();
@@ -976,7 +978,7 @@ class SqliteFile : public store::PagedFile {
   Route own_, txRoute_;
   Route* route_;
   bool tx_ = false;
-  bool fullBuild_ = false;
+  store::FileOptions options_;
   Page page_;
   int lastPrepareError_ = ecode::kDriverError;
   // A field subset being read (empty: every field): the fields selected,

@@ -123,6 +123,31 @@ TEST_P(EngineTest, MissingKeyIsReportedAndRebuilt) {
   EXPECT_EQ(f->option("Colour=blue"), ecode::kNotSupported);
 }
 
+// Options are taken whatever the case of their names; a page size that is
+// no whole number, or an option the engine lacks, is refused and changes
+// nothing.
+TEST_P(EngineTest, OptionsInAnyCaseAndBadPageSizesRefused) {
+  auto f = openNew(layoutOf<rec::Agent>(), "Agent.Tps");
+  for (const char* opt : {"fullbuild=on", "FULLBUILD=Off", "recover=30", "Recover=0", "PAGE=60",
+                          "page=0", "Page=1"})
+    EXPECT_EQ(f->option(opt), 0) << opt;
+  for (const char* opt : {"PAGE=", "PAGE=-3", "PAGE=12x", "PAGE=99999999999", "SIZE=4"})
+    EXPECT_EQ(f->option(opt), ecode::kNotSupported) << opt;
+  // PAGE=1 still stands after the refusals: a walk reads every record.
+  const char* ids[] = {"A1", "A2", "A3"};
+  for (const char* id : ids) {
+    rec::Agent a;
+    a.CODE = id;
+    a.SURNAME = "Mokoena";
+    ASSERT_EQ(f->add(&a), 0) << engineStatus().text;
+  }
+  rec::Agent a;
+  int n = 0;
+  ASSERT_EQ(f->setOrder(kPhysicalOrder), 0);
+  while (f->next(&a) == 0) ++n;
+  EXPECT_EQ(n, 3);
+}
+
 TEST_P(EngineTest, KeysIgnoreCaseAndTrailingBlanksAndKeepDuplicatesInArrivalOrder) {
   auto f = openNew(layoutOf<rec::Agent>(), "Agent.Tps");
   const char* rows[][2] = {{"A3", "mokoena"}, {"a1", "Dlamini  "}, {"A2", "MOKOENA"}, {"A4", "ndlovu"}};

@@ -173,6 +173,68 @@ TEST_P(KeysetPagingTest, RunsOfEqualSurnamesOfTwoPartKeyIgnoreCaseAndAreWalkedWh
   EXPECT_EQ(got, want);
 }
 
+// A reader that says how many records it wants (PAGE=N) changes only how
+// many rows each page brings: the walk from the start, and the walk from
+// given values (their whole run, then what follows), give the same records
+// in the same order for any N, and PAGE=0 goes back to the engine's pages.
+TEST_P(KeysetPagingTest, PagesOfTheSizeAReaderAsksForGiveTheSameWalk) {
+  const Layout& l = layoutOf<rec::VelCli>();
+  auto f = openNew(l);
+  const int byName = l.keyIndex("By_Name");
+  const char* surnames[] = {"Dlamini", "dlamini", "Mokoena", "Nkosi", "NKOSI", "Zulu"};
+  rec::VelCli c;
+  std::unique_ptr<Transaction> tx;
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0);
+  for (int i = 0; i < 600; ++i) {
+    c = rec::VelCli{};
+    c.NUMBER = i;
+    c.SURNAME = surnames[i % 6];
+    c.INITIALS = i % 4 == 0 ? "A" : "B";
+    ASSERT_EQ(f->add(&c), 0);
+  }
+  ASSERT_EQ(tx->commit(), 0);
+
+  auto walk = [&](bool forward, const char* from) {
+    std::vector<int> got;
+    if (from) {
+      c = rec::VelCli{};
+      c.SURNAME = from;
+      EXPECT_EQ(f->setOrderAt(byName, &c), 0);
+    } else {
+      EXPECT_EQ(f->setOrder(byName), 0);
+    }
+    while ((forward ? f->next(&c) : f->previous(&c)) == 0) got.push_back(static_cast<int>(c.NUMBER));
+    return got;
+  };
+  struct Case { bool forward; const char* from; };
+  const Case cases[] = {{true, nullptr}, {false, nullptr}, {true, "nkosi"}, {false, "Nkosi"},
+                        {true, "Mzz"}, {false, "Mzz"}};
+  for (const Case& k : cases) {
+    ASSERT_EQ(f->option("PAGE=0"), 0);
+    const std::vector<int> want = walk(k.forward, k.from);
+    ASSERT_FALSE(want.empty());
+    for (const char* page : {"PAGE=1", "PAGE=7", "page=60", "PAGE=100000"}) {
+      SCOPED_TRACE(std::string(page) + (k.forward ? " forward" : " backward") + " from " +
+                   (k.from ? k.from : "the start"));
+      ASSERT_EQ(f->option(page), 0);
+      EXPECT_EQ(walk(k.forward, k.from), want);
+    }
+  }
+  // From values: forward, the run of those values first (either case,
+  // initials in order, then by id); backward, what comes before them.
+  ASSERT_EQ(f->option("PAGE=0"), 0);
+  c = rec::VelCli{};
+  c.SURNAME = "NKOSI";
+  ASSERT_EQ(f->setOrderAt(byName, &c), 0);
+  ASSERT_EQ(f->next(&c), 0);
+  EXPECT_EQ(c.NUMBER, 4);  // NKOSI A, the run's first by initials and id
+  c = rec::VelCli{};
+  c.SURNAME = "nkosi";
+  ASSERT_EQ(f->setOrderAt(byName, &c), 0);
+  ASSERT_EQ(f->previous(&c), 0);
+  EXPECT_EQ(c.NUMBER, 590);  // Mokoena B, the last before the run
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, KeysetPagingTest, test::bothEngines(), test::engineParamName);
 
 }  // namespace

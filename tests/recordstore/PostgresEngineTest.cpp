@@ -360,6 +360,73 @@ TEST_F(PostgresEngineTest, SavepointsTakeBackOneMemberAndKeepTheBatch) {
             "C100001,C100002,C100004");
 }
 
+// Taking and letting go of a savepoint travel with the next statement. With
+// nothing between them, at a rollback of the whole batch, at a commit, and
+// on a connection the server ended, they keep their place: what was taken
+// back is gone, the rest is kept, and nothing failed is reported done.
+TEST_F(PostgresEngineTest, SavepointsSentWithTheNextStatementKeepTheirPlace) {
+  const Layout& cli = layoutOf<rec::VelCli>();
+  auto f = openNew(cli, "VelCli.Tps");
+  rec::VelCli c;
+  auto add = [&](int n) {
+    c = rec::VelCli{};
+    c.NUMBER = n;
+    c.CLIENT_ID = "C10000" + std::to_string(n);
+    return f->add(&c);
+  };
+  auto ids = [&] {
+    return sql("SELECT coalesce(string_agg(\"CLIENT_ID\", ',' ORDER BY \"_id\"), '') FROM " +
+               table("VelCli.Tps"));
+  };
+  std::unique_ptr<Transaction> tx;
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0);
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(tx->rollbackToSavepoint(), 0) << engineStatus().text;  // nothing between
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(tx->releaseSavepoint(), 0);
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(add(1), 0) << engineStatus().text;
+  ASSERT_EQ(tx->releaseSavepoint(), 0);
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(add(2), 0) << engineStatus().text;
+  ASSERT_EQ(tx->releaseSavepoint(), 0);
+  ASSERT_EQ(tx->rollback(), 0) << engineStatus().text;  // the last release still owed
+  EXPECT_EQ(ids(), "");
+
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0) << engineStatus().text;
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(add(3), 0) << engineStatus().text;
+  ASSERT_EQ(tx->releaseSavepoint(), 0);
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(add(4), 0) << engineStatus().text;
+  ASSERT_EQ(tx->rollbackToSavepoint(), 0) << engineStatus().text;
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(add(5), 0) << engineStatus().text;
+  ASSERT_EQ(tx->releaseSavepoint(), 0);
+  ASSERT_EQ(tx->commit(), 0) << engineStatus().text;  // sent with the owed release
+  EXPECT_EQ(ids(), "C100003,C100005");
+
+  // The server ends the transaction's connection while a savepoint is owed:
+  // the write that carries it fails, and so does every write after it and
+  // the commit. None is made on a new connection outside the transaction.
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0) << engineStatus().text;
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(sql("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE pid <> "
+                "pg_backend_pid() AND state = 'idle in transaction' AND query LIKE '%" + schema + "%'"),
+            "1");
+  EXPECT_NE(add(6), 0);
+  EXPECT_EQ(add(6), ecode::kDriverError);
+  EXPECT_NE(tx->commit(), 0);
+  EXPECT_EQ(ids(), "C100003,C100005");
+  // The next transaction starts on a sound connection.
+  ASSERT_EQ(engine->begin({f.get()}, 2, tx), 0) << engineStatus().text;
+  ASSERT_EQ(tx->savepoint(), 0);
+  ASSERT_EQ(add(7), 0) << engineStatus().text;
+  ASSERT_EQ(tx->releaseSavepoint(), 0);
+  ASSERT_EQ(tx->commit(), 0) << engineStatus().text;
+  EXPECT_EQ(ids(), "C100003,C100005,C100007");
+}
+
 // The server ending the connection in the middle of a walk is a failure,
 // never the end of the file; the next read connects again.
 TEST_F(PostgresEngineTest, ConnectionLostInAWalkIsAFailureNotTheEnd) {
