@@ -219,6 +219,24 @@ TEST_F(ClientBrowseGuiTest, PolicyKeysAreSwallowedAndButtonsRunTheForm) {
   EXPECT_EQ(3u, readAll<rec::VelInv>(files).size());
 }
 
+// The browse fits a screen of 1280 by 1024 (or 1366 by 768) whole: its
+// lists scroll sideways rather than push the Close button off the screen.
+TEST_F(ClientBrowseGuiTest, TheWindowFitsACommonScreen) {
+  addOffice();
+  addClientBrowse(catalog, ClientBrowseSetup{});
+  FileUse cli(files.fm<rec::VelCli>());
+  qt::ClientBrowseWindow w(files, ui, catalog);
+  w.show();
+  const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
+  EXPECT_LE(least.width(), 1280);
+  EXPECT_LE(least.height(), 768);
+  w.resize(1200, 700);
+  QApplication::processEvents();
+  auto* close = w.findChild<QPushButton*>("Close");
+  ASSERT_NE(nullptr, close);
+  EXPECT_LE(close->mapTo(&w, QPoint(close->width(), 0)).x(), w.width());
+}
+
 TEST_F(ClientBrowseGuiTest, PickListFromTheMenuAddsAndClears) {
   auto frame = openFrame();
   addOffice();

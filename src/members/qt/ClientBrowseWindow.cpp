@@ -6,6 +6,8 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,7 +44,16 @@ ListPanel* clientPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const c
   for (auto* t : p->findChildren<QTabBar*>()) t->hide();
   if (p->locator()) p->locator()->hide();
   p->table()->setMinimumHeight(p->table()->verticalHeader()->defaultSectionSize() * 5);
+  // The side panels scroll sideways rather than widen the window past the
+  // screen.
+  p->table()->setMinimumWidth(p->table()->fontMetrics().horizontalAdvance('M') * 16);
   return p;
+}
+
+// `wanted`, made no larger than the screen the window opens on leaves free.
+QSize fittedSize(const QWidget& w, QSize wanted) {
+  const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+  return screen ? wanted.boundedTo(screen->availableGeometry().size()) : wanted;
 }
 
 QPushButton* button(const char* text, QWidget* parent) {
@@ -64,6 +75,7 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   auto* body = new QHBoxLayout;
   auto* left = new QVBoxLayout;
   clients_ = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, this);
+  clients_->table()->setMinimumWidth(clients_->table()->fontMetrics().horizontalAdvance('M') * 30);
   left->addWidget(clients_, 1);
   auto* countRow = new QHBoxLayout;
   countRow->addWidget(new QLabel("No of Clients", this));
@@ -294,7 +306,7 @@ void runClientBrowse(DataFiles& files, Ui& ui, const Catalog& catalog,
   // The browse's files stay open while it is open.
   FileUse cli(files.fm<rec::VelCli>());
   ClientBrowseWindow w(files, ui, catalog, prints, parent);
-  w.resize(1200, 700);
+  w.resize(fittedSize(w, QSize(1200, 700)));
   w.exec();
 }
 
