@@ -68,6 +68,9 @@ TEST_F(HamperBrowseGuiTest, AMemberAddedFromTheMenuGetsHisNumberAndIsLeftToTheIn
     auto* b = qobject_cast<qt::HamperBrowseWindow*>(w);
     ASSERT_NE(nullptr, b);
     EXPECT_EQ("Hampers", b->windowTitle().toStdString());
+    // It fits a screen of 1280 by 1024 (or 1366 by 768) whole.
+    EXPECT_LE(b->minimumSizeHint().width(), 1280);
+    EXPECT_LE(b->minimumSizeHint().height(), 768);
     EXPECT_EQ(0, rows(b->members()));
     press(w, "Insert");
   });

@@ -1,6 +1,7 @@
 #include "forms/qt/ListWindow.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
@@ -586,6 +588,25 @@ void ListWindow::linkDetail() {
   }
   detail_->setRange(std::move(range));
   detail_->first();
+}
+
+ListPanel* sidePanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
+                     int rows, QWidget* parent) {
+  auto* p = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, parent);
+  for (auto* t : p->findChildren<QTabBar*>()) t->hide();
+  if (p->locator()) p->locator()->hide();
+  p->table()->setMinimumHeight(p->table()->verticalHeader()->defaultSectionSize() * rows);
+  p->table()->setMinimumWidth(p->table()->fontMetrics().horizontalAdvance('M') * 16);
+  return p;
+}
+
+void narrowToSitBesidePanels(ListPanel& p) {
+  p.table()->setMinimumWidth(p.table()->fontMetrics().horizontalAdvance('M') * 30);
+}
+
+QSize fittedSize(const QWidget& w, QSize wanted) {
+  const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+  return screen ? wanted.boundedTo(screen->availableGeometry().size()) : wanted;
 }
 
 bool runListWindow(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,

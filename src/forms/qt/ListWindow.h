@@ -177,6 +177,17 @@ class ListWindow : public QDialog {
   QPushButton* close_ = nullptr;
 };
 
+// A browse's side panel of one member's rows: no sort tabs or locator,
+// `rows` rows high, and narrow enough to sit beside the browse's own list
+// on a common screen (it scrolls sideways). Its list is `decl`.
+ListPanel* sidePanel(DataFiles& files, Ui& ui, const Catalog& catalog, const ListDecl& decl,
+                     int rows, QWidget* parent);
+// The main list of a browse with side panels: as narrow as 30 characters
+// before it scrolls sideways, so the browse fits a common screen.
+void narrowToSitBesidePanels(ListPanel& p);
+// `wanted`, made no larger than the screen `w` opens on leaves free.
+QSize fittedSize(const QWidget& w, QSize wanted);
+
 // Opens a list modally. In select mode, returns true when "&Select" was
 // pressed, with the highlighted record copied into `picked`; closing returns
 // false and leaves `picked` as it was. `range` limits the rows shown.

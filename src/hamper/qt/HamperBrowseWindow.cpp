@@ -41,11 +41,7 @@ QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<i
 // A panel of one member's rows: no sort tabs or locator to show.
 ListPanel* memberPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const char* name,
                        QWidget* parent) {
-  auto* p = new ListPanel(files, ui, catalog, *catalog.list(name), ListMode::Maintain, parent);
-  for (auto* t : p->findChildren<QTabBar*>()) t->hide();
-  if (p->locator()) p->locator()->hide();
-  p->table()->setMinimumHeight(p->table()->verticalHeader()->defaultSectionSize() * 4);
-  return p;
+  return sidePanel(files, ui, catalog, *catalog.list(name), 4, parent);
 }
 
 QPushButton* button(const char* text, QWidget* parent) {
@@ -70,6 +66,7 @@ HamperBrowseWindow::HamperBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   auto* outer = new QVBoxLayout(this);
   auto* body = new QHBoxLayout;
   members_ = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, this);
+  narrowToSitBesidePanels(*members_);
   body->addWidget(members_, 3);
 
   auto* right = new QVBoxLayout;
@@ -224,7 +221,7 @@ void registerHamperProcedures(ProcedureTable& procedures, DataFiles& files, Shel
   procedures.add(kBrowseHamper, [&files, &ui, &catalog, parent, prints] {
     FileUse ham(files.fm<rec::Hamper>());
     HamperBrowseWindow w(files, ui, catalog, prints, parent);
-    w.resize(1200, 700);
+    w.resize(fittedSize(w, QSize(1200, 700)));
     w.exec();
   });
   procedures.add("Copy_To_Hamper", [&files, &ui] {

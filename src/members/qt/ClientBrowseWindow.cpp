@@ -6,8 +6,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,20 +38,7 @@ QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<i
 // A panel of one client's rows: no sort tabs or locator to show.
 ListPanel* clientPanel(DataFiles& files, Ui& ui, const Catalog& catalog, const char* name,
                        QWidget* parent) {
-  auto* p = new ListPanel(files, ui, catalog, *catalog.list(name), ListMode::Maintain, parent);
-  for (auto* t : p->findChildren<QTabBar*>()) t->hide();
-  if (p->locator()) p->locator()->hide();
-  p->table()->setMinimumHeight(p->table()->verticalHeader()->defaultSectionSize() * 5);
-  // The side panels scroll sideways rather than widen the window past the
-  // screen.
-  p->table()->setMinimumWidth(p->table()->fontMetrics().horizontalAdvance('M') * 16);
-  return p;
-}
-
-// `wanted`, made no larger than the screen the window opens on leaves free.
-QSize fittedSize(const QWidget& w, QSize wanted) {
-  const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
-  return screen ? wanted.boundedTo(screen->availableGeometry().size()) : wanted;
+  return sidePanel(files, ui, catalog, *catalog.list(name), 5, parent);
 }
 
 QPushButton* button(const char* text, QWidget* parent) {
@@ -75,7 +60,7 @@ ClientBrowseWindow::ClientBrowseWindow(DataFiles& files, Ui& ui, const Catalog& 
   auto* body = new QHBoxLayout;
   auto* left = new QVBoxLayout;
   clients_ = new ListPanel(files, ui, catalog, decl, ListMode::Maintain, this);
-  clients_->table()->setMinimumWidth(clients_->table()->fontMetrics().horizontalAdvance('M') * 30);
+  narrowToSitBesidePanels(*clients_);
   left->addWidget(clients_, 1);
   auto* countRow = new QHBoxLayout;
   countRow->addWidget(new QLabel("No of Clients", this));
