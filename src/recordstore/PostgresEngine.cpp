@@ -821,6 +821,13 @@ class PgFile : public store::PagedFile {
     };
     std::vector<std::string> ps;
     std::string keyTuple = tuple(sql_.keyParts[k]);
+    // The keys compared by `op` with given values, in the key's order or
+    // the reverse: one seek in the key's index.
+    auto seek = [&](const char* op, bool ascending) {
+      keyParams(ps);
+      s.sql = head + " WHERE " + andCond + keyTuple + op + tuple(ps) + " ORDER BY " +
+              (ascending ? sql_.orderAsc[k] : sql_.orderDesc[k]) + " LIMIT " + s.param(kInt8Oid);
+    };
     switch (kind) {
       case kFirstFwd:
         s.sql = head + where + " ORDER BY " + sql_.orderAsc[k] + " LIMIT " + s.param(kInt8Oid);
@@ -828,26 +835,10 @@ class PgFile : public store::PagedFile {
       case kFirstBack:
         s.sql = head + where + " ORDER BY " + sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
         break;
-      case kAfterFwd:
-        keyParams(ps);
-        s.sql = head + " WHERE " + andCond + keyTuple + ">" + tuple(ps) + " ORDER BY " +
-                sql_.orderAsc[k] + " LIMIT " + s.param(kInt8Oid);
-        break;
-      case kAfterBack:
-        keyParams(ps);
-        s.sql = head + " WHERE " + andCond + keyTuple + "<" + tuple(ps) + " ORDER BY " +
-                sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
-        break;
-      case kFromFwd:
-        keyParams(ps);
-        s.sql = head + " WHERE " + andCond + keyTuple + ">=" + tuple(ps) + " ORDER BY " +
-                sql_.orderAsc[k] + " LIMIT " + s.param(kInt8Oid);
-        break;
-      case kFromBack:
-        keyParams(ps);
-        s.sql = head + " WHERE " + andCond + keyTuple + "<=" + tuple(ps) + " ORDER BY " +
-                sql_.orderDesc[k] + " LIMIT " + s.param(kInt8Oid);
-        break;
+      case kAfterFwd: seek(">", true); break;
+      case kAfterBack: seek("<", false); break;
+      case kFromFwd: seek(">=", true); break;
+      case kFromBack: seek("<=", false); break;
       case kRunFwd:
       case kRunBack: {
         keyParams(ps);
