@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "InvoiceOffice.h"
 #include "billing/InvoiceRun.h"
 #include "common/Dates.h"
 #include "dictionary/Dictionary.h"
@@ -39,9 +40,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kClients = 100'000;
-constexpr int kGroup = 500;
-const std::int32_t kToday = vel::dateFromYmd(2026, 11, 23);
+using velbench::expectedInvoiced;
+constexpr int kClients = velbench::kInvoiceClients;
+constexpr int kGroup = velbench::kInvoiceGroup;
+const std::int32_t kToday = velbench::kInvoiceDay;
 
 fs::path benchRoot() {
   const char* dir = std::getenv("VEL_BENCH_DIR");
@@ -55,12 +57,6 @@ struct Station {
   std::unique_ptr<vel::Engine> engine = vel::makeSqliteEngine();
   vel::DataFiles files;
 };
-
-std::string clientId(int n) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%06d/BN", n);
-  return buf;
-}
 
 // The office every run starts from, built once.
 const fs::path& office() {
@@ -79,22 +75,11 @@ const fs::path& office() {
     vel::ledger::LedgerTransaction tx(s.files, {&cli, &age}, 10);
     for (int n = 1; n <= kClients; ++n) {
       cli.ClearBuffer();
-      auto& r = cli.rec<vel::rec::VelCli>();
-      r.NUMBER = n;
-      r.CLIENT_ID = clientId(n);
-      r.SURNAME = "Mokoena";
-      r.FIRSTNAME = "Thabo";
-      r.H_ADDR1 = "12 Vilakazi Street";
-      r.PHONE_CELL = "0821234567";
-      r.ACTIVE = n % 7 == 0 ? "Lapsed" : "Active";
-      r.PLANPREM = 50 + n % 200;
-      r.PREMIUM = r.PLANPREM;
+      velbench::fillInvoiceClient(cli.rec<vel::rec::VelCli>(), n);
       cli.engineFile()->add(cli.buffer());  // numbered here, under the group's lock
-      if (n % 3 == 0) {
+      if (velbench::hasAgeing(n)) {
         age.ClearBuffer();
-        auto& g = age.rec<vel::rec::VelAge>();
-        g.CLIENT_ID = clientId(n);
-        vel::ledger::storeBuckets(g, {30000, 10000, 10000, 10000, 0, 0, 20000});
+        velbench::fillInvoiceAgeing(age.rec<vel::rec::VelAge>(), n);
         age.TryInsert();
       }
     }
@@ -352,8 +337,6 @@ int bareInvoiceRun(const fs::path& folder) {
   sqlite3_close_v2(db);
   return invoiced;
 }
-
-int expectedInvoiced() { return kClients - kClients / 7; }
 
 void BM_InvoiceRun_RecordStore(benchmark::State& state) {
   office();

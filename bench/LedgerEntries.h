@@ -2,12 +2,15 @@
 // ledger written day by day, the same on every engine and in every run.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "common/Dates.h"
 #include "dictionary/Dictionary.h"
+#include "recordstore/FileManager.h"
 
 namespace velbench {
 
@@ -81,6 +84,27 @@ inline void fill(vel::rec::VelTra& r, const Entry& e) {
   r.PAYOVER = e.payover;
   r.COLL_COMM = e.collComm;
   r.AGE_COMM = e.ageComm;
+}
+
+// The program's own walk of the ledger `tra` in By_Client order, as a
+// report reads it: every record, each debit summed; the run is an error
+// unless `expected` records came.
+inline void walkByClient(benchmark::State& state, vel::FileManager& tra, std::int64_t expected) {
+  auto& r = tra.rec<vel::rec::VelTra>();
+  const int byClient = tra.keyIndex("By_Client");
+  std::int64_t rows = 0;
+  for (auto _ : state) {
+    double sum = 0;
+    rows = 0;
+    tra.SetOrder(byClient);
+    while (tra.TryReadNext() == 0) {
+      sum += r.DEBIT;
+      ++rows;
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  if (rows != expected) state.SkipWithError("wrong number of records read");
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * rows);
 }
 
 }  // namespace velbench

@@ -22,6 +22,7 @@
 
 #include "common/Dates.h"
 #include "dictionary/Layout.h"
+#include "recordstore/PgConnection.h"
 
 namespace velbench::pg {
 
@@ -99,28 +100,8 @@ inline PGconn* connect(const std::string& conninfo) {
   return c;
 }
 
-// A result that is cleared when it goes out of scope.
-class Result {
- public:
-  explicit Result(PGresult* r = nullptr) : r_(r) {}
-  Result(Result&& o) noexcept : r_(o.r_) { o.r_ = nullptr; }
-  Result& operator=(Result&& o) noexcept {
-    if (this != &o) {
-      PQclear(r_);
-      r_ = o.r_;
-      o.r_ = nullptr;
-    }
-    return *this;
-  }
-  ~Result() { PQclear(r_); }
-  PGresult* get() const { return r_; }
-  int rows() const { return PQntuples(r_); }
-  const char* value(int row, int col) const { return PQgetvalue(r_, row, col); }
-  int length(int row, int col) const { return PQgetlength(r_, row, col); }
-
- private:
-  PGresult* r_;
-};
+// A result that is cleared when it goes out of scope: the engine's own.
+using Result = vel::pg::Result;
 
 inline Result checked(PGconn* c, PGresult* r, const char* what) {
   const ExecStatusType st = PQresultStatus(r);
@@ -173,7 +154,7 @@ inline bool databaseExists(const std::string& db) {
   const char* v[] = {db.c_str()};
   Result r(PQexecParams(c, "SELECT 1 FROM pg_database WHERE datname=$1", 1, nullptr, v, nullptr,
                         nullptr, 0));
-  const bool there = PQresultStatus(r.get()) == PGRES_TUPLES_OK && r.rows() == 1;
+  const bool there = PQresultStatus(r.r) == PGRES_TUPLES_OK && r.rows() == 1;
   PQfinish(c);
   return there;
 }

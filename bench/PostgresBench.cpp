@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "InvoiceOffice.h"
 #include "LedgerEntries.h"
 #include "ListOffice.h"
 #include "ListWindowDriver.h"
@@ -96,12 +97,19 @@ bool built(const std::string& db) {
   if (!pg::databaseExists(db)) return false;
   PGconn* c = pg::connect(pg::database(db));
   Result r(PQexec(c, "SELECT 1 FROM public.velbench_built"));
-  const bool done = PQresultStatus(r.get()) == PGRES_TUPLES_OK && r.rows() == 1;
+  const bool done = PQresultStatus(r.r) == PGRES_TUPLES_OK && r.rows() == 1;
   PQfinish(c);
   return done;
 }
 
-void markBuilt(PGconn* c) { pg::exec(c, "CREATE TABLE public.velbench_built AS SELECT 1 AS done"); }
+// Ends the build of a data set begun on `c` in one transaction: marks it
+// built, commits, gathers the planner's statistics and lets `c` go.
+void finishBuild(PGconn* c) {
+  pg::exec(c, "CREATE TABLE public.velbench_built AS SELECT 1 AS done");
+  pg::exec(c, "COMMIT");
+  pg::exec(c, "VACUUM ANALYZE");
+  PQfinish(c);
+}
 
 // The statements of one record file in the engine's own forms: every field
 // a column, an add that skips a duplicate of a unique key and answers the new
@@ -140,17 +148,12 @@ struct TableSql {
 
 // ---- the invoice run ------------------------------------------------------------
 
-constexpr int kInvoiceClients = 100'000;
-constexpr int kInvoiceGroup = 500;
-const std::int32_t kToday = vel::dateFromYmd(2026, 11, 23);
+using velbench::expectedInvoiced;
+using velbench::kInvoiceClients;
+using velbench::kInvoiceGroup;
+const std::int32_t kToday = velbench::kInvoiceDay;
 const char* const kOfficeDb = "velbench_invoice";
 const char* const kRunDb = "velbench_invoice_run";
-
-std::string clientId(int n) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%06d/BN", n);
-  return buf;
-}
 
 // The office every run starts from: the same clients and ageing records as
 // the SQLite office, every file the run touches made empty by the engine.
@@ -170,15 +173,7 @@ void invoiceOffice() {
       for (int j = 0; j < 2'000 && n < kInvoiceClients; ++j) {
         ++n;
         cl.clear(cb.get());
-        r.NUMBER = n;
-        r.CLIENT_ID = clientId(n);
-        r.SURNAME = "Mokoena";
-        r.FIRSTNAME = "Thabo";
-        r.H_ADDR1 = "12 Vilakazi Street";
-        r.PHONE_CELL = "0821234567";
-        r.ACTIVE = n % 7 == 0 ? "Lapsed" : "Active";
-        r.PLANPREM = 50 + n % 200;
-        r.PREMIUM = r.PLANPREM;
+        velbench::fillInvoiceClient(r, n);
         pg::appendRecord(cl, cb.get(), out);
       }
       return n < kInvoiceClients;
@@ -189,18 +184,14 @@ void invoiceOffice() {
     n = 0;
     pg::copyIn(c, table("VelAge"), pg::fieldList(al), [&](std::string& out) {
       for (int j = 0; j < 2'000 && n < kInvoiceClients; ++j) {
-        if (++n % 3 != 0) continue;
+        if (!velbench::hasAgeing(++n)) continue;
         al.clear(ab.get());
-        g.CLIENT_ID = clientId(n);
-        vel::ledger::storeBuckets(g, {30000, 10000, 10000, 10000, 0, 0, 20000});
+        velbench::fillInvoiceAgeing(g, n);
         pg::appendRecord(al, ab.get(), out);
       }
       return n < kInvoiceClients;
     });
-    markBuilt(c);
-    pg::exec(c, "COMMIT");
-    pg::exec(c, "VACUUM ANALYZE");
-    PQfinish(c);
+    finishBuild(c);
     return true;
   }();
   (void)ready;
@@ -208,8 +199,6 @@ void invoiceOffice() {
 
 // A fresh copy of the office for one run.
 void freshRun() { pg::freshDatabase(kRunDb, kOfficeDb); }
-
-int expectedInvoiced() { return kInvoiceClients - kInvoiceClients / 7; }
 
 std::int64_t yyyymmdd(std::int32_t day) { return vel::dateToYyyymmdd(day); }
 
@@ -223,9 +212,9 @@ std::string text(double v) {
 using Row = std::vector<std::string>;
 
 void readRow(const Result& r, int i, Row& row) {
-  const int cols = PQnfields(r.get());
+  const int cols = PQnfields(r.r);
   row.resize(static_cast<std::size_t>(cols));
-  for (int c = 0; c < cols; ++c) row[static_cast<std::size_t>(c)].assign(r.value(i, c), static_cast<std::size_t>(r.length(i, c)));
+  for (int c = 0; c < cols; ++c) row[static_cast<std::size_t>(c)].assign(r.at(i, c), static_cast<std::size_t>(r.length(i, c)));
 }
 
 // A new record of `t` with its fields blank, as text values.
@@ -418,10 +407,7 @@ void listClients() {
                     "chr(97 + ((i*104729) % 26)::int) || chr(97 + ((i*1299709) % 26)::int) || 'ana', "
                     "'A', 'Thandi', lpad((i*7)::text, 13, '0'), i FROM generate_series(1::bigint, " +
                     std::to_string(velbench::kClients) + "::bigint) AS i");
-    markBuilt(c);
-    pg::exec(c, "COMMIT");
-    pg::exec(c, "VACUUM ANALYZE");
-    PQfinish(c);
+    finishBuild(c);
     return true;
   }();
   (void)ready;
@@ -487,9 +473,9 @@ const std::string kNameOrder = "lower(\"SURNAME\"),lower(\"INITIALS\"),\"_id\"";
 
 // Reads every value of every row, as a list filling its rows would.
 int readValues(const Result& r) {
-  const int cols = PQnfields(r.get());
+  const int cols = PQnfields(r.r);
   for (int i = 0; i < r.rows(); ++i)
-    for (int c = 0; c < cols; ++c) benchmark::DoNotOptimize(r.value(i, c));
+    for (int c = 0; c < cols; ++c) benchmark::DoNotOptimize(r.at(i, c));
   return r.rows();
 }
 
@@ -565,10 +551,7 @@ void readLedger() {
       }
       return i < kReadEntries;
     });
-    markBuilt(c);
-    pg::exec(c, "COMMIT");
-    pg::exec(c, "VACUUM ANALYZE");
-    PQfinish(c);
+    finishBuild(c);
     return true;
   }();
   (void)ready;
@@ -579,21 +562,7 @@ void BM_ReadKeyOrder_Postgres(benchmark::State& state) {
   Station s(kReadDb);
   vel::FileManager& tra = s.files.fm<vel::rec::VelTra>();
   vel::FileUse use(tra);
-  auto& r = tra.rec<vel::rec::VelTra>();
-  const int byClient = tra.keyIndex("By_Client");
-  std::int64_t rows = 0;
-  for (auto _ : state) {
-    double sum = 0;
-    rows = 0;
-    tra.SetOrder(byClient);
-    while (tra.TryReadNext() == 0) {
-      sum += r.DEBIT;
-      ++rows;
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-  if (rows != kReadEntries) state.SkipWithError("wrong number of records read");
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * rows);
+  velbench::walkByClient(state, tra, kReadEntries);
 }
 
 // One ledger row read into locals, as a program on bare libpq would.
@@ -618,9 +587,9 @@ struct EntryColumns {
 };
 
 void readEntry(const Result& r, int i, const EntryColumns& k, Entry& e) {
-  auto s = [&](int c, std::string& out) { out.assign(r.value(i, c), static_cast<std::size_t>(r.length(i, c))); };
-  auto n = [&](int c) { return pg::whole(r.value(i, c), r.length(i, c)); };
-  auto d = [&](int c) { return pg::real(r.value(i, c), r.length(i, c)); };
+  auto s = [&](int c, std::string& out) { out.assign(r.at(i, c), static_cast<std::size_t>(r.length(i, c))); };
+  auto n = [&](int c) { return pg::whole(r.at(i, c), r.length(i, c)); };
+  auto d = [&](int c) { return pg::real(r.at(i, c), r.length(i, c)); };
   e.id = n(0);
   e.ver = n(1);
   s(k.clientId, e.clientId);

@@ -313,22 +313,7 @@ void BM_AddVelTra_BareSqlite(benchmark::State& state) {
 void BM_ReadKeyOrder_RecordStore(benchmark::State& state) {
   const std::string& path = sharedLedger();
   Store s(fs::path(path).parent_path());
-  vel::FileManager& tra = s.tra;
-  auto& r = tra.rec<vel::rec::VelTra>();
-  const int byClient = tra.keyIndex("By_Client");
-  std::int64_t rows = 0;
-  for (auto _ : state) {
-    double sum = 0;
-    rows = 0;
-    tra.SetOrder(byClient);
-    while (tra.TryReadNext() == 0) {
-      sum += r.DEBIT;
-      ++rows;
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-  if (rows != kReadEntries) state.SkipWithError("wrong number of records read");
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * rows);
+  velbench::walkByClient(state, s.tra, kReadEntries);
 }
 
 void BM_ReadKeyOrder_BareSqlite(benchmark::State& state) {

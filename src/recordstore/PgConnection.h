@@ -58,6 +58,7 @@ struct Result {
   bool fine() const { return status() == PGRES_COMMAND_OK || status() == PGRES_TUPLES_OK; }
   int rows() const { return r ? PQntuples(r) : 0; }
   const char* at(int row, int col) const { return PQgetvalue(r, row, col); }
+  int length(int row, int col) const { return PQgetlength(r, row, col); }
 };
 
 inline std::int64_t toInt(const char* p, int len) {
