@@ -82,18 +82,16 @@ int exportCommand(std::string_view what, const std::vector<std::string_view>& ar
   }
 
   std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return fail("there is no data folder " + dir);
   if (!std::filesystem::is_directory(out, ec)) return fail("there is no folder " + out);
 
   ConsoleUi ui;
   ErrorManager errors(ui);
   errors.SetProcedureName("Export");
-  std::unique_ptr<Engine> engine = engineOf(dir);
+  std::unique_ptr<Engine> engine = officeEngineOf(dir);
   if (!engine) return 2;
   DataFiles files(dir, *engine, errors);
-  std::string why;
-  if (!hasConfigFile(*engine, dir, why) || !hasConfigRecord(files))
-    return fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration record");
+  if (!hasConfigRecord(files))
+    return fail(dir + " is not a data folder: it has no configuration record");
 
   int written = 0, failed = 0;
   for (const ExportDecl* d : tables) {

@@ -6,7 +6,6 @@
 //     error and makes the run fail
 #include "HamperCommand.h"
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -27,11 +26,6 @@ int usage() {
   return 1;
 }
 
-int fail(const std::string& why) {
-  std::cerr << "velmora-admin: " << why << "\n";
-  return 2;
-}
-
 }  // namespace
 
 int copyToHamperCommand(const std::vector<std::string_view>& args) {
@@ -40,12 +34,8 @@ int copyToHamperCommand(const std::vector<std::string_view>& args) {
     if (args[i] == "--dir" && i + 1 < args.size()) dir = args[++i];
     else return usage();
   }
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return fail("there is no data folder " + dir);
-  std::unique_ptr<Engine> engine = engineOf(dir);
+  std::unique_ptr<Engine> engine = officeEngineOf(dir);
   if (!engine) return 2;
-  if (std::string why; !hasConfigFile(*engine, dir, why))
-    return fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration file");
   ConsoleUi ui;
   ErrorManager errors(ui);
   DataFiles files(dir, *engine, errors);

@@ -58,19 +58,6 @@ bool isFolder(const std::string& path) {
   return fs::is_directory(path, ec);
 }
 
-// What the settings file of `dir` says about its store; false after telling
-// why it cannot be used.
-bool storeOfFolder(const std::string& dir, StoreChoice& choice, std::string& why) {
-  SettingsFile settings;
-  const std::string ini = (fs::path(dir) / kSettingsFileName).string();
-  if (!settings.open(ini)) {
-    why = "the settings file " + ini + " cannot be read";
-    return false;
-  }
-  why = readStoreChoice(settings, dir, choice);
-  return why.empty();
-}
-
 // Points the folder's velmora.INI at the store the office now lives in.
 bool writeStore(const std::string& dir, const StoreChoice& choice, std::string& why) {
   SettingsFile settings;
@@ -165,8 +152,7 @@ int migrateCommand(const std::vector<std::string_view>& args) {
   // office to a database holds no current records of its own to move.
   if (!from.database) {
     StoreChoice current;
-    std::string why;
-    if (!storeOfFolder(from.text, current, why)) return fail(why);
+    if (std::string why = readStoreChoice(from.text, current); !why.empty()) return fail(why);
     if (current.kind != StoreChoice::Kind::Sqlite)
       return fail("the velmora.INI of " + from.text + " sends the office to PostgreSQL: the "
                   "record files in the folder are not its current records (move the office "
@@ -231,8 +217,7 @@ int migrateCommand(const std::vector<std::string_view>& args) {
               << "\nSchema=" << target.pg.schema << "\n";
   } else {
     StoreChoice current;
-    std::string why;
-    if (storeOfFolder(home, current, why) && current.kind == StoreChoice::Kind::Sqlite)
+    if (readStoreChoice(home, current).empty() && current.kind == StoreChoice::Kind::Sqlite)
       std::cout << "The office's files are in " << home << ".\n";
     else
       std::cout << "To work on these files, set Engine=sqlite in [Store] of the velmora.INI of "

@@ -35,4 +35,22 @@ bool hasConfigFile(Engine& engine, const std::string& dir, std::string& why) {
   return there;
 }
 
+std::unique_ptr<Engine> officeEngineOf(const std::string& dir) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::cerr << "velmora-admin: there is no data folder " << dir << "\n";
+    return nullptr;
+  }
+  std::unique_ptr<Engine> engine = engineOf(dir);
+  if (!engine) return nullptr;
+  std::string why;
+  if (!hasConfigFile(*engine, dir, why)) {
+    std::cerr << "velmora-admin: "
+              << (!why.empty() ? why : dir + " is not a data folder: it has no configuration file")
+              << "\n";
+    return nullptr;
+  }
+  return engine;
+}
+
 }  // namespace vel::admin

@@ -20,4 +20,10 @@ std::unique_ptr<Engine> engineOf(const std::string& dir);
 // engine's reason in `why`.
 bool hasConfigFile(Engine& engine, const std::string& dir, std::string& why);
 
+// The engine of data folder `dir` once it is known to be one: the folder is
+// there, its velmora.INI can be used and its store holds the configuration
+// file. nullptr after telling on standard error why not (the command then
+// exits 2), with no record file made.
+std::unique_ptr<Engine> officeEngineOf(const std::string& dir);
+
 }  // namespace vel::admin

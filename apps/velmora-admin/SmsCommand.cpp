@@ -1,7 +1,6 @@
 #include "SmsCommand.h"
 
 #include <charconv>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -46,17 +45,8 @@ struct Office {
 // The office of `dir`, or nullptr after saying why there is none (no such
 // folder, settings that cannot be used, no configuration file).
 std::unique_ptr<Office> openOffice(const std::string& dir) {
-  if (!std::filesystem::is_directory(dir)) {
-    fail("there is no data folder " + dir);
-    return nullptr;
-  }
-  std::unique_ptr<Engine> engine = engineOf(dir);
+  std::unique_ptr<Engine> engine = officeEngineOf(dir);
   if (!engine) return nullptr;
-  std::string why;
-  if (!hasConfigFile(*engine, dir, why)) {
-    fail(!why.empty() ? why : dir + " is not a data folder: it has no configuration file");
-    return nullptr;
-  }
   return std::make_unique<Office>(dir, std::move(engine));
 }
 

@@ -8,6 +8,7 @@
 #include <libpq-fe.h>
 
 #include "common/Text.h"
+#include "recordstore/PgConnection.h"
 
 namespace vel {
 
@@ -21,7 +22,7 @@ struct ParsedConnection {
     char* error = nullptr;
     options = PQconninfoParse(connection.c_str(), &error);
     if (error) {
-      problem = rtrimLine(error);
+      problem = pg::trimmed(error);
       PQfreemem(error);
     } else if (!options) {
       problem = "out of memory";
@@ -32,11 +33,6 @@ struct ParsedConnection {
   }
   ParsedConnection(const ParsedConnection&) = delete;
   ParsedConnection& operator=(const ParsedConnection&) = delete;
-
-  static std::string rtrimLine(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-    return s;
-  }
 
   PQconninfoOption* options = nullptr;
   std::string problem;
@@ -170,18 +166,19 @@ std::unique_ptr<Engine> makeEngine(const StoreChoice& choice) {
   return makeSqliteEngine();
 }
 
-bool makeEngineFor(const std::string& folder, std::unique_ptr<Engine>& out, std::string& problem) {
-  problem.clear();
+std::string readStoreChoice(const std::string& folder, StoreChoice& out) {
+  out = StoreChoice{};
   const fs::path ini = fs::path(folder.empty() ? "." : folder) / kSettingsFileName;
   SettingsFile settings;
   // Unreadable settings might name a database: guessing the folder's own
   // files would split the office between two stores.
-  if (!settings.open(ini.string())) {
-    problem = "The settings file " + ini.string() + " cannot be read";
-    return false;
-  }
+  if (!settings.open(ini.string())) return "The settings file " + ini.string() + " cannot be read";
+  return readStoreChoice(settings, folder, out);
+}
+
+bool makeEngineFor(const std::string& folder, std::unique_ptr<Engine>& out, std::string& problem) {
   StoreChoice choice;
-  problem = readStoreChoice(settings, folder, choice);
+  problem = readStoreChoice(folder, choice);
   if (!problem.empty()) return false;
   out = makeEngine(choice);
   return true;

@@ -50,6 +50,9 @@ inline constexpr const char* kPasswordInSettings =
 // be used (nothing is opened or changed either way).
 std::string readStoreChoice(const SettingsFile& settings, const std::string& folder,
                             StoreChoice& out);
+// The same, of `folder`/velmora.INI; also refused when that file cannot be
+// read (it might name a database).
+std::string readStoreChoice(const std::string& folder, StoreChoice& out);
 
 // Whether a libpq connection string names a password (a password key, or a
 // URI with user:password@). A connection string libpq cannot read at all

@@ -32,8 +32,6 @@ bool readFirst(FileManager& f) {
   return f.TryReadNext() == kDone;
 }
 
-bool fileExists(FileManager& f) { return f.Exists(); }
-
 void call(const std::function<void()>& hook) {
   if (hook) hook();
 }
@@ -99,7 +97,7 @@ Startup::Outcome Startup::initialise() {
   seedCommission();
   // The kept files are opened now, which creates those that are missing;
   // whether VelData was there before tells the daily sequence of a new folder.
-  velDataExisted_ = fileExists(files_.fm<rec::VelData>());
+  velDataExisted_ = files_.fm<rec::VelData>().Exists();
   for (std::string_view label : kKeptOpen) {
     FileManager& f = files_.fm(label);
     f.Open();
@@ -348,7 +346,7 @@ bool Startup::runDailyHeadless() {
   FileManager& config = files_.fm<rec::Config>();
   FileManager& switches = files_.fm<rec::DefPrn>();
   FileUse c(config), d(switches), v(files_.fm<rec::VelData>()), u(files_.fm<rec::Users>());
-  velDataExisted_ = fileExists(files_.fm<rec::VelData>());
+  velDataExisted_ = files_.fm<rec::VelData>().Exists();
   if (config.TryEnsureOpen() != kDone || !readFirst(config)) {
     ui_.message("No Configuration File", "Program Halted", Icon::Exclamation, kOk, kOk);
     return false;
